@@ -1,0 +1,120 @@
+// tolva-render: plays the deterministic animation headless, exactly as a saver window of the
+// given size would (generator at its start state, InitTrails, one RenderFrame per frame), and
+// prints frame hashes or saves the frames as BMP, PNG or an animated GIF.
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "surface/pixel_hash.h"
+#include "tools/render/image_files.h"
+#include "tools/render/render_options.h"
+#include "trails/frame_renderer.h"
+#include "trails/frame_seams.h"
+#include "trails/random.h"
+#include "trails/saver_settings.h"
+#include "trails/trail_pool.h"
+
+namespace {
+
+constexpr uint32_t TickMilliseconds = 5;  // the saver's frame timer
+constexpr uint32_t ProgressEvery = 10000;
+
+uint32_t scriptedClock = 0;
+uint32_t ReadScriptedClock() { return scriptedClock; }
+
+// The frame copy: keeps what the window would have been handed.
+void KeepFrame(void* target, const BitmapInfoHeader& header, const uint8_t* bits) {
+    auto* frame = static_cast<FrameImage*>(target);
+    frame->header = header;
+    frame->bits = bits;
+}
+
+int Fail(const std::string& message) {
+    std::fprintf(stderr, "tolva-render: %s\n", message.c_str());
+    return 2;
+}
+
+void PrintHash(uint32_t index, uint64_t hash) {
+    char digits[17];
+    for (int i = 15; i >= 0; --i) {
+        digits[i] = "0123456789abcdef"[hash & 0xF];
+        hash >>= 4;
+    }
+    digits[16] = '\0';
+    std::printf("%lu %s\n", static_cast<unsigned long>(index), digits);
+}
+
+std::string FramePath(const std::string& dir, uint32_t index, const char* extension) {
+    char name[32];
+    std::snprintf(name, sizeof name, "frame_%06lu.%s", static_cast<unsigned long>(index), extension);
+    return (std::filesystem::path(dir) / name).string();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    RenderOptions options;
+    std::string error;
+    if (!ParseRenderOptions(argc, argv, &options, &error)) {
+        std::fputs(RenderUsage(), stderr);
+        return Fail(error);
+    }
+    if (options.help) {
+        std::fputs(RenderUsage(), stdout);
+        return 0;
+    }
+    if (!options.outDir.empty() && options.format == ImageFormat::Png && !PngSupported())
+        return Fail("this build cannot write PNG files");
+    if (!options.gifPath.empty() && !GifSupported()) return Fail("this build cannot write GIF files");
+    if (!options.outDir.empty()) {
+        std::error_code ec;
+        std::filesystem::create_directories(options.outDir, ec);
+        if (ec) return Fail("cannot create " + options.outDir + ": " + ec.message());
+    }
+
+    ResetRandom();
+    TrailCount = options.count;
+    ColorMode = options.color;
+    WindowWidth = static_cast<int16_t>(options.width);
+    WindowHeight = static_cast<int16_t>(options.height);
+    if (!FrameSurface.Create(options.width, options.height, 24))
+        return Fail("cannot allocate a " + std::to_string(options.width) + "x" +
+                    std::to_string(options.height) + " surface");
+    InitTrails(TrailCount);
+    SetMillisecondClock(ReadScriptedClock);
+    SetFrameCopy(KeepFrame);
+
+    GifAnimation gif;
+    // Frames last 5 ms in the saver; a GIF cannot show less than 2 centiseconds per frame.
+    const uint32_t delay = options.every * TickMilliseconds / 10;
+    if (!options.gifPath.empty() &&
+        !gif.Open(options.gifPath, options.width, options.height, delay < 2 ? 2 : static_cast<int>(delay),
+                  &error))
+        return Fail(error);
+
+    FrameImage frame{};
+    for (uint32_t index = 0; index < options.frames; ++index) {
+        scriptedClock = options.clockStart + TickMilliseconds * index;  // wraps as the platform's
+        frame.bits = nullptr;
+        RenderFrame(&frame);
+        if (frame.bits == nullptr) return Fail("the frame was not drawn");
+        if (options.hash) PrintHash(index, HashPixelStore(FrameSurface));
+        if (index % options.every == 0) {
+            if (!options.outDir.empty()) {
+                const bool png = options.format == ImageFormat::Png;
+                const std::string path = FramePath(options.outDir, index, png ? "png" : "bmp");
+                if (!(png ? WritePngFile(path, frame, &error) : WriteBmpFile(path, frame, &error)))
+                    return Fail(error);
+            }
+            if (!options.gifPath.empty() && !gif.AddFrame(frame, &error)) return Fail(error);
+        }
+        if (options.frames > ProgressEvery && (index + 1) % ProgressEvery == 0)
+            std::fprintf(stderr, "tolva-render: %lu of %lu frames\n", static_cast<unsigned long>(index + 1),
+                         static_cast<unsigned long>(options.frames));
+    }
+    if (!gif.Close(&error)) return Fail(error);
+    if (std::fflush(stdout) != 0) return Fail("cannot write the output");
+    return 0;
+}

@@ -1,0 +1,27 @@
+// Command line of tolva-render, the headless renderer.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+enum class ImageFormat { Bmp, Png };
+
+struct RenderOptions {
+    int32_t width = 640;
+    int32_t height = 480;
+    uint32_t count = 25;  // the settings store's defaults
+    int32_t color = 1;
+    uint32_t frames = 1;
+    uint32_t clockStart = 0;  // milliseconds read by the first frame
+    bool hash = false;
+    std::string outDir;
+    ImageFormat format = ImageFormat::Bmp;
+    uint32_t every = 1;
+    std::string gifPath;
+    bool help = false;
+};
+
+// Returns 1 with *options filled, or 0 with a one-line reason in *error.
+int ParseRenderOptions(int argc, char** argv, RenderOptions* options, std::string* error);
+
+const char* RenderUsage();
