@@ -14,24 +14,19 @@
 
 bool PngSupported() { return true; }
 
-int WritePngFile(const std::string& path, const FrameImage& frame, std::string* error) {
+namespace {
+
+// All of libpng's work happens here, where its longjmp on error can skip no destructor.
+bool EncodePng(std::FILE* out, const FrameImage& frame, uint8_t* row) {
     const int32_t width = frame.header.biWidth;
     const int32_t height = frame.header.biHeight;
     const int32_t stride = FrameStride(frame);
-    std::FILE* out = std::fopen(path.c_str(), "wb");
-    if (out == nullptr) {
-        *error = "cannot create " + path;
-        return 0;
-    }
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
-    std::vector<uint8_t> row(static_cast<size_t>(width) * 3);
-    // libpng reports errors by longjmp; nothing with a destructor is created past this point.
+    if (png == nullptr) return false;
+    png_infop info = png_create_info_struct(png);
     if (info == nullptr || setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
-        std::fclose(out);
-        *error = "cannot write " + path;
-        return 0;
+        return false;
     }
     png_init_io(png, out);
     png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
@@ -45,11 +40,24 @@ int WritePngFile(const std::string& path, const FrameImage& frame, std::string* 
             row[3 * x + 1] = source[3 * x + 1];
             row[3 * x + 2] = source[3 * x + 0];
         }
-        png_write_row(png, row.data());
+        png_write_row(png, row);
     }
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
-    if (std::fclose(out) != 0) {
+    return true;
+}
+
+}  // namespace
+
+int WritePngFile(const std::string& path, const FrameImage& frame, std::string* error) {
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    if (out == nullptr) {
+        *error = "cannot create " + path;
+        return 0;
+    }
+    std::vector<uint8_t> row(static_cast<size_t>(frame.header.biWidth) * 3);
+    const bool encoded = EncodePng(out, frame, row.data());
+    if (std::fclose(out) != 0 || !encoded) {
         *error = "cannot write " + path;
         return 0;
     }
