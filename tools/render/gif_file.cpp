@@ -1,6 +1,7 @@
 // Animated GIF through giflib: each frame gets its own 256-colour map from giflib's quantizer,
 // and the file loops for ever.
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -15,17 +16,32 @@
 bool GifSupported() { return true; }
 
 namespace {
+
 GifFileType* AsGif(void* file) { return static_cast<GifFileType*>(file); }
+
+int WriteToFile(GifFileType* gif, const GifByteType* bytes, int count) {
+    return static_cast<int>(std::fwrite(bytes, 1, static_cast<size_t>(count), static_cast<std::FILE*>(gif->UserData)));
+}
+
 }  // namespace
 
 int GifAnimation::Open(const std::string& path, int32_t newWidth, int32_t newHeight,
                        int delayCentiseconds, std::string* error) {
+    // The file is ours, written through giflib's output hook: giflib's own file opening would
+    // make it readable by its owner only.
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    if (out == nullptr) {
+        *error = "cannot create " + path;
+        return 0;
+    }
     int status = 0;
-    GifFileType* gif = EGifOpenFileName(path.c_str(), false, &status);
+    GifFileType* gif = EGifOpen(out, WriteToFile, &status);
     if (gif == nullptr) {
+        std::fclose(out);
         *error = "cannot create " + path + ": " + GifErrorString(status);
         return 0;
     }
+    stream = out;
     file = gif;
     width = newWidth;
     height = newHeight;
@@ -94,9 +110,13 @@ int GifAnimation::Close(std::string* error) {
     GifFileType* gif = AsGif(file);
     if (gif == nullptr) return 1;
     file = nullptr;
+    auto* out = static_cast<std::FILE*>(stream);
+    stream = nullptr;
     int status = 0;
-    if (EGifCloseFile(gif, &status) == GIF_ERROR) {
-        if (error != nullptr) *error = std::string("cannot finish the GIF: ") + GifErrorString(status);
+    const bool finished = EGifCloseFile(gif, &status) != GIF_ERROR;
+    const bool closed = std::fclose(out) == 0;
+    if (!finished || !closed) {
+        if (error != nullptr) *error = "cannot finish the GIF file";
         return 0;
     }
     return 1;

@@ -39,7 +39,8 @@ public:
     int Close(std::string* error);
 
 private:
-    void* file = nullptr;  // GifFileType*, kept opaque so this header needs no giflib
+    void* file = nullptr;    // GifFileType*, kept opaque so this header needs no giflib
+    void* stream = nullptr;  // the std::FILE* giflib writes through
     int delay = 0;
     int32_t width = 0;
     int32_t height = 0;
