@@ -248,3 +248,21 @@ TEST_F(FrameTest, AnimationIsDeterministic) {
         EXPECT_EQ(c.hash, HashPixelStore(FrameSurface)) << c.width << "x" << c.height << " frame " << c.frame;
     }
 }
+
+// Some trails stray past |x| = 715827 within the first thousand frames, where 3000 * x no
+// longer fits 32 bits. Run under UndefinedBehaviorSanitizer this proves those frames wrap
+// without undefined behaviour; the check proves the wrap really happened.
+TEST_F(FrameTest, TrailsReachTheWrapOfTheProjection) {
+    StartSaver(64, 48, 80, 8);
+    bool wrapped = false;
+    for (int frame = 0; frame < 1000 && !wrapped; ++frame) {
+        RenderFrame(nullptr);
+        for (uint32_t i = 0; i < MaxTrails; ++i) {
+            int32_t x = 0, y = 0, z = 0;
+            ASSERT_EQ(1, TrailPool[i].GetPoint(1, &x, &y, &z));
+            const int64_t projected = 3000 * static_cast<int64_t>(x);
+            wrapped = wrapped || projected > INT32_MAX || projected < INT32_MIN;
+        }
+    }
+    EXPECT_TRUE(wrapped);
+}
