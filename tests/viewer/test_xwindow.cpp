@@ -1,0 +1,35 @@
+// Test fixture: stands in for XScreenSaver by creating a plain X window of the size asked for,
+// with a grey background so a test can tell whether anyone drew over it. Prints the window id
+// in decimal on stdout and then keeps the window until it is sent a signal.
+//   usage: tolva-test-xwindow WIDTH HEIGHT
+#include <X11/Xlib.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fputs("usage: tolva-test-xwindow WIDTH HEIGHT\n", stderr);
+        return 2;
+    }
+    const int width = std::atoi(argv[1]);
+    const int height = std::atoi(argv[2]);
+    if (width < 1 || height < 1) return 2;
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) {
+        std::fputs("tolva-test-xwindow: cannot open the display\n", stderr);
+        return 1;
+    }
+    const unsigned long grey = 0x404040;  // a 24-bit TrueColor pixel, as Xvfb's default visual has
+    const Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), 10, 10,
+                                              static_cast<unsigned>(width),
+                                              static_cast<unsigned>(height), 0, 0, grey);
+    XStoreName(display, window, "tolva-test-xwindow");
+    XMapWindow(display, window);
+    XSync(display, False);
+    std::printf("%lu\n", window);
+    std::fflush(stdout);
+    // The window lives as long as the connection; the test ends us with a signal.
+    for (;;) pause();
+}

@@ -1,0 +1,191 @@
+// The SDL2 presenter: a resizable desktop window (640x480 unless --size) or full screen.
+// Each finished frame goes into one streaming texture whose rows are copied in reverse
+// order (the surface is bottom-up), so presenting allocates nothing per frame. A new window
+// size restarts the animation at that size, as a new saver window would.
+#include <SDL.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+#include "tools/viewer/frame_pacer.h"
+#include "tools/viewer/input_rule.h"
+#include "tools/viewer/presenters.h"
+#include "tools/viewer/viewer_animation.h"
+#include "trails/frame_renderer.h"
+#include "trails/frame_seams.h"
+
+namespace {
+
+struct SdlScreen {
+    SDL_Window* window = nullptr;
+    SDL_Renderer* renderer = nullptr;
+    SDL_Texture* texture = nullptr;
+    int textureWidth = 0;
+    int textureHeight = 0;
+    FrameHashLog* hashLog = nullptr;
+};
+
+FrameHashLog* clockLog = nullptr;  // the scripted clock of --hash
+uint32_t ReadScriptedClock() {
+    return clockLog->ClockForCurrentFrame();
+}
+
+void PresentFrame(void* target, const BitmapInfoHeader& header, const uint8_t* bits) {
+    auto* screen = static_cast<SdlScreen*>(target);
+    if (screen->hashLog != nullptr) screen->hashLog->Print(stdout, header, bits);
+    const int width = header.biWidth;
+    const int height = header.biHeight;
+    if (screen->texture == nullptr || width != screen->textureWidth ||
+        height != screen->textureHeight)
+        return;
+    void* pixels = nullptr;
+    int pitch = 0;
+    if (SDL_LockTexture(screen->texture, nullptr, &pixels, &pitch) != 0) return;
+    const size_t stride = (static_cast<size_t>(width) * 3 + 3) & ~static_cast<size_t>(3);
+    const size_t rowBytes = static_cast<size_t>(width) * 3;
+    auto* out = static_cast<uint8_t*>(pixels);
+    for (int y = 0; y < height; ++y)
+        std::memcpy(out + static_cast<size_t>(y) * static_cast<size_t>(pitch),
+                    bits + static_cast<size_t>(height - 1 - y) * stride, rowBytes);
+    SDL_UnlockTexture(screen->texture);
+    SDL_RenderCopy(screen->renderer, screen->texture, nullptr, nullptr);
+    SDL_RenderPresent(screen->renderer);
+}
+
+// A new texture and a fresh animation for the window's current size.
+int Restart(SdlScreen* screen) {
+    int width = 0;
+    int height = 0;
+    SDL_GetWindowSize(screen->window, &width, &height);
+    if (width < 1) width = 1;
+    if (height < 1) height = 1;
+    if (width > INT16_MAX) width = INT16_MAX;
+    if (height > INT16_MAX) height = INT16_MAX;
+    if (screen->texture != nullptr && width == screen->textureWidth &&
+        height == screen->textureHeight)
+        return 1;
+    if (screen->texture != nullptr) SDL_DestroyTexture(screen->texture);
+    // Bytes blue, green, red in memory order, the surface's own layout.
+    screen->texture = SDL_CreateTexture(screen->renderer, SDL_PIXELFORMAT_BGR24,
+                                        SDL_TEXTUREACCESS_STREAMING, width, height);
+    if (screen->texture == nullptr) {
+        std::fprintf(stderr, "tolva: cannot create a %dx%d texture: %s\n", width, height,
+                     SDL_GetError());
+        return 0;
+    }
+    screen->textureWidth = width;
+    screen->textureHeight = height;
+    if (screen->hashLog != nullptr) screen->hashLog->Restart();
+    StartAnimation(width, height);
+    return 1;
+}
+
+PointerButton ButtonOf(uint8_t sdlButton) {
+    switch (sdlButton) {
+        case SDL_BUTTON_LEFT:
+            return PointerButton::Left;
+        case SDL_BUTTON_MIDDLE:
+            return PointerButton::Middle;
+        case SDL_BUTTON_RIGHT:
+            return PointerButton::Right;
+        default:
+            return PointerButton::Other;
+    }
+}
+
+// Returns 1 when the event ends the viewer.
+int HandleEvent(const SDL_Event& event, bool fullScreen, FullScreenExitRule* rule,
+                SdlScreen* screen, int* failed) {
+    switch (event.type) {
+        case SDL_QUIT:
+            return 1;  // window closed, or SIGINT / SIGTERM
+        case SDL_KEYDOWN:
+            if (fullScreen) return rule->OnKeyDown();
+            return event.key.keysym.sym == SDLK_ESCAPE ? 1 : 0;
+        case SDL_MOUSEBUTTONDOWN:
+            return fullScreen ? rule->OnButtonDown(ButtonOf(event.button.button)) : 0;
+        case SDL_MOUSEMOTION:
+            return fullScreen ? rule->OnMotion(event.motion.x, event.motion.y) : 0;
+        case SDL_WINDOWEVENT:
+            if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED && !Restart(screen)) {
+                *failed = 1;
+                return 1;
+            }
+            return 0;
+        default:
+            return 0;
+    }
+}
+
+void Close(SdlScreen* screen) {
+    if (screen->texture != nullptr) SDL_DestroyTexture(screen->texture);
+    if (screen->renderer != nullptr) SDL_DestroyRenderer(screen->renderer);
+    if (screen->window != nullptr) SDL_DestroyWindow(screen->window);
+    *screen = SdlScreen{};
+    SDL_ShowCursor(SDL_ENABLE);
+    SDL_Quit();
+}
+
+}  // namespace
+
+int RunSdlViewer(const ViewerOptions& options, FrameHashLog* hashLog) {
+    const bool fullScreen = options.mode == ViewerMode::FullScreen;
+    // A saver that minimises itself when another window takes the focus shows nothing.
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "tolva: cannot open the display: %s\n", SDL_GetError());
+        return 1;
+    }
+    SdlScreen screen;
+    screen.hashLog = hashLog;
+    const Uint32 flags = fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_RESIZABLE;
+    screen.window = SDL_CreateWindow("TOLVA", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                     options.width, options.height, flags);
+    if (screen.window != nullptr) screen.renderer = SDL_CreateRenderer(screen.window, -1, 0);
+    if (screen.renderer == nullptr) {
+        std::fprintf(stderr, "tolva: cannot create the window: %s\n", SDL_GetError());
+        Close(&screen);
+        return 1;
+    }
+    if (!Restart(&screen)) {
+        Close(&screen);
+        return 1;
+    }
+    FullScreenExitRule rule;
+    if (fullScreen) {
+        int x = 0;
+        int y = 0;
+        SDL_GetGlobalMouseState(&x, &y);
+        rule.Start(x, y);
+        SDL_ShowCursor(SDL_DISABLE);
+    }
+    clockLog = hashLog;
+    SetMillisecondClock(hashLog != nullptr ? ReadScriptedClock : MonotonicMilliseconds);
+    SetFrameCopy(PresentFrame);
+
+    FramePacer pacer;
+    pacer.Start(MonotonicNanoseconds(), uint64_t{options.tickMilliseconds} * 1000000u);
+    uint32_t framesDrawn = 0;
+    int failed = 0;
+    bool done = false;
+    while (!done) {
+        const uint64_t wait = pacer.WaitTime(MonotonicNanoseconds());
+        SDL_Event event;
+        // Whole milliseconds, rounded up so the frame is never early.
+        const int waitMs = static_cast<int>((wait + 999999u) / 1000000u);
+        if (waitMs > 0 && SDL_WaitEventTimeout(&event, waitMs))
+            done = HandleEvent(event, fullScreen, &rule, &screen, &failed) != 0;
+        while (!done && SDL_PollEvent(&event))
+            done = HandleEvent(event, fullScreen, &rule, &screen, &failed) != 0;
+        if (done || pacer.WaitTime(MonotonicNanoseconds()) > 0) continue;
+        RenderFrame(&screen);
+        pacer.FrameDrawn(MonotonicNanoseconds());
+        ++framesDrawn;
+        if (options.frames != 0 && framesDrawn >= options.frames) done = true;
+    }
+    SetFrameCopy(nullptr);
+    SetMillisecondClock(nullptr);
+    Close(&screen);
+    return failed;
+}

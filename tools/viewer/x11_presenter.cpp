@@ -1,0 +1,303 @@
+// The Xlib presenter: draws into a window that someone else owns, the one XScreenSaver hands
+// a hack (-window-id, $XSCREENSAVER_WINDOW) or the root window (-root). SDL cannot be trusted
+// with a foreign window (it misses its size and its events), so frames go out with XPutImage,
+// through MIT-SHM shared memory where the server offers it. The window's owner handles input;
+// this only follows the window's size (a new size restarts the animation), ends cleanly with
+// exit code 0 on SIGTERM, SIGINT or SIGHUP, and ends quietly when the window goes away.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XShm.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/ipc.h>
+#include <sys/shm.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+#include "tools/viewer/frame_pacer.h"
+#include "tools/viewer/presenters.h"
+#include "tools/viewer/viewer_animation.h"
+#include "trails/frame_renderer.h"
+#include "trails/frame_seams.h"
+
+namespace {
+
+volatile sig_atomic_t stopRequested = 0;
+void RequestStop(int) {
+    stopRequested = 1;
+}
+
+// X errors arrive asynchronously; the presenter checks this after each XSync.
+int lastXError = 0;
+int RecordXError(Display*, XErrorEvent* event) {
+    lastXError = event->error_code;
+    return 0;
+}
+
+struct ChannelShift {
+    int shift = 0;  // of the channel's lowest bit
+    int bits = 0;
+};
+
+ChannelShift ShiftOf(unsigned long mask) {
+    ChannelShift channel;
+    if (mask == 0) return channel;
+    while (((mask >> channel.shift) & 1) == 0) ++channel.shift;
+    while (((mask >> (channel.shift + channel.bits)) & 1) != 0) ++channel.bits;
+    return channel;
+}
+
+unsigned long Place(uint8_t value, ChannelShift channel) {
+    const unsigned long scaled = channel.bits >= 8
+                                     ? static_cast<unsigned long>(value) << (channel.bits - 8)
+                                     : static_cast<unsigned long>(value) >> (8 - channel.bits);
+    return scaled << channel.shift;
+}
+
+struct XScreenTarget {
+    Display* display = nullptr;
+    Window window = 0;
+    GC gc = nullptr;
+    Visual* visual = nullptr;
+    int depth = 0;
+    bool shmAvailable = false;
+    XImage* image = nullptr;
+    XShmSegmentInfo shm{};
+    bool usingShm = false;
+    int width = 0;
+    int height = 0;
+    ChannelShift red, green, blue;
+    bool fastPath = false;  // 32-bit pixels, 8 bits a channel at 16, 8, 0, native byte order
+    FrameHashLog* hashLog = nullptr;
+};
+
+void ReleaseImage(XScreenTarget* target) {
+    if (target->image == nullptr) return;
+    if (target->usingShm) {
+        XShmDetach(target->display, &target->shm);
+        XSync(target->display, False);
+        XDestroyImage(target->image);
+        shmdt(target->shm.shmaddr);
+    } else {
+        XDestroyImage(target->image);  // frees the pixel buffer too
+    }
+    target->image = nullptr;
+    target->usingShm = false;
+}
+
+XImage* CreateShmImage(XScreenTarget* target, int width, int height) {
+    XImage* image = XShmCreateImage(
+        target->display, target->visual, static_cast<unsigned>(target->depth), ZPixmap, nullptr,
+        &target->shm, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    if (image == nullptr) return nullptr;
+    target->shm.shmid =
+        shmget(IPC_PRIVATE, static_cast<size_t>(image->bytes_per_line) * height, IPC_CREAT | 0600);
+    if (target->shm.shmid < 0) {
+        XDestroyImage(image);
+        return nullptr;
+    }
+    target->shm.shmaddr = image->data = static_cast<char*>(shmat(target->shm.shmid, nullptr, 0));
+    target->shm.readOnly = False;
+    // Marked for removal now, so the segment goes away with the last user even after a crash.
+    shmctl(target->shm.shmid, IPC_RMID, nullptr);
+    if (target->shm.shmaddr == reinterpret_cast<char*>(-1)) {
+        image->data = nullptr;
+        XDestroyImage(image);
+        return nullptr;
+    }
+    // A server on another machine accepts the request and fails it later: check now.
+    lastXError = 0;
+    XShmAttach(target->display, &target->shm);
+    XSync(target->display, False);
+    if (lastXError != 0) {
+        XDestroyImage(image);
+        shmdt(target->shm.shmaddr);
+        return nullptr;
+    }
+    return image;
+}
+
+int CreateImage(XScreenTarget* target, int width, int height) {
+    ReleaseImage(target);
+    if (target->shmAvailable) {
+        target->image = CreateShmImage(target, width, height);
+        if (target->image != nullptr) {
+            target->usingShm = true;
+        } else {
+            target->shmAvailable = false;  // no second try
+        }
+    }
+    if (target->image == nullptr) {
+        target->image = XCreateImage(
+            target->display, target->visual, static_cast<unsigned>(target->depth), ZPixmap, 0,
+            nullptr, static_cast<unsigned>(width), static_cast<unsigned>(height), 32, 0);
+        if (target->image == nullptr) return 0;
+        target->image->data = static_cast<char*>(
+            std::calloc(static_cast<size_t>(target->image->bytes_per_line), height));
+        if (target->image->data == nullptr) {
+            XDestroyImage(target->image);
+            target->image = nullptr;
+            return 0;
+        }
+    }
+    const XImage& image = *target->image;
+    const uint16_t probe = 1;
+    const bool hostLsbFirst = *reinterpret_cast<const uint8_t*>(&probe) == 1;
+    target->fastPath = image.bits_per_pixel == 32 && image.red_mask == 0xFF0000 &&
+                       image.green_mask == 0xFF00 && image.blue_mask == 0xFF &&
+                       (image.byte_order == LSBFirst) == hostLsbFirst;
+    target->red = ShiftOf(image.red_mask);
+    target->green = ShiftOf(image.green_mask);
+    target->blue = ShiftOf(image.blue_mask);
+    target->width = width;
+    target->height = height;
+    return 1;
+}
+
+void PresentFrame(void* where, const BitmapInfoHeader& header, const uint8_t* bits) {
+    auto* target = static_cast<XScreenTarget*>(where);
+    if (target->hashLog != nullptr) target->hashLog->Print(stdout, header, bits);
+    const int width = header.biWidth;
+    const int height = header.biHeight;
+    if (target->image == nullptr || width != target->width || height != target->height) return;
+    XImage* image = target->image;
+    const size_t stride = (static_cast<size_t>(width) * 3 + 3) & ~static_cast<size_t>(3);
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* in = bits + static_cast<size_t>(height - 1 - y) * stride;  // bottom-up
+        if (target->fastPath) {
+            auto* out = reinterpret_cast<uint32_t*>(image->data +
+                                                    static_cast<size_t>(y) * image->bytes_per_line);
+            for (int x = 0; x < width; ++x, in += 3)
+                out[x] =
+                    static_cast<uint32_t>(in[2]) << 16 | static_cast<uint32_t>(in[1]) << 8 | in[0];
+        } else {
+            for (int x = 0; x < width; ++x, in += 3)
+                XPutPixel(image, x, y,
+                          Place(in[2], target->red) | Place(in[1], target->green) |
+                              Place(in[0], target->blue));
+        }
+    }
+    if (target->usingShm)
+        XShmPutImage(target->display, target->window, target->gc, image, 0, 0, 0, 0,
+                     static_cast<unsigned>(width), static_cast<unsigned>(height), False);
+    else
+        XPutImage(target->display, target->window, target->gc, image, 0, 0, 0, 0,
+                  static_cast<unsigned>(width), static_cast<unsigned>(height));
+    // Waiting for the server keeps us from writing into shared memory it is still reading,
+    // and from queueing frames faster than it shows them.
+    XSync(target->display, False);
+}
+
+// A new image and a fresh animation for the window's size.
+int Restart(XScreenTarget* target, int width, int height) {
+    if (width > INT16_MAX) width = INT16_MAX;
+    if (height > INT16_MAX) height = INT16_MAX;
+    if (!CreateImage(target, width, height)) {
+        std::fprintf(stderr, "tolva: cannot allocate a %dx%d image\n", width, height);
+        return 0;
+    }
+    if (target->hashLog != nullptr) target->hashLog->Restart();
+    StartAnimation(width, height);
+    return 1;
+}
+
+FrameHashLog* clockLog = nullptr;
+uint32_t ReadScriptedClock() {
+    return clockLog->ClockForCurrentFrame();
+}
+
+void CatchStopSignals() {
+    struct sigaction action {};
+    action.sa_handler = RequestStop;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0;  // no SA_RESTART: poll() must return to see the request
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);
+}
+
+}  // namespace
+
+int RunX11Viewer(const ViewerOptions& options, FrameHashLog* hashLog) {
+    CatchStopSignals();
+    XScreenTarget target;
+    target.hashLog = hashLog;
+    target.display = XOpenDisplay(nullptr);
+    if (target.display == nullptr) {
+        std::fprintf(stderr, "tolva: cannot open the display %s\n", XDisplayName(nullptr));
+        return 1;
+    }
+    XSetErrorHandler(RecordXError);
+    Display* display = target.display;
+    target.window = options.windowId != 0 ? options.windowId : DefaultRootWindow(display);
+    XWindowAttributes attributes{};
+    lastXError = 0;
+    if (!XGetWindowAttributes(display, target.window, &attributes) || lastXError != 0) {
+        std::fprintf(stderr, "tolva: no window 0x%lx on this display\n", target.window);
+        XCloseDisplay(display);
+        return 1;
+    }
+    target.visual = attributes.visual;
+    target.depth = attributes.depth;
+    if (target.visual->c_class != TrueColor && target.visual->c_class != DirectColor) {
+        std::fprintf(stderr, "tolva: window 0x%lx has no true-colour visual\n", target.window);
+        XCloseDisplay(display);
+        return 1;
+    }
+    target.shmAvailable =
+        XShmQueryExtension(display) != False && std::getenv("TOLVA_NO_SHM") == nullptr;
+    // Only the window's size and its end matter here; its owner reads the input.
+    XSelectInput(display, target.window, StructureNotifyMask);
+    target.gc = XCreateGC(display, target.window, 0, nullptr);
+    int exitCode = 0;
+    if (!Restart(&target, attributes.width, attributes.height)) exitCode = 1;
+
+    clockLog = hashLog;
+    SetMillisecondClock(hashLog != nullptr ? ReadScriptedClock : MonotonicMilliseconds);
+    SetFrameCopy(PresentFrame);
+    FramePacer pacer;
+    pacer.Start(MonotonicNanoseconds(), uint64_t{options.tickMilliseconds} * 1000000u);
+    uint32_t framesDrawn = 0;
+    bool done = exitCode != 0;
+    while (!done && !stopRequested) {
+        while (XPending(display) > 0) {
+            XEvent event;
+            XNextEvent(display, &event);
+            if (event.type == DestroyNotify && event.xdestroywindow.window == target.window) {
+                done = true;
+            } else if (event.type == ConfigureNotify && event.xconfigure.window == target.window &&
+                       (event.xconfigure.width != target.width ||
+                        event.xconfigure.height != target.height)) {
+                if (!Restart(&target, event.xconfigure.width, event.xconfigure.height)) {
+                    exitCode = 1;
+                    done = true;
+                }
+            }
+        }
+        if (done) break;
+        const uint64_t wait = pacer.WaitTime(MonotonicNanoseconds());
+        if (wait > 0) {
+            pollfd connection{ConnectionNumber(display), POLLIN, 0};
+            poll(&connection, 1,
+                 static_cast<int>((wait + 999999u) / 1000000u));  // EINTR: stop request
+            continue;
+        }
+        lastXError = 0;
+        RenderFrame(&target);
+        pacer.FrameDrawn(MonotonicNanoseconds());
+        // The owner destroyed its window between two frames: nothing left to draw into.
+        if (lastXError == BadWindow || lastXError == BadDrawable) break;
+        ++framesDrawn;
+        if (options.frames != 0 && framesDrawn >= options.frames) done = true;
+    }
+    SetFrameCopy(nullptr);
+    SetMillisecondClock(nullptr);
+    ReleaseImage(&target);
+    XFreeGC(display, target.gc);
+    XCloseDisplay(display);
+    return exitCode;
+}
