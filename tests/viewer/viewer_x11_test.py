@@ -258,6 +258,53 @@ def case_window_matches_render(session):
     expect_exit(viewer, 0, 5, "SIGTERM to the window")
 
 
+def read_bmp(path):
+    """(width, height, RGB triples top row first) of a 24-bit bottom-up BMP from tolva-render."""
+    with open(path, "rb") as bmp:
+        data = bmp.read()
+    offset = int.from_bytes(data[10:14], "little")
+    width = int.from_bytes(data[18:22], "little", signed=True)
+    height = int.from_bytes(data[22:26], "little", signed=True)
+    stride = (width * 3 + 3) & ~3
+    rgb = bytearray()
+    for row in range(height - 1, -1, -1):
+        start = offset + row * stride
+        line = data[start:start + width * 3]
+        for x in range(0, len(line), 3):
+            rgb += bytes((line[x + 2], line[x + 1], line[x]))
+    return width, height, bytes(rgb)
+
+
+def render_frames(session, width, height, count, color, frames):
+    out = os.path.join(session.tmp, f"frames-{width}x{height}")
+    result = session.run([session.args.render, "--size", f"{width}x{height}", "--count", str(count),
+                          "--color", str(color), "--frames", str(frames), "--out", out])
+    check(result.returncode == 0, f"tolva-render failed: {result.stderr}")
+    return [read_bmp(os.path.join(out, f"frame_{i:06d}.bmp"))[2] for i in range(frames)]
+
+
+def case_screen_pixels_match_render(session):
+    """What reaches the screen, in the window and in a foreign window, is tolva-render's frame
+    pixel for pixel: rows the right way up, channels in the right order."""
+    frames = render_frames(session, 160, 120, 10, 8, 4)
+    # A slow tick, so a screenshot taken after frame 1 catches frame 1 (or, if late, frame 2).
+    viewer = session.start([session.args.viewer, "--size", "160x120", "--count", "10", "--color",
+                            "8", "--tick-ms", "700", "--hash"])
+    read_lines(viewer, 2, 10, "slow window")
+    window = session.wait_for_window(viewer)
+    _, _, shown = session.screenshot(window)
+    check(shown in (frames[1], frames[2]), "the window does not show tolva-render's frame 1 or 2")
+    viewer.send_signal(signal.SIGTERM)
+    expect_exit(viewer, 0, 5, "SIGTERM to the window")
+
+    target = start_xwindow(session, 160, 120)
+    result = session.run([session.args.viewer, "--window-id", str(target), "--count", "10",
+                          "--color", "8", "--frames", "4"])
+    check(result.returncode == 0, f"--window-id: exit code {result.returncode}: {result.stderr}")
+    _, _, shown = session.screenshot(target)
+    check(shown == frames[3], "the foreign window does not show tolva-render's last frame")
+
+
 def start_fullscreen(session, x=200, y=200):
     session.xdotool("mousemove", str(x), str(y))
     viewer = session.start([session.args.viewer, "--fullscreen", "--count", "5"])
