@@ -1,16 +1,41 @@
 // Test fixture: stands in for XScreenSaver by creating a plain X window of the size asked for,
 // with a grey background so a test can tell whether anyone drew over it. Prints the window id
-// in decimal on stdout and then keeps the window until it is sent a signal.
-//   usage: tolva-test-xwindow WIDTH HEIGHT
+// in decimal on stdout and then keeps the window until it is sent a signal. With --cursor it
+// instead prints whether the pointer shows a cursor now ("visible") or a blank one ("hidden").
+//   usage: tolva-test-xwindow WIDTH HEIGHT | --cursor
 #include <X11/Xlib.h>
+#include <X11/extensions/Xfixes.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+
+namespace {
+
+int PrintCursorState() {
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) return 1;
+    int eventBase = 0;
+    int errorBase = 0;
+    if (!XFixesQueryExtension(display, &eventBase, &errorBase)) return 1;
+    XFixesCursorImage* image = XFixesGetCursorImage(display);
+    if (image == nullptr) return 1;
+    bool anyPixel = false;
+    for (int i = 0; i < image->width * image->height; ++i)
+        if ((image->pixels[i] >> 24) != 0) anyPixel = true;  // alpha of an ARGB pixel
+    XFree(image);
+    XCloseDisplay(display);
+    std::puts(anyPixel ? "visible" : "hidden");
+    return 0;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::string(argv[1]) == "--cursor") return PrintCursorState();
     if (argc != 3) {
-        std::fputs("usage: tolva-test-xwindow WIDTH HEIGHT\n", stderr);
+        std::fputs("usage: tolva-test-xwindow WIDTH HEIGHT | --cursor\n", stderr);
         return 2;
     }
     const int width = std::atoi(argv[1]);

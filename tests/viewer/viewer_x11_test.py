@@ -313,13 +313,22 @@ def start_fullscreen(session, x=200, y=200):
     return viewer, window
 
 
+def cursor_state(session):
+    result = session.run([session.args.xwindow, "--cursor"], timeout=10)
+    check(result.returncode == 0, f"cannot read the cursor: {result.stderr}")
+    return result.stdout.strip()
+
+
 def case_fullscreen_key_ends(session):
-    """In full screen any key ends the viewer with exit code 0, and the window covers the screen."""
+    """The full-screen window covers the screen and hides the pointer; any key ends it with
+    exit code 0."""
     viewer, window = start_fullscreen(session)
     geometry = session.xdotool("getwindowgeometry", str(window))
     check(f"{SCREEN_W}x{SCREEN_H}" in geometry, f"not full screen: {geometry}")
+    check(cursor_state(session) == "hidden", "the pointer is visible over the full-screen window")
     session.xdotool("key", "x")
     expect_exit(viewer, 0, 5, "a key in full screen")
+    check(cursor_state(session) == "visible", "the pointer stays hidden after the viewer ended")
 
 
 def case_fullscreen_motion_rule(session):
