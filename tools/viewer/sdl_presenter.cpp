@@ -105,8 +105,15 @@ int HandleEvent(const SDL_Event& event, bool fullScreen, FullScreenExitRule* rul
             return event.key.keysym.sym == SDLK_ESCAPE ? 1 : 0;
         case SDL_MOUSEBUTTONDOWN:
             return fullScreen ? rule->OnButtonDown(ButtonOf(event.button.button)) : 0;
-        case SDL_MOUSEMOTION:
-            return fullScreen ? rule->OnMotion(event.motion.x, event.motion.y) : 0;
+        case SDL_MOUSEMOTION: {
+            if (!fullScreen) return 0;
+            // The start position is in screen coordinates; on a second monitor the
+            // full-screen window does not stand at (0, 0).
+            int windowX = 0;
+            int windowY = 0;
+            SDL_GetWindowPosition(screen->window, &windowX, &windowY);
+            return rule->OnMotion(event.motion.x + windowX, event.motion.y + windowY);
+        }
         case SDL_WINDOWEVENT:
             if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED && !Restart(screen)) {
                 *failed = 1;
