@@ -362,10 +362,10 @@ def case_fullscreen_buttons(session):
         expect_exit(viewer, 0, 5, f"button {button} in full screen")
 
 
-def start_xwindow(session, width, height):
+def start_xwindow(session, width, height, with_process=False):
     fixture = session.start([session.args.xwindow, str(width), str(height)])
-    line = read_lines(fixture, 1, 10, "test window")[0]
-    return int(line)
+    window = int(read_lines(fixture, 1, 10, "test window")[0])
+    return (window, fixture) if with_process else window
 
 
 def case_foreign_window(session):
@@ -394,7 +394,8 @@ def case_foreign_window(session):
 
 def case_xscreensaver_environment(session):
     """$XSCREENSAVER_WINDOW picks the window as --window-id does (here through plain
-    XPutImage, without shared memory), and --root draws on the whole screen."""
+    XPutImage, without shared memory), the hack ends with exit code 0 when its window goes
+    away, and -root draws on the whole screen."""
     window = start_xwindow(session, 160, 120)
     env = dict(session.env, XSCREENSAVER_WINDOW=str(window), TOLVA_NO_SHM="1")
     result = session.run([session.args.viewer, "--count", "6", "--color", "5", "--hash",
@@ -404,6 +405,12 @@ def case_xscreensaver_environment(session):
           "XSCREENSAVER_WINDOW frames differ from tolva-render at 160x120")
     _, _, pixels = session.screenshot(window)
     check(colour_census(pixels)[2] == 0, "the window's grey is still there")
+    # The owner closing its window ends the hack quietly.
+    window, owner = start_xwindow(session, 100, 80, with_process=True)
+    viewer = session.start([session.args.viewer, "--window-id", str(window)])
+    expect_running(viewer, 0.5, "drawing into the window")
+    owner.kill()
+    expect_exit(viewer, 0, 5, "the window going away")
     result = session.run([session.args.viewer, "-root", "--count", "3", "--color", "7", "--hash",
                           "--frames", "10"])
     check(result.returncode == 0, f"-root: exit code {result.returncode}: {result.stderr}")

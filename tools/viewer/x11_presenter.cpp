@@ -1,6 +1,6 @@
 // The Xlib presenter: draws into a window that someone else owns, the one XScreenSaver hands
-// a hack (-window-id, $XSCREENSAVER_WINDOW) or the root window (-root). SDL cannot be trusted
-// with a foreign window (it misses its size and its events), so frames go out with XPutImage,
+// a hack (-window-id, $XSCREENSAVER_WINDOW) or the root window (-root). SDL_CreateWindowFrom is
+// known to miss a foreign window's size and events, so frames go out with XPutImage,
 // through MIT-SHM shared memory where the server offers it. The window's owner handles input;
 // this only follows the window's size (a new size restarts the animation), ends cleanly with
 // exit code 0 on SIGTERM, SIGINT or SIGHUP, and ends quietly when the window goes away.
