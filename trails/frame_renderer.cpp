@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "surface/bitmap_header.h"
+#include "surface/disc_accumulator.h"
 #include "trails/color_scheme.h"
 #include "trails/fixed_point.h"
 #include "trails/frame_seams.h"
@@ -22,9 +23,16 @@ constexpr int32_t SizeSegment = FocalLength * 8192;
 constexpr int32_t SteerStep = 10;
 constexpr double RetargetChance = 0.3;
 
+// The discs of the accumulated frames; sized on the first frame of each window size.
+DiscAccumulator frameDiscs;
+FrameDrawing frameDrawing = FrameDrawing::Accumulated;
+
 int32_t FadedComponent(int32_t value, int32_t fade) { return value - fade < 0 ? 0 : value - fade; }
 
-void DrawTrail(const Trail& trail, uint32_t trailIndex, int32_t width, int32_t height) {
+// Target is the surface itself or the accumulator: both take the same discs.
+template <typename DiscTarget>
+void DrawTrail(DiscTarget& target, const Trail& trail, uint32_t trailIndex, int32_t width,
+               int32_t height) {
     int32_t red = 0;
     int32_t green = 0;
     int32_t blue = 0;
@@ -50,11 +58,11 @@ void DrawTrail(const Trail& trail, uint32_t trailIndex, int32_t width, int32_t h
         const int32_t g = FadedComponent(green, fade);
         const int32_t b = FadedComponent(blue, fade);
         // The halo takes the faded colour rotated one channel and quartered.
-        FrameSurface.AddFilledCircle(px, py, size / 2, g / 4, b / 4, r / 4);
-        FrameSurface.AddFilledCircle(px, py, size / 3, r, g, b);
-        FrameSurface.AddFilledCircle(px, py, size / 4, r, g, b);
-        FrameSurface.AddFilledCircle(px, py, size / 5, r, g, b);
-        FrameSurface.AddFilledCircle(px, py, size / 6, r, g, b);
+        target.AddFilledCircle(px, py, size / 2, g / 4, b / 4, r / 4);
+        target.AddFilledCircle(px, py, size / 3, r, g, b);
+        target.AddFilledCircle(px, py, size / 4, r, g, b);
+        target.AddFilledCircle(px, py, size / 5, r, g, b);
+        target.AddFilledCircle(px, py, size / 6, r, g, b);
     }
 }
 
@@ -71,16 +79,43 @@ void MoveTrail(Trail& trail, int32_t width, int32_t height) {
     }
 }
 
+// The accumulator fits when the surface has pixels at the window's size; it is (re)made on
+// the first frame of a size, and given up with the surface's pixels.
+int AccumulatorReady(int32_t width, int32_t height) {
+    if (FrameSurface.GetBits() == nullptr || FrameSurface.GetBitDepth() != 24 ||
+        FrameSurface.GetWidth() != width || FrameSurface.GetHeight() != height) {
+        frameDiscs.Destroy();
+        return 0;
+    }
+    if (frameDiscs.GetWidth() == width && frameDiscs.GetHeight() == height) return 1;
+    return frameDiscs.Create(width, height);
+}
+
 }  // namespace
+
+void SetFrameDrawing(FrameDrawing drawing) { frameDrawing = drawing; }
+
+FrameDrawing GetFrameDrawing() { return frameDrawing; }
 
 void RenderFrame(void* target) {
     const int32_t width = WindowWidth;
     const int32_t height = WindowHeight;
-    FrameSurface.FillRectangle(0, 0, width - 1, height - 1, 0, 0, 0);
     const uint32_t trailsInUse = UsableTrailCount(TrailCount);
-    for (uint32_t i = 0; i < trailsInUse; ++i) {
-        DrawTrail(TrailPool[i], i, width, height);
-        MoveTrail(TrailPool[i], width, height);
+    if (frameDrawing == FrameDrawing::Accumulated && AccumulatorReady(width, height)) {
+        // Drawing a trail never depends on another's motion, so drawing and moving may still
+        // alternate trail by trail; the clear and all the adds happen in Resolve.
+        frameDiscs.Clear();
+        for (uint32_t i = 0; i < trailsInUse; ++i) {
+            DrawTrail(frameDiscs, TrailPool[i], i, width, height);
+            MoveTrail(TrailPool[i], width, height);
+        }
+        frameDiscs.Resolve(FrameSurface);
+    } else {
+        FrameSurface.FillRectangle(0, 0, width - 1, height - 1, 0, 0, 0);
+        for (uint32_t i = 0; i < trailsInUse; ++i) {
+            DrawTrail(FrameSurface, TrailPool[i], i, width, height);
+            MoveTrail(TrailPool[i], width, height);
+        }
     }
     const uint8_t* bits = FrameSurface.RowPointer(height - 1);
     if (bits == nullptr) return;  // no pixels: nothing was drawn, nothing to show

@@ -1,0 +1,177 @@
+// DiscAccumulator: recording discs, the table of disc rows, and handing a frame to the row
+// writer of the draw level in use.
+#include "surface/disc_accumulator.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+
+constexpr int32_t TableSize =
+    (DiscAccumulator::MaxRadius + 1) * (DiscAccumulator::MaxRadius + 2) / 2;
+
+// Row offsets 0..r of radius r start at r(r + 1)/2. Half-widths never exceed the radius, so a
+// byte holds them.
+uint8_t halfWidthTable[TableSize];
+bool tableBuilt = false;
+
+int32_t TableOffset(int32_t radius) { return radius * (radius + 1) / 2; }
+
+// The octant walk of RasterSurface::AddFilledCircle on an unbounded surface: the first span
+// that reaches a row offset is the one it keeps. Clipping never changes that choice, so the
+// table serves discs anywhere.
+void BuildTable() {
+    for (int32_t r = 0; r <= DiscAccumulator::MaxRadius; ++r) {
+        uint8_t* rows = halfWidthTable + TableOffset(r);
+        bool reached[DiscAccumulator::MaxRadius + 1] = {};
+        auto offer = [&](int32_t offset, int32_t halfWidth) {
+            if (reached[offset]) return;
+            reached[offset] = true;
+            rows[offset] = static_cast<uint8_t>(halfWidth);
+        };
+        if (r == 0) {
+            offer(0, 0);
+            continue;
+        }
+        int32_t m = 0;
+        int32_t rowOffset = r;
+        int32_t decision = 2 * r - 1;
+        int32_t increment = 1;
+        int32_t correction = 2 * r - 3;
+        for (;;) {
+            offer(rowOffset, m);
+            offer(m, rowOffset);
+            decision -= increment;
+            if (decision <= 0) {
+                decision += correction;
+                correction -= 2;
+                --rowOffset;
+                if (m >= rowOffset) break;
+            }
+            increment += 2;
+            ++m;
+        }
+    }
+    tableBuilt = true;
+}
+
+uint64_t PackedAmount(int32_t amount) {
+    return static_cast<uint64_t>(amount > 255 ? 255 : amount);
+}
+
+template <typename T>
+T* Allocate(int64_t count) {
+    return static_cast<T*>(std::calloc(static_cast<size_t>(count), sizeof(T)));
+}
+
+}  // namespace
+
+int32_t DiscAccumulator::HalfWidth(int32_t radius, int32_t rowOffset) {
+    if (!tableBuilt) BuildTable();
+    return halfWidthTable[TableOffset(radius) + (rowOffset < 0 ? -rowOffset : rowOffset)];
+}
+
+int DiscAccumulator::Create(int32_t newWidth, int32_t newHeight) {
+    Destroy();
+    if (newWidth < 1 || newHeight < 1) return 0;
+    if (!tableBuilt) BuildTable();
+    discs = Allocate<AccumulatedDisc>(MaxDiscs);
+    active = Allocate<int32_t>(MaxDiscs);
+    rowHead = Allocate<int32_t>(newHeight);
+    delta = Allocate<uint64_t>(static_cast<int64_t>(newWidth) + 1);
+    marks = Allocate<uint64_t>(static_cast<int64_t>(newWidth) / 64 + 1);
+    if (discs == nullptr || active == nullptr || rowHead == nullptr || delta == nullptr ||
+        marks == nullptr) {
+        Destroy();
+        return 0;
+    }
+    for (int32_t y = 0; y < newHeight; ++y) rowHead[y] = -1;
+    width = newWidth;
+    height = newHeight;
+    discCount = 0;
+    return 1;
+}
+
+void DiscAccumulator::Destroy() {
+    std::free(discs);
+    std::free(active);
+    std::free(rowHead);
+    std::free(delta);
+    std::free(marks);
+    discs = nullptr;
+    active = nullptr;
+    rowHead = nullptr;
+    delta = nullptr;
+    marks = nullptr;
+    width = 0;
+    height = 0;
+    discCount = 0;
+}
+
+void DiscAccumulator::Clear() {
+    // Only the rows where a recorded disc starts can have a head.
+    for (int32_t i = 0; i < discCount; ++i) rowHead[discs[i].firstRow] = -1;
+    discCount = 0;
+}
+
+int DiscAccumulator::AddFilledCircle(int32_t centreX, int32_t centreY, int32_t radius,
+                                     int32_t red, int32_t green, int32_t blue) {
+    if (discs == nullptr || discCount >= MaxDiscs || radius > MaxRadius) return 0;
+    if (red < 0 || green < 0 || blue < 0) return 0;
+    if (radius < 0) radius = 0;
+    // In 64 bits, as the surface does: centres near the ends of the int32 range stay exact.
+    const int64_t cx = centreX;
+    const int64_t cy = centreY;
+    if (cx - radius >= width || cx + radius < 0 || cy + radius < 0 || cy - radius >= height)
+        return 1;
+    AccumulatedDisc& disc = discs[discCount];
+    // Past the test above the centre lies within MaxRadius of the surface: int32 from here on.
+    disc.centreX = centreX;
+    disc.centreY = centreY;
+    disc.firstRow = centreY - radius > 0 ? centreY - radius : 0;
+    disc.lastRow = centreY + radius < height - 1 ? centreY + radius : height - 1;
+    disc.tableOffset = TableOffset(radius);
+    disc.colour = PackedAmount(blue) | PackedAmount(green) << PackedChannelBits |
+                  PackedAmount(red) << (2 * PackedChannelBits);
+    disc.next = rowHead[disc.firstRow];
+    rowHead[disc.firstRow] = discCount;
+    ++discCount;
+    return 1;
+}
+
+int DiscAccumulator::Resolve(RasterSurface& surface) {
+    return ResolveAt(surface, CurrentDrawLevel());
+}
+
+int DiscAccumulator::ResolveAt(RasterSurface& surface, DrawLevel level) {
+    if (discs == nullptr || surface.GetBitDepth() != 24 || surface.GetWidth() != width ||
+        surface.GetHeight() != height || surface.GetBits() == nullptr)
+        return 0;
+    DiscResolveJob job;
+    job.topRow = surface.RowPointer(0);
+    job.stride = surface.GetStride();
+    job.width = width;
+    job.height = height;
+    job.halfWidths = halfWidthTable;
+    job.discs = discs;
+    job.rowHead = rowHead;
+    job.active = active;
+    job.delta = delta;
+    job.marks = marks;
+    // A level the processor lacks falls back to the plain writer rather than faulting.
+    if (!DrawLevelSupported(level)) level = DrawLevel::Plain;
+    switch (level) {
+#if TOLVA_WIDE_VECTORS
+        case DrawLevel::Avx512: ResolveDiscsAvx512(job); break;
+        case DrawLevel::Avx2: ResolveDiscsAvx2(job); break;
+#endif
+#if TOLVA_X86_VECTORS
+        case DrawLevel::Sse2: ResolveDiscsSse2(job); break;
+#endif
+        default: ResolveDiscsPlain(job); break;
+    }
+    // The writers have emptied every row's list on the way.
+    discCount = 0;
+    return 1;
+}

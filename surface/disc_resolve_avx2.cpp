@@ -1,0 +1,73 @@
+// The AVX2 row writer: 32-byte stores of the pixel spread by a byte shuffle. Built only where
+// the wide levels are (64-bit x86, not MinGW) and run only on processors with AVX2.
+#include <cstddef>
+#include <cstdint>
+
+#include "surface/disc_resolve_levels.h"
+
+#if TOLVA_WIDE_VECTORS
+#include <immintrin.h>
+
+#include "surface/disc_phase_table.h"
+#include "surface/disc_resolve_rows.h"
+
+namespace {
+
+inline __m256i Phase(__m256i source, int phase) {
+    return _mm256_shuffle_epi8(
+        source, _mm256_load_si256(reinterpret_cast<const __m256i*>(PixelPhases.index[phase])));
+}
+
+struct Avx2Filler {
+    static void Run(uint8_t* first, uint8_t* end, uint32_t pixel, uint8_t* rowEnd) {
+        const __m256i source = _mm256_set1_epi32(static_cast<int>(pixel));
+        const __m256i p0 = Phase(source, 0);
+        const ptrdiff_t count = end - first;
+        if (count < 32) {
+            if (rowEnd - first >= 32) {
+                _mm256_storeu_si256(reinterpret_cast<__m256i*>(first), p0);
+                return;
+            }
+            if (count >= 16) {
+                // Near the row's end: two overlapping 16-byte stores, the second at phase 2.
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(first), _mm256_castsi256_si128(p0));
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(end - 16),
+                                 _mm256_castsi256_si128(Phase(source, 2)));
+                return;
+            }
+            const auto blue = static_cast<uint8_t>(pixel);
+            const auto green = static_cast<uint8_t>(pixel >> 8);
+            const auto red = static_cast<uint8_t>(pixel >> 16);
+            for (uint8_t* p = first; p != end; p += 3) {
+                p[0] = blue;
+                p[1] = green;
+                p[2] = red;
+            }
+            return;
+        }
+        // Stores at offsets 0, 32 and 64 begin at phases 0, 2 and 1.
+        const __m256i p2 = Phase(source, 2);
+        const __m256i p1 = Phase(source, 1);
+        uint8_t* p = first;
+        for (; end - p >= 96; p += 96) {
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), p0);
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + 32), p2);
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + 64), p1);
+        }
+        if (end - p >= 32) {
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), p0);
+            p += 32;
+            if (end - p >= 32) {
+                _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), p2);
+                p += 32;
+            }
+        }
+        // The last 32 bytes of a run of whole pixels start at phase 1 (-32 mod 3).
+        if (p != end) _mm256_storeu_si256(reinterpret_cast<__m256i*>(end - 32), p1);
+    }
+};
+
+}  // namespace
+
+void ResolveDiscsAvx2(const DiscResolveJob& job) { ResolveDiscRows<Avx2Filler>(job); }
+#endif

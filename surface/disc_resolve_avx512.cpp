@@ -1,0 +1,60 @@
+// The AVX-512 row writer: 64-byte stores of the pixel spread by a byte shuffle, the last one
+// of each run masked to end exactly at the run's end. Built only where the wide levels are
+// (64-bit x86, not MinGW) and run only on processors with AVX-512 BW.
+#include <cstddef>
+#include <cstdint>
+
+#include "surface/disc_resolve_levels.h"
+
+#if TOLVA_WIDE_VECTORS
+#include <immintrin.h>
+
+#include "surface/disc_phase_table.h"
+#include "surface/disc_resolve_rows.h"
+
+namespace {
+
+inline __m512i Phase(__m512i source, int phase) {
+    return _mm512_shuffle_epi8(source, _mm512_load_si512(PixelPhases.index[phase]));
+}
+
+inline void StoreFirst(uint8_t* p, ptrdiff_t count, __m512i pattern) {
+    _mm512_mask_storeu_epi8(p, _bzhi_u64(~0ull, static_cast<unsigned>(count)), pattern);
+}
+
+struct Avx512Filler {
+    static void Run(uint8_t* first, uint8_t* end, uint32_t pixel, uint8_t* /*rowEnd*/) {
+        const __m512i source = _mm512_set1_epi32(static_cast<int>(pixel));
+        const __m512i p0 = Phase(source, 0);
+        ptrdiff_t count = end - first;
+        if (count <= 64) {
+            StoreFirst(first, count, p0);
+            return;
+        }
+        // Stores at offsets 0, 64 and 128 begin at phases 0, 1 and 2.
+        const __m512i p1 = Phase(source, 1);
+        const __m512i p2 = Phase(source, 2);
+        uint8_t* p = first;
+        for (; count > 192; p += 192, count -= 192) {
+            _mm512_storeu_si512(p, p0);
+            _mm512_storeu_si512(p + 64, p1);
+            _mm512_storeu_si512(p + 128, p2);
+        }
+        if (count <= 64) {
+            StoreFirst(p, count, p0);
+            return;
+        }
+        _mm512_storeu_si512(p, p0);
+        if (count <= 128) {
+            StoreFirst(p + 64, count - 64, p1);
+            return;
+        }
+        _mm512_storeu_si512(p + 64, p1);
+        StoreFirst(p + 128, count - 128, p2);
+    }
+};
+
+}  // namespace
+
+void ResolveDiscsAvx512(const DiscResolveJob& job) { ResolveDiscRows<Avx512Filler>(job); }
+#endif

@@ -1,0 +1,60 @@
+// The seam between the disc accumulator and its per-level row writers: the job they share and
+// one entry per draw level. Each writer lives in its own file, compiled for its instruction set,
+// and runs only when the processor has been found to support it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Vector code is built for x86 only; every other target draws with the plain loop. The wide
+// levels are left out of MinGW builds: GCC there cannot align the stack to 32 bytes, and a
+// spilled AVX register would fault.
+#if (defined(__x86_64__) || defined(__i386__)) && defined(__SSE2__)
+#define TOLVA_X86_VECTORS 1
+#else
+#define TOLVA_X86_VECTORS 0
+#endif
+#if TOLVA_X86_VECTORS && defined(__x86_64__) && !defined(__MINGW32__) && defined(TOLVA_BUILD_WIDE)
+#define TOLVA_WIDE_VECTORS 1
+#else
+#define TOLVA_WIDE_VECTORS 0
+#endif
+
+// A disc as the accumulator keeps it until the frame is written.
+struct AccumulatedDisc {
+    int32_t centreX;
+    int32_t centreY;
+    int32_t firstRow;     // first and last rows on the surface that the disc covers
+    int32_t lastRow;
+    int32_t tableOffset;  // its radius's half-widths in the disc row table
+    int32_t next;         // next disc that starts on the same row, or -1
+    uint64_t colour;      // packed amounts, see PackedChannelBits
+};
+
+// Each channel of a running sum gets 21 bits: at most MaxDiscs (3200) amounts of at most 255
+// meet on a pixel, 816,000 < 2^21, so the fields never carry into each other. Blue is the low
+// field, then green, then red.
+constexpr int PackedChannelBits = 21;
+constexpr uint64_t PackedChannelMask = (uint64_t{1} << PackedChannelBits) - 1;
+
+struct DiscResolveJob {
+    uint8_t* topRow;  // first byte of row 0; row y starts stride bytes lower than row y - 1
+    ptrdiff_t stride;
+    int32_t width;
+    int32_t height;
+    const uint8_t* halfWidths;  // the disc row table
+    const AccumulatedDisc* discs;
+    int32_t* rowHead;  // first disc starting on each row, -1 when none; left all -1
+    int32_t* active;   // scratch, one entry per disc
+    uint64_t* delta;   // width + 1 packed differences, left all zero
+    uint64_t* marks;   // one bit per column that has a difference, left all zero
+};
+
+void ResolveDiscsPlain(const DiscResolveJob& job);
+#if TOLVA_X86_VECTORS
+void ResolveDiscsSse2(const DiscResolveJob& job);
+#endif
+#if TOLVA_WIDE_VECTORS
+void ResolveDiscsAvx2(const DiscResolveJob& job);
+void ResolveDiscsAvx512(const DiscResolveJob& job);
+#endif

@@ -1,0 +1,24 @@
+// The row writer with no vector code: the level every target has.
+#include <cstdint>
+
+#include "surface/disc_resolve_levels.h"
+#include "surface/disc_resolve_rows.h"
+
+namespace {
+
+struct PlainFiller {
+    static void Run(uint8_t* first, uint8_t* end, uint32_t pixel, uint8_t* /*rowEnd*/) {
+        const auto blue = static_cast<uint8_t>(pixel);
+        const auto green = static_cast<uint8_t>(pixel >> 8);
+        const auto red = static_cast<uint8_t>(pixel >> 16);
+        for (uint8_t* p = first; p != end; p += 3) {
+            p[0] = blue;
+            p[1] = green;
+            p[2] = red;
+        }
+    }
+};
+
+}  // namespace
+
+void ResolveDiscsPlain(const DiscResolveJob& job) { ResolveDiscRows<PlainFiller>(job); }

@@ -1,0 +1,116 @@
+// The row walk shared by every draw level, written once and compiled into each level's own
+// file with that level's run filler. Everything here has internal linkage on purpose: a copy
+// compiled for AVX-512 must never be the one that the plain level links to.
+//
+// For each row, top to bottom: discs whose first row it is join the active list; each active
+// disc adds its colour at the column where its span starts and takes it away just past its
+// end (a difference array of packed sums, marked in a bitmap); the row is then written left to
+// right as runs of one colour between marked columns, each the saturated running sum. Rows
+// that no disc touches are cleared together with memset.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "surface/disc_resolve_levels.h"
+
+namespace {
+
+// Three bytes blue, green, red of a packed running sum, each saturated at 255.
+inline uint32_t SaturatedPixel(uint64_t sum) {
+    uint32_t blue = static_cast<uint32_t>(sum & PackedChannelMask);
+    uint32_t green = static_cast<uint32_t>((sum >> PackedChannelBits) & PackedChannelMask);
+    uint32_t red = static_cast<uint32_t>(sum >> (2 * PackedChannelBits));
+    blue = blue > 255 ? 255 : blue;
+    green = green > 255 ? 255 : green;
+    red = red > 255 ? 255 : red;
+    return blue | green << 8 | red << 16;
+}
+
+// Filler::Run(first, end, pixel, rowEnd) writes pixel (blue, green, red in its low three bytes)
+// to every pixel from first up to end. It may write up to rowEnd beyond end: the runs of a
+// row are written left to right, so whatever lies past end is written again later.
+template <typename Filler>
+inline void WriteRow(uint8_t* row, int32_t width, uint64_t* delta, uint64_t* marks) {
+    uint8_t* const rowEnd = row + static_cast<ptrdiff_t>(3) * width;
+    const int32_t words = width / 64 + 1;
+    uint64_t sum = 0;
+    int32_t position = 0;
+    for (int32_t word = 0; word < words; ++word) {
+        uint64_t bits = marks[word];
+        if (bits == 0) continue;
+        marks[word] = 0;
+        do {
+            const int32_t column = word * 64 + __builtin_ctzll(bits);
+            bits &= bits - 1;
+            if (column > position) {
+                Filler::Run(row + static_cast<ptrdiff_t>(3) * position,
+                            row + static_cast<ptrdiff_t>(3) * column, SaturatedPixel(sum), rowEnd);
+            }
+            sum += delta[column];
+            delta[column] = 0;
+            position = column;
+        } while (bits != 0);
+    }
+    Filler::Run(row + static_cast<ptrdiff_t>(3) * position, rowEnd, SaturatedPixel(sum), rowEnd);
+}
+
+inline void MarkColumn(uint64_t* marks, int32_t column) {
+    marks[column >> 6] |= uint64_t{1} << (column & 63);
+}
+
+template <typename Filler>
+void ResolveDiscRows(const DiscResolveJob& job) {
+    const int32_t width = job.width;
+    const int32_t height = job.height;
+    const AccumulatedDisc* const discs = job.discs;
+    int32_t* const active = job.active;
+    uint64_t* const delta = job.delta;
+    uint64_t* const marks = job.marks;
+    int32_t activeCount = 0;
+    int32_t blackFrom = 0;  // first of the rows not yet written, all black so far
+    for (int32_t y = 0; y < height; ++y) {
+        for (int32_t i = job.rowHead[y]; i >= 0; i = discs[i].next) active[activeCount++] = i;
+        job.rowHead[y] = -1;
+        if (activeCount == 0) continue;
+        if (blackFrom < y) {
+            // Rows blackFrom..y-1 are one block of memory, the lowest row first.
+            uint8_t* first = job.topRow - static_cast<ptrdiff_t>(y - 1) * job.stride;
+            std::memset(first, 0,
+                        static_cast<size_t>(static_cast<ptrdiff_t>(y - 1 - blackFrom) * job.stride +
+                                            static_cast<ptrdiff_t>(3) * width));
+        }
+        blackFrom = y + 1;
+        for (int32_t k = 0; k < activeCount;) {
+            const AccumulatedDisc& disc = discs[active[k]];
+            const int32_t offset = y >= disc.centreY ? y - disc.centreY : disc.centreY - y;
+            const int32_t halfWidth = job.halfWidths[disc.tableOffset + offset];
+            int32_t left = disc.centreX - halfWidth;
+            const int32_t end = disc.centreX + halfWidth + 1;
+            if (left < width && end > 0) {
+                if (left < 0) left = 0;
+                delta[left] += disc.colour;
+                MarkColumn(marks, left);
+                if (end < width) {
+                    delta[end] -= disc.colour;
+                    MarkColumn(marks, end);
+                }
+            }
+            if (y == disc.lastRow) {
+                active[k] = active[--activeCount];
+            } else {
+                ++k;
+            }
+        }
+        WriteRow<Filler>(job.topRow - static_cast<ptrdiff_t>(y) * job.stride, width, delta, marks);
+    }
+    if (blackFrom < height) {
+        uint8_t* first = job.topRow - static_cast<ptrdiff_t>(height - 1) * job.stride;
+        std::memset(first, 0,
+                    static_cast<size_t>(static_cast<ptrdiff_t>(height - 1 - blackFrom) * job.stride +
+                                        static_cast<ptrdiff_t>(3) * width));
+    }
+}
+
+}  // namespace

@@ -1,0 +1,75 @@
+// The SSE2 row writer: runs are stored 16 bytes at a time from three phase-shifted copies of
+// the pixel, since 16 bytes never hold whole 3-byte pixels.
+#include <cstddef>
+#include <cstdint>
+
+#include "surface/disc_resolve_levels.h"
+
+#if TOLVA_X86_VECTORS
+#include <emmintrin.h>
+
+#include "surface/disc_resolve_rows.h"
+
+namespace {
+
+// Three copies of a 24-bit value at bytes 0, 3 and 6 of a 64-bit word (the third cut short).
+constexpr uint64_t ThreeCopies = 0x0001000001000001ull;
+
+struct Sse2Filler {
+    static void Run(uint8_t* first, uint8_t* end, uint32_t pixel, uint8_t* rowEnd) {
+        // Phase k: the bytes of the pattern begin with channel k (0 blue, 1 green, 2 red).
+        const uint32_t v1 = (pixel >> 8) | (pixel & 0xFF) << 16;
+        const uint32_t v2 = (pixel >> 16) | (pixel & 0xFFFF) << 8;
+        const auto q0 = static_cast<long long>(pixel * ThreeCopies);
+        const auto q1 = static_cast<long long>(v1 * ThreeCopies);
+        const auto q2 = static_cast<long long>(v2 * ThreeCopies);
+        // 16 bytes starting at phase k continue at phase k + 8 (mod 3) in their upper half.
+        const __m128i p0 = _mm_set_epi64x(q2, q0);
+        const ptrdiff_t count = end - first;
+        if (count < 16) {
+            if (rowEnd - first >= 16) {
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(first), p0);
+                return;
+            }
+            const auto blue = static_cast<uint8_t>(pixel);
+            const auto green = static_cast<uint8_t>(pixel >> 8);
+            const auto red = static_cast<uint8_t>(pixel >> 16);
+            for (uint8_t* p = first; p != end; p += 3) {
+                p[0] = blue;
+                p[1] = green;
+                p[2] = red;
+            }
+            return;
+        }
+        const __m128i p1 = _mm_set_epi64x(q0, q1);
+        const __m128i p2 = _mm_set_epi64x(q1, q2);
+        uint8_t* p = first;
+        for (; end - p >= 48; p += 48) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(p), p0);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 16), p1);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 32), p2);
+        }
+        if (end - p >= 16) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(p), p0);
+            p += 16;
+            if (end - p >= 16) {
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(p), p1);
+                p += 16;
+            }
+        }
+        // The last 16 bytes of a run of whole pixels start at phase 2 (-16 mod 3).
+        if (p != end) _mm_storeu_si128(reinterpret_cast<__m128i*>(end - 16), p2);
+    }
+};
+
+}  // namespace
+
+// 32-bit Windows hands callbacks a stack aligned to 4 bytes only; realign before any vector
+// register can be spilled.
+#if defined(__i386__) && defined(_WIN32)
+__attribute__((force_align_arg_pointer))
+#endif
+void ResolveDiscsSse2(const DiscResolveJob& job) {
+    ResolveDiscRows<Sse2Filler>(job);
+}
+#endif
