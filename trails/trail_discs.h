@@ -1,0 +1,62 @@
+// The two steps that RenderFrame takes for each trail in use: project its points into five
+// additive discs each, then move and steer it and now and then give it a new random target.
+// The discs go to any target with RasterSurface's AddFilledCircle signature (the surface, the
+// disc accumulator, or a benchmark's stand-in), so every way of drawing sees the same discs in
+// the same order.
+#pragma once
+
+#include <cstdint>
+
+#include "trails/color_scheme.h"
+#include "trails/fixed_point.h"
+#include "trails/saver_settings.h"
+#include "trails/trail.h"
+
+constexpr int32_t PointsPerTrail = 8;
+constexpr int32_t FocalLength = 3000;  // pixels per unit of x / z
+// The projected width of a segment two units (8192) long sets a point's apparent size.
+constexpr int32_t SizeSegment = FocalLength * 8192;
+
+inline int32_t FadedComponent(int32_t value, int32_t fade) {
+    return value - fade < 0 ? 0 : value - fade;
+}
+
+template <typename DiscTarget>
+void DrawTrailDiscs(DiscTarget& target, const Trail& trail, uint32_t trailIndex, int32_t width,
+                    int32_t height) {
+    int32_t red = 0;
+    int32_t green = 0;
+    int32_t blue = 0;
+    SchemeColor(ColorMode, &red, &green, &blue, trailIndex);
+    for (int32_t k = 1; k <= PointsPerTrail; ++k) {
+        int32_t x = 0;
+        int32_t y = 0;
+        int32_t z = 0;
+        if (!trail.GetPoint(k, &x, &y, &z)) continue;
+        if (z < 1) continue;  // behind the viewer
+        // Points that stray past |x| = 715827 make 3000 * x wrap; the frame shows the
+        // wrapped projection, as the animation always has.
+        const int32_t scaledX = WrapMul(FocalLength, x);
+        const int32_t sx = scaledX / z;
+        const int32_t sy = WrapMul(FocalLength, y) / z;
+        const int32_t px = WrapAdd(sx, width / 2);
+        const int32_t py = WrapSub(height / 2, sy);
+        const int32_t size =
+            WrapSub(WrapAbs(WrapSub(WrapAdd(scaledX, SizeSegment) / z, sx)), 3 * k);
+        if (size < 2 || size > 399) continue;
+        const int32_t fade = 5 * k;
+        const int32_t r = FadedComponent(red, fade);
+        const int32_t g = FadedComponent(green, fade);
+        const int32_t b = FadedComponent(blue, fade);
+        // The halo takes the faded colour rotated one channel and quartered.
+        target.AddFilledCircle(px, py, size / 2, g / 4, b / 4, r / 4);
+        target.AddFilledCircle(px, py, size / 3, r, g, b);
+        target.AddFilledCircle(px, py, size / 4, r, g, b);
+        target.AddFilledCircle(px, py, size / 5, r, g, b);
+        target.AddFilledCircle(px, py, size / 6, r, g, b);
+    }
+}
+
+// Advance, steer by 10 degrees, and with probability 0.3 a new target within the window's
+// reach (three more draws of the generator).
+void MoveTrail(Trail& trail, int32_t width, int32_t height);
