@@ -80,7 +80,7 @@ int DiscAccumulator::Create(int32_t newWidth, int32_t newHeight) {
     active = Allocate<int32_t>(MaxDiscs);
     rowHead = Allocate<int32_t>(newHeight);
     delta = Allocate<uint64_t>(static_cast<int64_t>(newWidth) + 1);
-    marks = Allocate<uint64_t>(static_cast<int64_t>(newWidth) / 64 + 1);
+    marks = Allocate<uint8_t>((static_cast<int64_t>(newWidth) / 64 + 1) * 64);
     if (discs == nullptr || active == nullptr || rowHead == nullptr || delta == nullptr ||
         marks == nullptr) {
         Destroy();

@@ -65,5 +65,5 @@ private:
     int32_t* rowHead = nullptr;
     int32_t* active = nullptr;
     uint64_t* delta = nullptr;
-    uint64_t* marks = nullptr;
+    uint8_t* marks = nullptr;
 };

@@ -19,6 +19,22 @@ inline __m256i Phase(__m256i source, int phase) {
 }
 
 struct Avx2Filler {
+    static uint64_t TakeMarks(uint8_t* marks) {
+        const __m256i zero = _mm256_setzero_si256();
+        auto* low = reinterpret_cast<__m256i*>(marks);
+        auto* high = reinterpret_cast<__m256i*>(marks + 32);
+        const auto unsetLow = static_cast<uint32_t>(
+            _mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_loadu_si256(low), zero)));
+        const auto unsetHigh = static_cast<uint32_t>(
+            _mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_loadu_si256(high), zero)));
+        const uint64_t bits = ~(static_cast<uint64_t>(unsetHigh) << 32 | unsetLow);
+        if (bits != 0) {
+            _mm256_storeu_si256(low, zero);
+            _mm256_storeu_si256(high, zero);
+        }
+        return bits;
+    }
+
     static void Run(uint8_t* first, uint8_t* end, uint32_t pixel, uint8_t* rowEnd) {
         const __m256i source = _mm256_set1_epi32(static_cast<int>(pixel));
         const __m256i p0 = Phase(source, 0);

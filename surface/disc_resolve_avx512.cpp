@@ -1,5 +1,5 @@
-// The AVX-512 row writer: 64-byte stores of the pixel spread by a byte shuffle, the last one
-// of each run masked to end exactly at the run's end. Built only where the wide levels are
+// The AVX-512 row writer: 64-byte stores of the pixel spread by a byte shuffle; short runs
+// overshoot into the runs to their right, long ones and those at the row's end are masked. Built only where the wide levels are
 // (64-bit x86, not MinGW) and run only on processors with AVX-512 BW.
 #include <cstddef>
 #include <cstdint>
@@ -23,23 +23,33 @@ inline void StoreFirst(uint8_t* p, ptrdiff_t count, __m512i pattern) {
 }
 
 struct Avx512Filler {
+    static uint64_t TakeMarks(uint8_t* marks) {
+        const __m512i block = _mm512_loadu_si512(marks);
+        const uint64_t bits = _mm512_test_epi8_mask(block, block);
+        if (bits != 0) _mm512_storeu_si512(marks, _mm512_setzero_si512());
+        return bits;
+    }
+
     static void Run(uint8_t* first, uint8_t* end, uint32_t pixel, uint8_t* /*rowEnd*/) {
         const __m512i source = _mm512_set1_epi32(static_cast<int>(pixel));
+        // Stores at offsets 0, 64 and 128 begin at phases 0, 1 and 2.
         const __m512i p0 = Phase(source, 0);
-        ptrdiff_t count = end - first;
-        if (count <= 64) {
-            StoreFirst(first, count, p0);
+        const __m512i p1 = Phase(source, 1);
+        // Most runs are short: two whole stores, whatever they overshoot is written again by
+        // the runs to the right, and no branch on the run's length to mispredict.
+        if (end - first <= 64) {
+            StoreFirst(first, end - first, p0);
             return;
         }
-        // Stores at offsets 0, 64 and 128 begin at phases 0, 1 and 2.
-        const __m512i p1 = Phase(source, 1);
         const __m512i p2 = Phase(source, 2);
+        ptrdiff_t count = end - first;
         uint8_t* p = first;
         for (; count > 192; p += 192, count -= 192) {
             _mm512_storeu_si512(p, p0);
             _mm512_storeu_si512(p + 64, p1);
             _mm512_storeu_si512(p + 128, p2);
         }
+        // The rest, 1 to 192 bytes, masked to end exactly at the run's end.
         if (count <= 64) {
             StoreFirst(p, count, p0);
             return;

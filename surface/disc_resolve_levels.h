@@ -47,7 +47,8 @@ struct DiscResolveJob {
     int32_t* rowHead;  // first disc starting on each row, -1 when none; left all -1
     int32_t* active;   // scratch, one entry per disc
     uint64_t* delta;   // width + 1 packed differences, left all zero
-    uint64_t* marks;   // one bit per column that has a difference, left all zero
+    uint8_t* marks;    // 1 for each column that has a difference, a multiple of 64 long,
+                       // left all zero
 };
 
 void ResolveDiscsPlain(const DiscResolveJob& job);

@@ -1,5 +1,6 @@
 // The row writer with no vector code: the level every target has.
 #include <cstdint>
+#include <cstring>
 
 #include "surface/disc_resolve_levels.h"
 #include "surface/disc_resolve_rows.h"
@@ -7,6 +8,20 @@
 namespace {
 
 struct PlainFiller {
+    static uint64_t TakeMarks(uint8_t* marks) {
+        uint64_t bits = 0;
+        for (int i = 0; i < 64; i += 8) {
+            uint64_t word = 0;
+            std::memcpy(&word, marks + i, sizeof word);
+            if (word == 0) continue;
+            for (int k = i; k < i + 8; ++k) {
+                if (marks[k] != 0) bits |= uint64_t{1} << k;
+                marks[k] = 0;
+            }
+        }
+        return bits;
+    }
+
     static void Run(uint8_t* first, uint8_t* end, uint32_t pixel, uint8_t* /*rowEnd*/) {
         const auto blue = static_cast<uint8_t>(pixel);
         const auto green = static_cast<uint8_t>(pixel >> 8);

@@ -4,7 +4,8 @@
 //
 // For each row, top to bottom: discs whose first row it is join the active list; each active
 // disc adds its colour at the column where its span starts and takes it away just past its
-// end (a difference array of packed sums, marked in a bitmap); the row is then written left to
+// end (a difference array of packed sums, each such column marked with a byte: plain stores, so marks that land close together do not
+// queue behind each other as read-modify-writes of one word would); the row is then written left to
 // right as runs of one colour between marked columns, each the saturated running sum. Rows
 // that no disc touches are cleared together with memset.
 #pragma once
@@ -31,18 +32,17 @@ inline uint32_t SaturatedPixel(uint64_t sum) {
 // Filler::Run(first, end, pixel, rowEnd) writes pixel (blue, green, red in its low three bytes)
 // to every pixel from first up to end. It may write up to rowEnd beyond end: the runs of a
 // row are written left to right, so whatever lies past end is written again later.
+// Filler::TakeMarks(marks) returns a bit for each of the 64 mark bytes there that is set, and
+// clears them.
 template <typename Filler>
-inline void WriteRow(uint8_t* row, int32_t width, uint64_t* delta, uint64_t* marks) {
+inline void WriteRow(uint8_t* row, int32_t width, uint64_t* delta, uint8_t* marks) {
     uint8_t* const rowEnd = row + static_cast<ptrdiff_t>(3) * width;
-    const int32_t words = width / 64 + 1;
     uint64_t sum = 0;
     int32_t position = 0;
-    for (int32_t word = 0; word < words; ++word) {
-        uint64_t bits = marks[word];
-        if (bits == 0) continue;
-        marks[word] = 0;
-        do {
-            const int32_t column = word * 64 + __builtin_ctzll(bits);
+    for (int32_t base = 0; base < width; base += 64) {
+        uint64_t bits = Filler::TakeMarks(marks + base);
+        while (bits != 0) {
+            const int32_t column = base + __builtin_ctzll(bits);
             bits &= bits - 1;
             if (column > position) {
                 Filler::Run(row + static_cast<ptrdiff_t>(3) * position,
@@ -51,13 +51,9 @@ inline void WriteRow(uint8_t* row, int32_t width, uint64_t* delta, uint64_t* mar
             sum += delta[column];
             delta[column] = 0;
             position = column;
-        } while (bits != 0);
+        }
     }
     Filler::Run(row + static_cast<ptrdiff_t>(3) * position, rowEnd, SaturatedPixel(sum), rowEnd);
-}
-
-inline void MarkColumn(uint64_t* marks, int32_t column) {
-    marks[column >> 6] |= uint64_t{1} << (column & 63);
 }
 
 template <typename Filler>
@@ -67,7 +63,7 @@ void ResolveDiscRows(const DiscResolveJob& job) {
     const AccumulatedDisc* const discs = job.discs;
     int32_t* const active = job.active;
     uint64_t* const delta = job.delta;
-    uint64_t* const marks = job.marks;
+    uint8_t* const marks = job.marks;
     int32_t activeCount = 0;
     int32_t blackFrom = 0;  // first of the rows not yet written, all black so far
     for (int32_t y = 0; y < height; ++y) {
@@ -91,10 +87,10 @@ void ResolveDiscRows(const DiscResolveJob& job) {
             if (left < width && end > 0) {
                 if (left < 0) left = 0;
                 delta[left] += disc.colour;
-                MarkColumn(marks, left);
+                marks[left] = 1;
                 if (end < width) {
                     delta[end] -= disc.colour;
-                    MarkColumn(marks, end);
+                    marks[end] = 1;
                 }
             }
             if (y == disc.lastRow) {

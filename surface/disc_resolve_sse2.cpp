@@ -16,6 +16,21 @@ namespace {
 constexpr uint64_t ThreeCopies = 0x0001000001000001ull;
 
 struct Sse2Filler {
+    static uint64_t TakeMarks(uint8_t* marks) {
+        uint64_t bits = 0;
+        const __m128i zero = _mm_setzero_si128();
+        for (int i = 0; i < 4; ++i) {
+            auto* block = reinterpret_cast<__m128i*>(marks + 16 * i);
+            const auto unset = static_cast<uint32_t>(
+                _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(block), zero)));
+            bits |= static_cast<uint64_t>(unset ^ 0xFFFFu) << (16 * i);
+        }
+        if (bits != 0) {
+            for (int i = 0; i < 4; ++i) _mm_storeu_si128(reinterpret_cast<__m128i*>(marks + 16 * i), zero);
+        }
+        return bits;
+    }
+
     static void Run(uint8_t* first, uint8_t* end, uint32_t pixel, uint8_t* rowEnd) {
         // Phase k: the bytes of the pattern begin with channel k (0 blue, 1 green, 2 red).
         const uint32_t v1 = (pixel >> 8) | (pixel & 0xFF) << 16;
