@@ -77,7 +77,7 @@ int DiscAccumulator::Create(int32_t newWidth, int32_t newHeight) {
     if (newWidth < 1 || newHeight < 1) return 0;
     if (!tableBuilt) BuildTable();
     discs = Allocate<AccumulatedDisc>(MaxDiscs);
-    active = Allocate<int32_t>(MaxDiscs);
+    active = Allocate<ActiveDisc>(MaxDiscs);
     rowHead = Allocate<int32_t>(newHeight);
     delta = Allocate<uint64_t>(static_cast<int64_t>(newWidth) + 1);
     marks = Allocate<uint8_t>((static_cast<int64_t>(newWidth) / 64 + 1) * 64);

@@ -63,7 +63,7 @@ private:
     int32_t discCount = 0;
     AccumulatedDisc* discs = nullptr;
     int32_t* rowHead = nullptr;
-    int32_t* active = nullptr;
+    ActiveDisc* active = nullptr;
     uint64_t* delta = nullptr;
     uint8_t* marks = nullptr;
 };

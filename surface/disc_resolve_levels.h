@@ -37,6 +37,16 @@ struct AccumulatedDisc {
 constexpr int PackedChannelBits = 21;
 constexpr uint64_t PackedChannelMask = (uint64_t{1} << PackedChannelBits) - 1;
 
+// A disc on the rows being written, copied out of its record so the walk over them reads one
+// compact array.
+struct ActiveDisc {
+    int32_t centreX;
+    int32_t centreY;
+    int32_t lastRow;
+    const uint8_t* halfWidths;  // the radius's row of the disc row table
+    uint64_t colour;
+};
+
 struct DiscResolveJob {
     uint8_t* topRow;  // first byte of row 0; row y starts stride bytes lower than row y - 1
     ptrdiff_t stride;
@@ -45,7 +55,7 @@ struct DiscResolveJob {
     const uint8_t* halfWidths;  // the disc row table
     const AccumulatedDisc* discs;
     int32_t* rowHead;  // first disc starting on each row, -1 when none; left all -1
-    int32_t* active;   // scratch, one entry per disc
+    ActiveDisc* active;  // scratch, one entry per disc
     uint64_t* delta;   // width + 1 packed differences, left all zero
     uint8_t* marks;    // 1 for each column that has a difference, a multiple of 64 long,
                        // left all zero

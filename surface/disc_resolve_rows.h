@@ -61,13 +61,22 @@ void ResolveDiscRows(const DiscResolveJob& job) {
     const int32_t width = job.width;
     const int32_t height = job.height;
     const AccumulatedDisc* const discs = job.discs;
-    int32_t* const active = job.active;
+    ActiveDisc* const active = job.active;
     uint64_t* const delta = job.delta;
     uint8_t* const marks = job.marks;
+    const uint8_t* const halfWidths = job.halfWidths;
     int32_t activeCount = 0;
     int32_t blackFrom = 0;  // first of the rows not yet written, all black so far
     for (int32_t y = 0; y < height; ++y) {
-        for (int32_t i = job.rowHead[y]; i >= 0; i = discs[i].next) active[activeCount++] = i;
+        for (int32_t i = job.rowHead[y]; i >= 0; i = discs[i].next) {
+            const AccumulatedDisc& disc = discs[i];
+            ActiveDisc& joining = active[activeCount++];
+            joining.centreX = disc.centreX;
+            joining.centreY = disc.centreY;
+            joining.lastRow = disc.lastRow;
+            joining.halfWidths = halfWidths + disc.tableOffset;
+            joining.colour = disc.colour;
+        }
         job.rowHead[y] = -1;
         if (activeCount == 0) continue;
         if (blackFrom < y) {
@@ -79,21 +88,25 @@ void ResolveDiscRows(const DiscResolveJob& job) {
         }
         blackFrom = y + 1;
         for (int32_t k = 0; k < activeCount;) {
-            const AccumulatedDisc& disc = discs[active[k]];
+            // Copied out first: the byte stores to marks could alias anything not yet loaded.
+            const ActiveDisc& disc = active[k];
+            const int32_t centreX = disc.centreX;
             const int32_t offset = y >= disc.centreY ? y - disc.centreY : disc.centreY - y;
-            const int32_t halfWidth = job.halfWidths[disc.tableOffset + offset];
-            int32_t left = disc.centreX - halfWidth;
-            const int32_t end = disc.centreX + halfWidth + 1;
+            const uint64_t colour = disc.colour;
+            const int32_t lastRow = disc.lastRow;
+            const int32_t halfWidth = disc.halfWidths[offset];
+            int32_t left = centreX - halfWidth;
+            const int32_t end = centreX + halfWidth + 1;
             if (left < width && end > 0) {
                 if (left < 0) left = 0;
-                delta[left] += disc.colour;
+                delta[left] += colour;
                 marks[left] = 1;
                 if (end < width) {
-                    delta[end] -= disc.colour;
+                    delta[end] -= colour;
                     marks[end] = 1;
                 }
             }
-            if (y == disc.lastRow) {
+            if (y == lastRow) {
                 active[k] = active[--activeCount];
             } else {
                 ++k;
