@@ -1,5 +1,5 @@
-// The AVX-512 row writer: 64-byte stores of the pixel spread by a byte shuffle; short runs
-// overshoot into the runs to their right, long ones and those at the row's end are masked. Built only where the wide levels are
+// The AVX-512 row writer: 64-byte stores of the pixel spread by a byte shuffle, the last one
+// of each run masked to end exactly where the run ends. Built only where the wide levels are
 // (64-bit x86, not MinGW) and run only on processors with AVX-512 BW.
 #include <cstddef>
 #include <cstdint>
@@ -34,13 +34,12 @@ struct Avx512Filler {
         const __m512i source = _mm512_set1_epi32(static_cast<int>(pixel));
         // Stores at offsets 0, 64 and 128 begin at phases 0, 1 and 2.
         const __m512i p0 = Phase(source, 0);
-        const __m512i p1 = Phase(source, 1);
-        // Most runs are short: two whole stores, whatever they overshoot is written again by
-        // the runs to the right, and no branch on the run's length to mispredict.
+        // Most runs fit one store.
         if (end - first <= 64) {
             StoreFirst(first, end - first, p0);
             return;
         }
+        const __m512i p1 = Phase(source, 1);
         const __m512i p2 = Phase(source, 2);
         ptrdiff_t count = end - first;
         uint8_t* p = first;

@@ -1,0 +1,362 @@
+// The accumulated way of drawing frames against the plain surface operations it stands in
+// for: the table of disc rows, single discs and pixels of every kind at every draw level the
+// processor runs, crowds of discs that saturate, the edges of rows, and whole animation frames
+// at several sizes. Equal means equal bytes, padding included.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "surface/disc_accumulator.h"
+#include "surface/draw_level.h"
+#include "surface/raster_surface.h"
+#include "trails/frame_renderer.h"
+#include "trails/frame_seams.h"
+#include "trails/random.h"
+#include "trails/saver_settings.h"
+#include "trails/trail_pool.h"
+
+namespace {
+
+// A small generator of its own, so these tests never touch the animation's sequence.
+class TestRandom {
+public:
+    explicit TestRandom(uint64_t seed) : state(seed * 2862933555777941757ull + 3037000493ull) {}
+    uint32_t Next() {
+        state = state * 6364136223846793005ull + 1442695040888963407ull;
+        return static_cast<uint32_t>(state >> 33);
+    }
+    // Uniform in lo..hi.
+    int32_t Between(int32_t lo, int32_t hi) {
+        return lo + static_cast<int32_t>(Next() % static_cast<uint32_t>(hi - lo + 1));
+    }
+
+private:
+    uint64_t state;
+};
+
+std::vector<DrawLevel> SupportedLevels() {
+    std::vector<DrawLevel> levels;
+    for (int level = 0; level < DrawLevelCount; ++level) {
+        if (DrawLevelSupported(static_cast<DrawLevel>(level)))
+            levels.push_back(static_cast<DrawLevel>(level));
+    }
+    return levels;
+}
+
+std::vector<uint8_t> Bytes(const RasterSurface& surface) {
+    return std::vector<uint8_t>(surface.GetBits(),
+                                surface.GetBits() + static_cast<size_t>(surface.GetHeight()) *
+                                                        static_cast<size_t>(surface.GetStride()));
+}
+
+// Scribbles over every pixel (not the row padding, which no drawing may touch): the
+// accumulated path writes every pixel in place of the clear, so nothing stale may survive.
+void Scribble(RasterSurface& surface, TestRandom& random) {
+    for (int32_t y = 0; y < surface.GetHeight(); ++y) {
+        uint8_t* row = surface.RowPointer(y);
+        for (int32_t i = 0; i < 3 * surface.GetWidth(); ++i) row[i] = static_cast<uint8_t>(random.Next());
+    }
+}
+
+struct Disc {
+    int32_t x, y, radius, red, green, blue;
+};
+
+// Draws discs both ways on surfaces of width x height and expects the same bytes at every
+// supported level.
+void ExpectSameBytes(int32_t width, int32_t height, const std::vector<Disc>& discs,
+                     uint64_t seed) {
+    RasterSurface reference;
+    ASSERT_EQ(1, reference.Create(width, height, 24));
+    reference.FillRectangle(0, 0, width - 1, height - 1, 0, 0, 0);
+    for (const Disc& d : discs) reference.AddFilledCircle(d.x, d.y, d.radius, d.red, d.green, d.blue);
+    const std::vector<uint8_t> expected = Bytes(reference);
+
+    RasterSurface fast;
+    ASSERT_EQ(1, fast.Create(width, height, 24));
+    DiscAccumulator accumulator;
+    ASSERT_EQ(1, accumulator.Create(width, height));
+    TestRandom random(seed);
+    for (const DrawLevel level : SupportedLevels()) {
+        Scribble(fast, random);
+        for (const Disc& d : discs) {
+            ASSERT_EQ(1, accumulator.AddFilledCircle(d.x, d.y, d.radius, d.red, d.green, d.blue));
+        }
+        ASSERT_EQ(1, accumulator.ResolveAt(fast, level));
+        ASSERT_EQ(expected, Bytes(fast)) << "level " << DrawLevelName(level) << ", " << width
+                                         << "x" << height << ", " << discs.size() << " discs";
+    }
+}
+
+TEST(DiscRowTable, HalfWidthsAreThoseOfTheOctantWalk) {
+    const std::vector<std::vector<int32_t>> halfWidths = {
+        {0, 1},
+        {0, 2, 2},
+        {0, 3, 3, 3},
+        {0, 3, 4, 4, 4},
+        {0, 3, 4, 5, 5, 5},
+        {0, 4, 5, 6, 6, 6, 6},
+        {0, 4, 5, 6, 7, 7, 7, 7},
+        {0, 4, 6, 7, 7, 8, 8, 8, 8},
+    };
+    for (size_t i = 0; i < halfWidths.size(); ++i) {
+        const auto radius = static_cast<int32_t>(i + 1);
+        for (int32_t offset = -radius; offset <= radius; ++offset) {
+            const int32_t fromTop = radius - (offset < 0 ? -offset : offset);
+            EXPECT_EQ(halfWidths[i][static_cast<size_t>(fromTop)],
+                      DiscAccumulator::HalfWidth(radius, offset))
+                << "radius " << radius << " row offset " << offset;
+        }
+    }
+    EXPECT_EQ(0, DiscAccumulator::HalfWidth(0, 0));
+}
+
+TEST(AccumulatedDiscs, EveryRadiusUpTo250MatchesTheSurfaceOnAndAcrossTheEdges) {
+    TestRandom random(1);
+    for (int32_t radius = 0; radius <= 250; ++radius) {
+        std::vector<Disc> discs;
+        // Inside, then centred near and beyond each edge and corner.
+        discs.push_back({random.Between(0, 99), random.Between(0, 59), radius, 40, 20, 4});
+        discs.push_back({random.Between(-radius - 2, 2), random.Between(-5, 65), radius, 7, 80, 255});
+        discs.push_back({random.Between(97, 101 + radius), random.Between(-5, 65), radius, 300, 0, 9});
+        discs.push_back({random.Between(-5, 105), random.Between(-radius - 2, 2), radius, 1, 2, 3});
+        discs.push_back({random.Between(-5, 105), random.Between(57, 61 + radius), radius, 90, 90, 90});
+        discs.push_back({-radius / 2, -radius / 2, radius, 0, 0, 0});
+        discs.push_back({100 + radius / 2, 60 + radius / 2, radius, 255, 255, 255});
+        ExpectSameBytes(100, 60, discs, static_cast<uint64_t>(radius));
+    }
+}
+
+TEST(AccumulatedDiscs, RandomCrowdsMatchTheSurfaceAtRandomSizes) {
+    TestRandom random(2);
+    for (int round = 0; round < 40; ++round) {
+        const int32_t width = random.Between(1, 300);
+        const int32_t height = random.Between(1, 200);
+        std::vector<Disc> discs(static_cast<size_t>(random.Between(0, 400)));
+        for (Disc& d : discs) {
+            d.radius = random.Between(-3, 60);
+            d.x = random.Between(-70, width + 70);
+            d.y = random.Between(-70, height + 70);
+            d.red = random.Between(0, 80);
+            d.green = random.Between(0, 80);
+            d.blue = random.Between(0, 80);
+        }
+        ExpectSameBytes(width, height, discs, static_cast<uint64_t>(round));
+    }
+}
+
+TEST(AccumulatedDiscs, RandomPixelsMatchTheSurface) {
+    TestRandom random(3);
+    std::vector<Disc> pixels(2000);
+    for (Disc& d : pixels) d = {random.Between(-2, 41), random.Between(-2, 31), 0,
+                                random.Between(0, 60), random.Between(0, 60), random.Between(0, 60)};
+    ExpectSameBytes(40, 30, pixels, 3);
+}
+
+// Spans of every length ending at and near the end of the row, at every start: each run
+// length across the vector widths, and the shortest runs right at the row's end.
+TEST(AccumulatedDiscs, SpansOfEveryLengthAtTheRowsEndMatchTheSurface) {
+    for (int32_t width = 1; width <= 70; ++width) {
+        std::vector<Disc> discs;
+        for (int32_t x = 0; x < width; ++x) {
+            // One row each: a disc of radius r leaves half-width r on its centre row.
+            const int32_t y = x % 8;
+            const int32_t radius = (x * 5) % 24;
+            discs.push_back({x, y * 50 + 24, radius, 10 + x, 200 - x, 3 * x});
+            discs.push_back({width - 1 - x, y * 50 + 24, x % 5, 60, 0, 60});
+        }
+        ExpectSameBytes(width, 400, discs, static_cast<uint64_t>(width));
+    }
+}
+
+TEST(AccumulatedDiscs, EveryDiscOnOnePixelSaturatesWithoutSpillingIntoAnotherChannel) {
+    std::vector<Disc> discs(static_cast<size_t>(DiscAccumulator::MaxDiscs));
+    for (size_t i = 0; i < discs.size(); ++i) {
+        // Full amounts on red and green only: blue, between them in the packed sum, stays 0;
+        // some amounts are above 255 and count as 255.
+        discs[i] = {5, 3, static_cast<int32_t>(i % 3), i % 2 == 0 ? 255 : 400, 255, 0};
+    }
+    ExpectSameBytes(11, 7, discs, 4);
+
+    RasterSurface surface;
+    ASSERT_EQ(1, surface.Create(11, 7, 24));
+    DiscAccumulator accumulator;
+    ASSERT_EQ(1, accumulator.Create(11, 7));
+    for (const Disc& d : discs) accumulator.AddFilledCircle(d.x, d.y, d.radius, d.red, d.green, d.blue);
+    ASSERT_EQ(1, accumulator.Resolve(surface));
+    const uint8_t* centre = surface.RowPointer(3) + 3 * 5;
+    EXPECT_EQ(0, centre[0]);
+    EXPECT_EQ(255, centre[1]);
+    EXPECT_EQ(255, centre[2]);
+}
+
+TEST(AccumulatedDiscs, RefusesWhatItCannotDrawExactly) {
+    DiscAccumulator accumulator;
+    EXPECT_EQ(0, accumulator.AddFilledCircle(1, 1, 1, 1, 1, 1));  // not created
+    ASSERT_EQ(1, accumulator.Create(20, 10));
+    EXPECT_EQ(0, accumulator.AddFilledCircle(5, 5, DiscAccumulator::MaxRadius + 1, 1, 1, 1));
+    EXPECT_EQ(0, accumulator.AddFilledCircle(5, 5, 3, -1, 1, 1));
+    EXPECT_EQ(0, accumulator.GetDiscCount());
+    EXPECT_EQ(1, accumulator.AddFilledCircle(500, 5, 3, 1, 1, 1));  // off the frame: nothing to do
+    EXPECT_EQ(0, accumulator.GetDiscCount());
+    for (int32_t i = 0; i < DiscAccumulator::MaxDiscs; ++i) {
+        ASSERT_EQ(1, accumulator.AddFilledCircle(i % 20, 5, 2, 1, 1, 1));
+    }
+    EXPECT_EQ(0, accumulator.AddFilledCircle(5, 5, 2, 1, 1, 1));
+    EXPECT_EQ(DiscAccumulator::MaxDiscs, accumulator.GetDiscCount());
+
+    RasterSurface wrongSize;
+    ASSERT_EQ(1, wrongSize.Create(21, 10, 24));
+    EXPECT_EQ(0, accumulator.Resolve(wrongSize));
+    RasterSurface wrongDepth;
+    ASSERT_EQ(1, wrongDepth.Create(20, 10, 8));
+    EXPECT_EQ(0, accumulator.Resolve(wrongDepth));
+}
+
+TEST(AccumulatedDiscs, ClearForgetsTheDiscsAndAResolvedFrameIsBlack) {
+    RasterSurface surface;
+    ASSERT_EQ(1, surface.Create(30, 20, 24));
+    TestRandom random(5);
+    Scribble(surface, random);
+    DiscAccumulator accumulator;
+    ASSERT_EQ(1, accumulator.Create(30, 20));
+    accumulator.AddFilledCircle(10, 10, 6, 50, 50, 50);
+    accumulator.AddFilledCircle(29, 0, 9, 50, 50, 50);
+    accumulator.Clear();
+    EXPECT_EQ(0, accumulator.GetDiscCount());
+    ASSERT_EQ(1, accumulator.Resolve(surface));
+    EXPECT_EQ(std::vector<uint8_t>(static_cast<size_t>(20 * surface.GetStride()), 0), Bytes(surface));
+    // Resolving forgets the discs too: the next frame starts empty.
+    accumulator.AddFilledCircle(10, 10, 6, 50, 50, 50);
+    ASSERT_EQ(1, accumulator.Resolve(surface));
+    EXPECT_EQ(0, accumulator.GetDiscCount());
+    Scribble(surface, random);
+    ASSERT_EQ(1, accumulator.Resolve(surface));
+    EXPECT_EQ(std::vector<uint8_t>(static_cast<size_t>(20 * surface.GetStride()), 0), Bytes(surface));
+}
+
+TEST(DrawLevels, PlainIsAlwaysThereAndTheBestIsTheDefault) {
+    EXPECT_EQ(1, DrawLevelSupported(DrawLevel::Plain));
+    EXPECT_EQ(1, DrawLevelSupported(BestDrawLevel()));
+    EXPECT_EQ(BestDrawLevel(), CurrentDrawLevel());
+#if defined(__x86_64__) || defined(__i386__)
+    EXPECT_EQ(1, DrawLevelSupported(DrawLevel::Sse2));
+    EXPECT_NE(DrawLevel::Plain, BestDrawLevel());
+#endif
+    ASSERT_EQ(1, SetDrawLevel(DrawLevel::Plain));
+    EXPECT_EQ(DrawLevel::Plain, CurrentDrawLevel());
+    ASSERT_EQ(1, SetDrawLevel(BestDrawLevel()));
+}
+
+// A word-at-a-time hash: the frames compared here are large and many.
+uint64_t FrameHash(const RasterSurface& surface) {
+    const size_t count = static_cast<size_t>(surface.GetHeight()) * static_cast<size_t>(surface.GetStride());
+    uint64_t hash = 0x9E3779B97F4A7C15ull;
+    size_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+        uint64_t word = 0;
+        std::memcpy(&word, surface.GetBits() + i, 8);
+        hash = (hash ^ word) * 0x100000001B3ull;
+        hash ^= hash >> 29;
+    }
+    for (; i < count; ++i) hash = (hash ^ surface.GetBits()[i]) * 0x100000001B3ull;
+    return hash;
+}
+
+uint32_t scriptedClock = 0;
+uint32_t ScriptedClock() { return scriptedClock; }
+
+// The hashes of frames 0..frames-1 of the animation in a window of this size.
+std::vector<uint64_t> AnimationHashes(int16_t width, int16_t height, uint32_t count, int32_t color,
+                                      uint32_t frames) {
+    ResetRandom();
+    WindowWidth = width;
+    WindowHeight = height;
+    TrailCount = count;
+    ColorMode = color;
+    SetMillisecondClock(ScriptedClock);
+    if (FrameSurface.Create(width, height, 24) != 1) return {};
+    InitTrails(count);
+    std::vector<uint64_t> hashes;
+    for (uint32_t f = 0; f < frames; ++f) {
+        scriptedClock = 2500 * f;  // scheme 9 changes every fourth frame
+        RenderFrame(nullptr);
+        hashes.push_back(FrameHash(FrameSurface));
+    }
+    return hashes;
+}
+
+class AccumulatedFrames : public ::testing::Test {
+protected:
+    void TearDown() override {
+        SetFrameDrawing(FrameDrawing::Accumulated);
+        SetDrawLevel(BestDrawLevel());
+        SetMillisecondClock(nullptr);
+        FrameSurface.Destroy();
+        ResetRandom();
+    }
+
+    // The whole run drawn the plain way, then at each draw level (or only the best one, the
+    // default), frame for frame.
+    void ExpectSameFrames(int16_t width, int16_t height, uint32_t count, int32_t color,
+                          uint32_t frames, bool everyLevel) {
+        SetFrameDrawing(FrameDrawing::Reference);
+        const std::vector<uint64_t> expected = AnimationHashes(width, height, count, color, frames);
+        ASSERT_EQ(frames, expected.size());
+        SetFrameDrawing(FrameDrawing::Accumulated);
+        const std::vector<DrawLevel> levels =
+            everyLevel ? SupportedLevels() : std::vector<DrawLevel>{BestDrawLevel()};
+        for (const DrawLevel level : levels) {
+            ASSERT_EQ(1, SetDrawLevel(level));
+            const std::vector<uint64_t> actual = AnimationHashes(width, height, count, color, frames);
+            ASSERT_EQ(frames, actual.size());
+            for (uint32_t f = 0; f < frames; ++f) {
+                ASSERT_EQ(expected[f], actual[f]) << "frame " << f << " at level "
+                                                  << DrawLevelName(level) << ", " << width << "x"
+                                                  << height;
+            }
+        }
+    }
+};
+
+TEST_F(AccumulatedFrames, ThousandsOfFramesEqualThePlainOnes) {
+    ExpectSameFrames(160, 120, 80, 8, 2000, false);
+    ExpectSameFrames(333, 217, 80, 9, 400, false);
+}
+
+TEST_F(AccumulatedFrames, FramesAtEveryDrawLevelEqualThePlainOnes) {
+    ExpectSameFrames(333, 217, 80, 9, 150, true);
+    ExpectSameFrames(7, 3, 25, 1, 300, true);
+    ExpectSameFrames(1, 1, 80, 5, 100, true);
+    ExpectSameFrames(1280, 720, 80, 8, 40, true);
+}
+
+TEST_F(AccumulatedFrames, ASurfaceLargerThanTheWindowIsDrawnAsThePlainWayDrawsIt) {
+    // Only the window's part is cleared while the discs are clipped to the surface: not a
+    // frame the accumulator can write, so the plain drawing must be taken.
+    std::vector<uint8_t> frames[2];
+    std::vector<uint8_t> scribbled;
+    for (int pass = 0; pass < 2; ++pass) {
+        SetFrameDrawing(pass == 0 ? FrameDrawing::Reference : FrameDrawing::Accumulated);
+        ResetRandom();
+        WindowWidth = 64;
+        WindowHeight = 48;
+        TrailCount = 10;
+        ColorMode = 8;
+        ASSERT_EQ(1, FrameSurface.Create(80, 60, 24));
+        InitTrails(10);
+        TestRandom random(6);
+        Scribble(FrameSurface, random);
+        scribbled = Bytes(FrameSurface);
+        RenderFrame(nullptr);
+        frames[pass] = Bytes(FrameSurface);
+    }
+    EXPECT_EQ(frames[0], frames[1]);
+    // The bottom row, first in memory, lies below the window and out of the discs' reach.
+    EXPECT_EQ(0, std::memcmp(scribbled.data(), frames[1].data(), 3 * 80));
+    EXPECT_NE(scribbled, frames[1]);
+}
+
+}  // namespace
