@@ -35,7 +35,8 @@ struct Avx2Filler {
         return bits;
     }
 
-    static void Run(uint8_t* first, uint8_t* end, uint32_t pixel, uint8_t* rowEnd) {
+    static void Run(uint8_t* first, uint8_t* end, uint64_t sum, uint8_t* rowEnd) {
+        const uint32_t pixel = SaturatedPixel(sum);
         const __m256i source = _mm256_set1_epi32(static_cast<int>(pixel));
         const __m256i p0 = Phase(source, 0);
         const ptrdiff_t count = end - first;

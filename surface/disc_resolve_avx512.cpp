@@ -1,6 +1,7 @@
-// The AVX-512 row writer: 64-byte stores of the pixel spread by a byte shuffle, the last one
-// of each run masked to end exactly where the run ends. Built only where the wide levels are
-// (64-bit x86, not MinGW) and run only on processors with AVX-512 BW.
+// The AVX-512 row writer: the running sum saturated and spread into 64-byte rows of pixels in
+// vector registers (a byte permute, AVX-512 VBMI), the last store of each run masked to end
+// exactly where the run ends. Built only where the wide levels are (64-bit x86, not MinGW) and
+// run only on processors with AVX-512 BW and VBMI.
 #include <cstddef>
 #include <cstdint>
 
@@ -14,8 +15,20 @@
 
 namespace {
 
-inline __m512i Phase(__m512i source, int phase) {
-    return _mm512_shuffle_epi8(source, _mm512_load_si512(PixelPhases.index[phase]));
+inline __m512i Phase(__m512i channels, int phase) {
+    return _mm512_maskz_permutexvar_epi8(~0ull, _mm512_load_si512(PixelPhases.laneIndex[phase]),
+                                         channels);
+}
+
+// Blue, green and red of a packed running sum, each saturated at 255, in the low bytes of
+// 64-bit lanes 0, 1 and 2: no scalar unpacking between the sum and the stores.
+inline __m512i SaturatedChannels(uint64_t sum) {
+    const __m512i shifts = _mm512_set_epi64(0, 0, 0, 0, 0, 2 * PackedChannelBits, PackedChannelBits, 0);
+    // The zero-masked forms: GCC 12 warns that the plain ones read an undefined register.
+    const __m512i fields = _mm512_and_si512(
+        _mm512_maskz_srlv_epi64(0x07, _mm512_set1_epi64(static_cast<long long>(sum)), shifts),
+        _mm512_set1_epi64(static_cast<long long>(PackedChannelMask)));
+    return _mm512_maskz_min_epu64(0x07, fields, _mm512_set1_epi64(255));
 }
 
 inline void StoreFirst(uint8_t* p, ptrdiff_t count, __m512i pattern) {
@@ -30,8 +43,8 @@ struct Avx512Filler {
         return bits;
     }
 
-    static void Run(uint8_t* first, uint8_t* end, uint32_t pixel, uint8_t* /*rowEnd*/) {
-        const __m512i source = _mm512_set1_epi32(static_cast<int>(pixel));
+    static void Run(uint8_t* first, uint8_t* end, uint64_t sum, uint8_t* /*rowEnd*/) {
+        const __m512i source = SaturatedChannels(sum);
         // Stores at offsets 0, 64 and 128 begin at phases 0, 1 and 2.
         const __m512i p0 = Phase(source, 0);
         // Most runs fit one store.

@@ -22,7 +22,8 @@ struct PlainFiller {
         return bits;
     }
 
-    static void Run(uint8_t* first, uint8_t* end, uint32_t pixel, uint8_t* /*rowEnd*/) {
+    static void Run(uint8_t* first, uint8_t* end, uint64_t sum, uint8_t* /*rowEnd*/) {
+        const uint32_t pixel = SaturatedPixel(sum);
         const auto blue = static_cast<uint8_t>(pixel);
         const auto green = static_cast<uint8_t>(pixel >> 8);
         const auto red = static_cast<uint8_t>(pixel >> 16);

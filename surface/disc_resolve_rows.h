@@ -29,8 +29,8 @@ inline uint32_t SaturatedPixel(uint64_t sum) {
     return blue | green << 8 | red << 16;
 }
 
-// Filler::Run(first, end, pixel, rowEnd) writes pixel (blue, green, red in its low three bytes)
-// to every pixel from first up to end. It may write up to rowEnd beyond end: the runs of a
+// Filler::Run(first, end, sum, rowEnd) writes the saturated pixel of the packed sum to every
+// pixel from first up to end. It may write up to rowEnd beyond end: the runs of a
 // row are written left to right, so whatever lies past end is written again later.
 // Filler::TakeMarks(marks) returns a bit for each of the 64 mark bytes there that is set, and
 // clears them.
@@ -46,14 +46,14 @@ inline void WriteRow(uint8_t* row, int32_t width, uint64_t* delta, uint8_t* mark
             bits &= bits - 1;
             if (column > position) {
                 Filler::Run(row + static_cast<ptrdiff_t>(3) * position,
-                            row + static_cast<ptrdiff_t>(3) * column, SaturatedPixel(sum), rowEnd);
+                            row + static_cast<ptrdiff_t>(3) * column, sum, rowEnd);
             }
             sum += delta[column];
             delta[column] = 0;
             position = column;
         }
     }
-    Filler::Run(row + static_cast<ptrdiff_t>(3) * position, rowEnd, SaturatedPixel(sum), rowEnd);
+    Filler::Run(row + static_cast<ptrdiff_t>(3) * position, rowEnd, sum, rowEnd);
 }
 
 template <typename Filler>

@@ -31,7 +31,8 @@ struct Sse2Filler {
         return bits;
     }
 
-    static void Run(uint8_t* first, uint8_t* end, uint32_t pixel, uint8_t* rowEnd) {
+    static void Run(uint8_t* first, uint8_t* end, uint64_t sum, uint8_t* rowEnd) {
+        const uint32_t pixel = SaturatedPixel(sum);
         // Phase k: the bytes of the pattern begin with channel k (0 blue, 1 green, 2 red).
         const uint32_t v1 = (pixel >> 8) | (pixel & 0xFF) << 16;
         const uint32_t v2 = (pixel >> 16) | (pixel & 0xFFFF) << 8;

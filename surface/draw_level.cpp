@@ -22,7 +22,7 @@ int ProcessorHas(DrawLevel level) {
         case DrawLevel::Avx512:
             __builtin_cpu_init();
             return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-                           __builtin_cpu_supports("bmi2")
+                           __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("bmi2")
                        ? 1
                        : 0;
 #endif
