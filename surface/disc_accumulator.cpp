@@ -81,8 +81,9 @@ int DiscAccumulator::Create(int32_t newWidth, int32_t newHeight) {
     rowHead = Allocate<int32_t>(newHeight);
     delta = Allocate<uint64_t>(static_cast<int64_t>(newWidth) + 1);
     marks = Allocate<uint8_t>((static_cast<int64_t>(newWidth) / 64 + 1) * 64);
+    extents = Allocate<RowExtent>(newHeight);
     if (discs == nullptr || active == nullptr || rowHead == nullptr || delta == nullptr ||
-        marks == nullptr) {
+        marks == nullptr || extents == nullptr) {
         Destroy();
         return 0;
     }
@@ -90,6 +91,7 @@ int DiscAccumulator::Create(int32_t newWidth, int32_t newHeight) {
     width = newWidth;
     height = newHeight;
     discCount = 0;
+    ForgetSurface();
     return 1;
 }
 
@@ -99,11 +101,14 @@ void DiscAccumulator::Destroy() {
     std::free(rowHead);
     std::free(delta);
     std::free(marks);
+    std::free(extents);
     discs = nullptr;
     active = nullptr;
     rowHead = nullptr;
     delta = nullptr;
     marks = nullptr;
+    extents = nullptr;
+    lastBits = nullptr;
     width = 0;
     height = 0;
     discCount = 0;
@@ -140,6 +145,12 @@ int DiscAccumulator::AddFilledCircle(int32_t centreX, int32_t centreY, int32_t r
     return 1;
 }
 
+void DiscAccumulator::ForgetSurface() {
+    // Every pixel may be lit.
+    for (int32_t y = 0; y < height; ++y) extents[y] = RowExtent{0, width};
+    lastBits = nullptr;
+}
+
 int DiscAccumulator::Resolve(RasterSurface& surface) {
     return ResolveAt(surface, CurrentDrawLevel());
 }
@@ -148,6 +159,7 @@ int DiscAccumulator::ResolveAt(RasterSurface& surface, DrawLevel level) {
     if (discs == nullptr || surface.GetBitDepth() != 24 || surface.GetWidth() != width ||
         surface.GetHeight() != height || surface.GetBits() == nullptr)
         return 0;
+    if (surface.GetBits() != lastBits) ForgetSurface();
     DiscResolveJob job;
     job.topRow = surface.RowPointer(0);
     job.stride = surface.GetStride();
@@ -159,6 +171,7 @@ int DiscAccumulator::ResolveAt(RasterSurface& surface, DrawLevel level) {
     job.active = active;
     job.delta = delta;
     job.marks = marks;
+    job.extents = extents;
     // A level the processor lacks falls back to the plain writer rather than faulting.
     if (!DrawLevelSupported(level)) level = DrawLevel::Plain;
     switch (level) {
@@ -173,5 +186,6 @@ int DiscAccumulator::ResolveAt(RasterSurface& surface, DrawLevel level) {
     }
     // The writers have emptied every row's list on the way.
     discCount = 0;
+    lastBits = surface.GetBits();
     return 1;
 }

@@ -3,7 +3,8 @@
 // min(255, sum of what reached it), whatever the order of the adds. The accumulator therefore
 // only records the frame's discs; Resolve then walks the surface once, row by row, keeps a
 // running sum per channel through the row's span ends, and writes every pixel a single time in
-// place of clearing the frame and adding disc after disc. The bytes equal those of clearing
+// place of clearing the frame and adding disc after disc; and where the frame before was black
+// and stays black, not even that. The bytes equal those of clearing
 // with RasterSurface::FillRectangle and drawing the same discs with
 // RasterSurface::AddFilledCircle.
 //
@@ -47,11 +48,18 @@ public:
                         int32_t green, int32_t blue);
     int32_t GetDiscCount() const { return discCount; }
 
-    // Writes every pixel of surface as black plus the recorded discs, at the current draw
-    // level, and forgets the discs. Returns 0 and writes nothing unless surface has depth 24
-    // and the accumulator's size.
+    // Makes every pixel of surface black plus the recorded discs, at the current draw level,
+    // and forgets the discs. Returns 0 and writes nothing unless surface has depth 24 and the
+    // accumulator's size.
+    //
+    // Pixels that are black already are not written again: the accumulator remembers, row by
+    // row, where the frame it resolved last into the same surface was lit. That holds as long
+    // as nothing else writes to the surface in between (new zeroed pixels are fine); after
+    // anything else has drawn on it, call ForgetSurface first.
     int Resolve(RasterSurface& surface);
     int ResolveAt(RasterSurface& surface, DrawLevel level);
+    // The next Resolve writes every pixel.
+    void ForgetSurface();
 
     // The half-width of the span that the disc of radius r (0..MaxRadius) leaves on row offset
     // d (-r..r), taken from a table that the octant walk fills once per process.
@@ -66,4 +74,6 @@ private:
     ActiveDisc* active = nullptr;
     uint64_t* delta = nullptr;
     uint8_t* marks = nullptr;
+    RowExtent* extents = nullptr;
+    const uint8_t* lastBits = nullptr;  // the pixels the extents describe
 };

@@ -47,6 +47,12 @@ struct ActiveDisc {
     uint64_t colour;
 };
 
+// Where a row may hold lit pixels: columns first..end-1; every other pixel is black.
+struct RowExtent {
+    int32_t first;
+    int32_t end;
+};
+
 struct DiscResolveJob {
     uint8_t* topRow;  // first byte of row 0; row y starts stride bytes lower than row y - 1
     ptrdiff_t stride;
@@ -56,6 +62,7 @@ struct DiscResolveJob {
     const AccumulatedDisc* discs;
     int32_t* rowHead;  // first disc starting on each row, -1 when none; left all -1
     ActiveDisc* active;  // scratch, one entry per disc
+    RowExtent* extents;  // one per row, as the previous frame left the surface; updated
     uint64_t* delta;   // width + 1 packed differences, left all zero
     uint8_t* marks;    // 1 for each column that has a difference, a multiple of 64 long,
                        // left all zero

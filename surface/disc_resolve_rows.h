@@ -4,10 +4,13 @@
 //
 // For each row, top to bottom: discs whose first row it is join the active list; each active
 // disc adds its colour at the column where its span starts and takes it away just past its
-// end (a difference array of packed sums, each such column marked with a byte: plain stores, so marks that land close together do not
-// queue behind each other as read-modify-writes of one word would); the row is then written left to
-// right as runs of one colour between marked columns, each the saturated running sum. Rows
-// that no disc touches are cleared together with memset.
+// end, in a difference array of packed sums; each such column is marked with a byte (plain
+// stores: marks that land close together do not queue behind each other as read-modify-writes
+// of one word would). The row is then written left to right as runs of one colour between
+// marked columns, each the saturated running sum, from the first mark to the last colour.
+// What lies outside that stretch is black; of it only the part that the previous frame left
+// lit (the row's extent) is written, so black margins and empty rows cost nothing frame after
+// frame.
 #pragma once
 
 #include <cstddef>
@@ -29,18 +32,32 @@ inline uint32_t SaturatedPixel(uint64_t sum) {
     return blue | green << 8 | red << 16;
 }
 
+// A filler may store past the end of a run by less than 32 bytes, 11 pixels.
+constexpr int32_t OverrunPixels = 11;
+
+inline void Blacken(uint8_t* row, int32_t from, int32_t to) {
+    if (to > from) {
+        std::memset(row + static_cast<ptrdiff_t>(3) * from, 0,
+                    static_cast<size_t>(3) * static_cast<size_t>(to - from));
+    }
+}
+
 // Filler::Run(first, end, sum, rowEnd) writes the saturated pixel of the packed sum to every
-// pixel from first up to end. It may write up to rowEnd beyond end: the runs of a
-// row are written left to right, so whatever lies past end is written again later.
+// pixel from first up to end. It may store up to OverrunPixels past end, never past rowEnd: the
+// runs of a row are written left to right, so what lies past end is written again later, and
+// what lies past the last run is blackened here.
 // Filler::TakeMarks(marks) returns a bit for each of the 64 mark bytes there that is set, and
 // clears them.
 template <typename Filler>
-inline void WriteRow(uint8_t* row, int32_t width, uint64_t* delta, uint8_t* marks) {
+inline void WriteRow(uint8_t* row, int32_t width, uint64_t* delta, uint8_t* marks,
+                     RowExtent* extent) {
     uint8_t* const rowEnd = row + static_cast<ptrdiff_t>(3) * width;
     uint64_t sum = 0;
+    int32_t first = -1;  // the first marked column; everything before it is black
     int32_t position = 0;
     for (int32_t base = 0; base < width; base += 64) {
         uint64_t bits = Filler::TakeMarks(marks + base);
+        if (bits != 0 && first < 0) position = first = base + __builtin_ctzll(bits);
         while (bits != 0) {
             const int32_t column = base + __builtin_ctzll(bits);
             bits &= bits - 1;
@@ -53,7 +70,25 @@ inline void WriteRow(uint8_t* row, int32_t width, uint64_t* delta, uint8_t* mark
             position = column;
         }
     }
-    Filler::Run(row + static_cast<ptrdiff_t>(3) * position, rowEnd, sum, rowEnd);
+    const int32_t before = extent->first;
+    const int32_t beyond = extent->end;
+    if (first < 0) {
+        Blacken(row, before, beyond);
+        extent->first = extent->end = 0;
+        return;
+    }
+    int32_t end = position;  // the lit stretch is first..end-1
+    if (sum != 0) {
+        Filler::Run(row + static_cast<ptrdiff_t>(3) * position, rowEnd, sum, rowEnd);
+        end = width;
+    } else {
+        // What the last run may have stored past its end.
+        Blacken(row, end, end + OverrunPixels < width ? end + OverrunPixels : width);
+    }
+    Blacken(row, before, beyond < first ? beyond : first);
+    Blacken(row, before > end ? before : end, beyond);
+    extent->first = first;
+    extent->end = end;
 }
 
 template <typename Filler>
@@ -66,8 +101,9 @@ void ResolveDiscRows(const DiscResolveJob& job) {
     uint8_t* const marks = job.marks;
     const uint8_t* const halfWidths = job.halfWidths;
     int32_t activeCount = 0;
-    int32_t blackFrom = 0;  // first of the rows not yet written, all black so far
     for (int32_t y = 0; y < height; ++y) {
+        uint8_t* const row = job.topRow - static_cast<ptrdiff_t>(y) * job.stride;
+        RowExtent* const extent = job.extents + y;
         for (int32_t i = job.rowHead[y]; i >= 0; i = discs[i].next) {
             const AccumulatedDisc& disc = discs[i];
             ActiveDisc& joining = active[activeCount++];
@@ -78,15 +114,11 @@ void ResolveDiscRows(const DiscResolveJob& job) {
             joining.colour = disc.colour;
         }
         job.rowHead[y] = -1;
-        if (activeCount == 0) continue;
-        if (blackFrom < y) {
-            // Rows blackFrom..y-1 are one block of memory, the lowest row first.
-            uint8_t* first = job.topRow - static_cast<ptrdiff_t>(y - 1) * job.stride;
-            std::memset(first, 0,
-                        static_cast<size_t>(static_cast<ptrdiff_t>(y - 1 - blackFrom) * job.stride +
-                                            static_cast<ptrdiff_t>(3) * width));
+        if (activeCount == 0) {
+            Blacken(row, extent->first, extent->end);
+            extent->first = extent->end = 0;
+            continue;
         }
-        blackFrom = y + 1;
         for (int32_t k = 0; k < activeCount;) {
             // Copied out first: the byte stores to marks could alias anything not yet loaded.
             const ActiveDisc& disc = active[k];
@@ -112,13 +144,7 @@ void ResolveDiscRows(const DiscResolveJob& job) {
                 ++k;
             }
         }
-        WriteRow<Filler>(job.topRow - static_cast<ptrdiff_t>(y) * job.stride, width, delta, marks);
-    }
-    if (blackFrom < height) {
-        uint8_t* first = job.topRow - static_cast<ptrdiff_t>(height - 1) * job.stride;
-        std::memset(first, 0,
-                    static_cast<size_t>(static_cast<ptrdiff_t>(height - 1 - blackFrom) * job.stride +
-                                        static_cast<ptrdiff_t>(3) * width));
+        WriteRow<Filler>(row, width, delta, marks, extent);
     }
 }
 

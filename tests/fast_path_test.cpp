@@ -81,6 +81,7 @@ void ExpectSameBytes(int32_t width, int32_t height, const std::vector<Disc>& dis
     TestRandom random(seed);
     for (const DrawLevel level : SupportedLevels()) {
         Scribble(fast, random);
+        accumulator.ForgetSurface();
         for (const Disc& d : discs) {
             ASSERT_EQ(1, accumulator.AddFilledCircle(d.x, d.y, d.radius, d.red, d.green, d.blue));
         }
@@ -227,14 +228,75 @@ TEST(AccumulatedDiscs, ClearForgetsTheDiscsAndAResolvedFrameIsBlack) {
     accumulator.Clear();
     EXPECT_EQ(0, accumulator.GetDiscCount());
     ASSERT_EQ(1, accumulator.Resolve(surface));
-    EXPECT_EQ(std::vector<uint8_t>(static_cast<size_t>(20 * surface.GetStride()), 0), Bytes(surface));
+    const std::vector<uint8_t> black(static_cast<size_t>(20 * surface.GetStride()), 0);
+    EXPECT_EQ(black, Bytes(surface));
     // Resolving forgets the discs too: the next frame starts empty.
     accumulator.AddFilledCircle(10, 10, 6, 50, 50, 50);
     ASSERT_EQ(1, accumulator.Resolve(surface));
     EXPECT_EQ(0, accumulator.GetDiscCount());
-    Scribble(surface, random);
     ASSERT_EQ(1, accumulator.Resolve(surface));
-    EXPECT_EQ(std::vector<uint8_t>(static_cast<size_t>(20 * surface.GetStride()), 0), Bytes(surface));
+    EXPECT_EQ(black, Bytes(surface));
+}
+
+// Frame after frame into one surface, only what was lit before is blackened again: every
+// frame must still equal a freshly cleared and drawn one, however the discs jump about.
+TEST(AccumulatedDiscs, FramesResolvedOneAfterAnotherEqualFreshlyDrawnOnes) {
+    TestRandom random(7);
+    const int32_t width = 150;
+    const int32_t height = 90;
+    for (const DrawLevel level : SupportedLevels()) {
+        RasterSurface fast;
+        ASSERT_EQ(1, fast.Create(width, height, 24));
+        DiscAccumulator accumulator;
+        ASSERT_EQ(1, accumulator.Create(width, height));
+        for (int frame = 0; frame < 60; ++frame) {
+            RasterSurface reference;
+            ASSERT_EQ(1, reference.Create(width, height, 24));
+            // Some frames empty, some crowded, some with everything at one side or one row.
+            const int32_t count = frame % 7 == 0 ? 0 : random.Between(1, 120);
+            const int32_t side = random.Between(0, 3);
+            for (int32_t i = 0; i < count; ++i) {
+                const int32_t radius = random.Between(0, frame % 5 == 0 ? 2 : 40);
+                int32_t x = random.Between(-30, width + 30);
+                int32_t y = random.Between(-30, height + 30);
+                if (side == 1) x = random.Between(-5, 10);
+                if (side == 2) x = random.Between(width - 10, width + 5);
+                if (side == 3) y = frame % height;
+                const int32_t red = random.Between(0, 90);
+                const int32_t green = random.Between(0, 90);
+                const int32_t blue = random.Between(0, 90);
+                reference.AddFilledCircle(x, y, radius, red, green, blue);
+                ASSERT_EQ(1, accumulator.AddFilledCircle(x, y, radius, red, green, blue));
+            }
+            ASSERT_EQ(1, accumulator.ResolveAt(fast, level));
+            ASSERT_EQ(Bytes(reference), Bytes(fast))
+                << "frame " << frame << " at level " << DrawLevelName(level);
+        }
+    }
+}
+
+TEST(AccumulatedDiscs, AnotherSurfaceOrAForgottenOneIsWrittenWhole) {
+    TestRandom random(8);
+    DiscAccumulator accumulator;
+    ASSERT_EQ(1, accumulator.Create(40, 30));
+    RasterSurface first;
+    ASSERT_EQ(1, first.Create(40, 30, 24));
+    accumulator.AddFilledCircle(20, 15, 5, 10, 20, 30);
+    ASSERT_EQ(1, accumulator.Resolve(first));
+    const std::vector<uint8_t> expected = Bytes(first);
+
+    RasterSurface second;
+    ASSERT_EQ(1, second.Create(40, 30, 24));
+    Scribble(second, random);
+    accumulator.AddFilledCircle(20, 15, 5, 10, 20, 30);
+    ASSERT_EQ(1, accumulator.Resolve(second));
+    EXPECT_EQ(expected, Bytes(second));
+
+    Scribble(second, random);
+    accumulator.ForgetSurface();
+    accumulator.AddFilledCircle(20, 15, 5, 10, 20, 30);
+    ASSERT_EQ(1, accumulator.Resolve(second));
+    EXPECT_EQ(expected, Bytes(second));
 }
 
 TEST(DrawLevels, PlainIsAlwaysThereAndTheBestIsTheDefault) {
@@ -331,6 +393,20 @@ TEST_F(AccumulatedFrames, FramesAtEveryDrawLevelEqualThePlainOnes) {
     ExpectSameFrames(7, 3, 25, 1, 300, true);
     ExpectSameFrames(1, 1, 80, 5, 100, true);
     ExpectSameFrames(1280, 720, 80, 8, 40, true);
+}
+
+TEST_F(AccumulatedFrames, SwitchingBetweenPlainAndAccumulatedFramesKeepsThemEqual) {
+    SetFrameDrawing(FrameDrawing::Reference);
+    const std::vector<uint64_t> expected = AnimationHashes(320, 200, 80, 8, 300);
+    ResetRandom();
+    ASSERT_EQ(1, FrameSurface.Create(320, 200, 24));
+    InitTrails(80);
+    for (uint32_t f = 0; f < 300; ++f) {
+        // Runs of either kind, of varying length.
+        SetFrameDrawing((f / 7 + f / 3) % 2 == 0 ? FrameDrawing::Accumulated : FrameDrawing::Reference);
+        RenderFrame(nullptr);
+        ASSERT_EQ(expected[f], FrameHash(FrameSurface)) << "frame " << f;
+    }
 }
 
 TEST_F(AccumulatedFrames, ASurfaceLargerThanTheWindowIsDrawnAsThePlainWayDrawsIt) {

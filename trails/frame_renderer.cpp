@@ -51,6 +51,8 @@ void RenderFrame(void* target) {
         }
         frameDiscs.Resolve(FrameSurface);
     } else {
+        // The accumulator's memory of which pixels are lit no longer holds.
+        frameDiscs.ForgetSurface();
         FrameSurface.FillRectangle(0, 0, width - 1, height - 1, 0, 0, 0);
         for (uint32_t i = 0; i < trailsInUse; ++i) {
             DrawTrailDiscs(FrameSurface, TrailPool[i], i, width, height);
