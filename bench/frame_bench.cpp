@@ -45,8 +45,11 @@ struct Size {
 };
 
 // The animation as a saver window of this size starts it, stepped to FirstTimedFrame. The
-// frames before it are drawn the fast way: drawing never changes the motion.
+// frames before it are drawn the fast way (drawing never changes the motion); the way of
+// drawing and the draw level that the case chose are put back afterwards.
 void StartAnimation(Size size) {
+    const FrameDrawing drawing = GetFrameDrawing();
+    const DrawLevel level = CurrentDrawLevel();
     ResetRandom();
     SetMillisecondClock(nullptr);
     SetFrameCopy(nullptr);
@@ -59,6 +62,8 @@ void StartAnimation(Size size) {
     SetFrameDrawing(FrameDrawing::Accumulated);
     SetDrawLevel(BestDrawLevel());
     for (uint32_t f = 0; f < FirstTimedFrame; ++f) RenderFrame(nullptr);
+    SetFrameDrawing(drawing);
+    SetDrawLevel(level);
 }
 
 // The processor time of this thread, in seconds: on a machine shared with others' builds it
@@ -254,10 +259,9 @@ void RegisterFrames(Size size) {
         finish(benchmark::RegisterBenchmark(
             (prefix + "accumulated-" + DrawLevelName(drawLevel)).c_str(),
             [size, drawLevel](benchmark::State& state) {
-                TimeFrames(state, size, [drawLevel] {
-                    SetDrawLevel(drawLevel);
-                    RenderFrame(nullptr);
-                });
+                SetDrawLevel(drawLevel);
+                TimeFrames(state, size, [] { RenderFrame(nullptr); });
+                SetDrawLevel(BestDrawLevel());
             }));
     }
     finish(benchmark::RegisterBenchmark(

@@ -303,7 +303,7 @@ TEST(DrawLevels, PlainIsAlwaysThereAndTheBestIsTheDefault) {
     EXPECT_EQ(1, DrawLevelSupported(DrawLevel::Plain));
     EXPECT_EQ(1, DrawLevelSupported(BestDrawLevel()));
     EXPECT_EQ(BestDrawLevel(), CurrentDrawLevel());
-#if defined(__x86_64__) || defined(__i386__)
+#if (defined(__x86_64__) || defined(__i386__)) && defined(__SSE2__)
     EXPECT_EQ(1, DrawLevelSupported(DrawLevel::Sse2));
     EXPECT_NE(DrawLevel::Plain, BestDrawLevel());
 #endif
