@@ -384,24 +384,24 @@ protected:
 };
 
 TEST_F(AccumulatedFrames, ThousandsOfFramesEqualThePlainOnes) {
-    ExpectSameFrames(160, 120, 80, 8, 2000, false);
-    ExpectSameFrames(333, 217, 80, 9, 400, false);
+    ExpectSameFrames(160, 120, 80, 8, 1500, false);
+    ExpectSameFrames(333, 217, 80, 9, 250, false);
 }
 
 TEST_F(AccumulatedFrames, FramesAtEveryDrawLevelEqualThePlainOnes) {
-    ExpectSameFrames(333, 217, 80, 9, 150, true);
-    ExpectSameFrames(7, 3, 25, 1, 300, true);
+    ExpectSameFrames(333, 217, 80, 9, 100, true);
+    ExpectSameFrames(7, 3, 25, 1, 200, true);
     ExpectSameFrames(1, 1, 80, 5, 100, true);
-    ExpectSameFrames(1280, 720, 80, 8, 40, true);
+    ExpectSameFrames(1280, 720, 80, 8, 30, true);
 }
 
 TEST_F(AccumulatedFrames, SwitchingBetweenPlainAndAccumulatedFramesKeepsThemEqual) {
     SetFrameDrawing(FrameDrawing::Reference);
-    const std::vector<uint64_t> expected = AnimationHashes(320, 200, 80, 8, 300);
+    const std::vector<uint64_t> expected = AnimationHashes(240, 160, 80, 8, 200);
     ResetRandom();
-    ASSERT_EQ(1, FrameSurface.Create(320, 200, 24));
+    ASSERT_EQ(1, FrameSurface.Create(240, 160, 24));
     InitTrails(80);
-    for (uint32_t f = 0; f < 300; ++f) {
+    for (uint32_t f = 0; f < 200; ++f) {
         // Runs of either kind, of varying length.
         SetFrameDrawing((f / 7 + f / 3) % 2 == 0 ? FrameDrawing::Accumulated : FrameDrawing::Reference);
         RenderFrame(nullptr);

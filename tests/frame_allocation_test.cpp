@@ -97,7 +97,7 @@ TEST_F(FrameAllocations, FramesAfterTheFirstAllocateNothingAtAnyLevel) {
         if (!SetDrawLevel(static_cast<DrawLevel>(level))) continue;
         RenderFrame(nullptr);  // the first frame of a size may set up the accumulator
         const long before = allocations;
-        for (int f = 0; f < 300; ++f) RenderFrame(nullptr);
+        for (int f = 0; f < 100; ++f) RenderFrame(nullptr);
         EXPECT_EQ(before, allocations) << DrawLevelName(static_cast<DrawLevel>(level));
     }
 }
@@ -106,7 +106,7 @@ TEST_F(FrameAllocations, PlainFramesAllocateNothing) {
     StartSaver(320, 200);
     SetFrameDrawing(FrameDrawing::Reference);
     const long before = allocations;
-    for (int f = 0; f < 100; ++f) RenderFrame(nullptr);
+    for (int f = 0; f < 50; ++f) RenderFrame(nullptr);
     EXPECT_EQ(before, allocations);
 }
 
