@@ -339,26 +339,28 @@ void RegisterParts(Size size) {
 void RegisterSpansAndDiscs() {
     for (const int32_t length : SpanLengths) {
         const std::string prefix = "span/" + std::to_string(length) + "/";
-        benchmark::RegisterBenchmark((prefix + "reference").c_str(), [length](benchmark::State& state) {
-            RasterSurface& surface = PartSurface();
-            int32_t y = 0;
-            for (auto _ : state) {
-                const int32_t x = (y * 37) % (PartSize.width - length);
-                surface.AddSpan(x, x + length - 1, y, 30, 20, 10);
-                y = y + 1 < PartSize.height ? y + 1 : 0;
-            }
-            benchmark::ClobberMemory();
-        });
-        benchmark::RegisterBenchmark((prefix + "pixman").c_str(), [length](benchmark::State& state) {
-            PixmanCanvas canvas(PartSize);
-            int32_t y = 0;
-            for (auto _ : state) {
-                const int32_t x = (y * 37) % (PartSize.width - length);
-                canvas.AddSpan(x, x + length - 1, y, 30, 20, 10);
-                y = y + 1 < PartSize.height ? y + 1 : 0;
-            }
-            benchmark::ClobberMemory();
-        });
+        benchmark::RegisterBenchmark((prefix + "reference").c_str(),
+                                     [length](benchmark::State& state) {
+                                         RasterSurface& surface = PartSurface();
+                                         int32_t y = 0;
+                                         for (auto _ : state) {
+                                             const int32_t x = (y * 37) % (PartSize.width - length);
+                                             surface.AddSpan(x, x + length - 1, y, 30, 20, 10);
+                                             y = y + 1 < PartSize.height ? y + 1 : 0;
+                                         }
+                                         benchmark::ClobberMemory();
+                                     });
+        benchmark::RegisterBenchmark((prefix + "pixman").c_str(),
+                                     [length](benchmark::State& state) {
+                                         PixmanCanvas canvas(PartSize);
+                                         int32_t y = 0;
+                                         for (auto _ : state) {
+                                             const int32_t x = (y * 37) % (PartSize.width - length);
+                                             canvas.AddSpan(x, x + length - 1, y, 30, 20, 10);
+                                             y = y + 1 < PartSize.height ? y + 1 : 0;
+                                         }
+                                         benchmark::ClobberMemory();
+                                     });
     }
     for (const int32_t radius : DiscRadii) {
         const std::string prefix = "disc/" + std::to_string(radius) + "/";

@@ -1,6 +1,7 @@
 // Shuffle indices that spread one pixel (blue, green, red in the low bytes of every 32-bit
-// lane, or in the low bytes of 64-bit lanes 0, 1 and 2) into whole rows of 3-byte pixels: row k gives the bytes of a run that starts at
-// channel k, so any 64-byte store of a run uses row (offset mod 3).
+// lane, or in the low bytes of 64-bit lanes 0, 1 and 2) into whole rows of 3-byte pixels:
+// row k gives the bytes of a run that starts at channel k, so a store at byte offset o of a
+// run uses row (o mod 3).
 #pragma once
 
 #include <cstdint>

@@ -23,7 +23,8 @@ inline __m512i Phase(__m512i channels, int phase) {
 // Blue, green and red of a packed running sum, each saturated at 255, in the low bytes of
 // 64-bit lanes 0, 1 and 2: no scalar unpacking between the sum and the stores.
 inline __m512i SaturatedChannels(uint64_t sum) {
-    const __m512i shifts = _mm512_set_epi64(0, 0, 0, 0, 0, 2 * PackedChannelBits, PackedChannelBits, 0);
+    const __m512i shifts =
+        _mm512_set_epi64(0, 0, 0, 0, 0, 2 * PackedChannelBits, PackedChannelBits, 0);
     // The zero-masked forms: GCC 12 warns that the plain ones read an undefined register.
     const __m512i fields = _mm512_and_si512(
         _mm512_maskz_srlv_epi64(0x07, _mm512_set1_epi64(static_cast<long long>(sum)), shifts),

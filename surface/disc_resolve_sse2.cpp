@@ -26,7 +26,8 @@ struct Sse2Filler {
             bits |= static_cast<uint64_t>(unset ^ 0xFFFFu) << (16 * i);
         }
         if (bits != 0) {
-            for (int i = 0; i < 4; ++i) _mm_storeu_si128(reinterpret_cast<__m128i*>(marks + 16 * i), zero);
+            for (int i = 0; i < 4; ++i)
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(marks + 16 * i), zero);
         }
         return bits;
     }

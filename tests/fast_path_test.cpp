@@ -56,7 +56,8 @@ std::vector<uint8_t> Bytes(const RasterSurface& surface) {
 void Scribble(RasterSurface& surface, TestRandom& random) {
     for (int32_t y = 0; y < surface.GetHeight(); ++y) {
         uint8_t* row = surface.RowPointer(y);
-        for (int32_t i = 0; i < 3 * surface.GetWidth(); ++i) row[i] = static_cast<uint8_t>(random.Next());
+        for (int32_t i = 0; i < 3 * surface.GetWidth(); ++i)
+            row[i] = static_cast<uint8_t>(random.Next());
     }
 }
 
@@ -71,7 +72,8 @@ void ExpectSameBytes(int32_t width, int32_t height, const std::vector<Disc>& dis
     RasterSurface reference;
     ASSERT_EQ(1, reference.Create(width, height, 24));
     reference.FillRectangle(0, 0, width - 1, height - 1, 0, 0, 0);
-    for (const Disc& d : discs) reference.AddFilledCircle(d.x, d.y, d.radius, d.red, d.green, d.blue);
+    for (const Disc& d : discs)
+        reference.AddFilledCircle(d.x, d.y, d.radius, d.red, d.green, d.blue);
     const std::vector<uint8_t> expected = Bytes(reference);
 
     RasterSurface fast;
@@ -120,10 +122,13 @@ TEST(AccumulatedDiscs, EveryRadiusUpTo250MatchesTheSurfaceOnAndAcrossTheEdges) {
         std::vector<Disc> discs;
         // Inside, then centred near and beyond each edge and corner.
         discs.push_back({random.Between(0, 99), random.Between(0, 59), radius, 40, 20, 4});
-        discs.push_back({random.Between(-radius - 2, 2), random.Between(-5, 65), radius, 7, 80, 255});
-        discs.push_back({random.Between(97, 101 + radius), random.Between(-5, 65), radius, 300, 0, 9});
+        discs.push_back(
+            {random.Between(-radius - 2, 2), random.Between(-5, 65), radius, 7, 80, 255});
+        discs.push_back(
+            {random.Between(97, 101 + radius), random.Between(-5, 65), radius, 300, 0, 9});
         discs.push_back({random.Between(-5, 105), random.Between(-radius - 2, 2), radius, 1, 2, 3});
-        discs.push_back({random.Between(-5, 105), random.Between(57, 61 + radius), radius, 90, 90, 90});
+        discs.push_back(
+            {random.Between(-5, 105), random.Between(57, 61 + radius), radius, 90, 90, 90});
         discs.push_back({-radius / 2, -radius / 2, radius, 0, 0, 0});
         discs.push_back({100 + radius / 2, 60 + radius / 2, radius, 255, 255, 255});
         ExpectSameBytes(100, 60, discs, static_cast<uint64_t>(radius));
@@ -151,8 +156,9 @@ TEST(AccumulatedDiscs, RandomCrowdsMatchTheSurfaceAtRandomSizes) {
 TEST(AccumulatedDiscs, RandomPixelsMatchTheSurface) {
     TestRandom random(3);
     std::vector<Disc> pixels(2000);
-    for (Disc& d : pixels) d = {random.Between(-2, 41), random.Between(-2, 31), 0,
-                                random.Between(0, 60), random.Between(0, 60), random.Between(0, 60)};
+    for (Disc& d : pixels)
+        d = {random.Between(-2, 41), random.Between(-2, 31), 0,
+             random.Between(0, 60),  random.Between(0, 60),  random.Between(0, 60)};
     ExpectSameBytes(40, 30, pixels, 3);
 }
 
@@ -185,7 +191,8 @@ TEST(AccumulatedDiscs, EveryDiscOnOnePixelSaturatesWithoutSpillingIntoAnotherCha
     ASSERT_EQ(1, surface.Create(11, 7, 24));
     DiscAccumulator accumulator;
     ASSERT_EQ(1, accumulator.Create(11, 7));
-    for (const Disc& d : discs) accumulator.AddFilledCircle(d.x, d.y, d.radius, d.red, d.green, d.blue);
+    for (const Disc& d : discs)
+        accumulator.AddFilledCircle(d.x, d.y, d.radius, d.red, d.green, d.blue);
     ASSERT_EQ(1, accumulator.Resolve(surface));
     const uint8_t* centre = surface.RowPointer(3) + 3 * 5;
     EXPECT_EQ(0, centre[0]);
@@ -314,7 +321,8 @@ TEST(DrawLevels, PlainIsAlwaysThereAndTheBestIsTheDefault) {
 
 // A word-at-a-time hash: the frames compared here are large and many.
 uint64_t FrameHash(const RasterSurface& surface) {
-    const size_t count = static_cast<size_t>(surface.GetHeight()) * static_cast<size_t>(surface.GetStride());
+    const size_t count =
+        static_cast<size_t>(surface.GetHeight()) * static_cast<size_t>(surface.GetStride());
     uint64_t hash = 0x9E3779B97F4A7C15ull;
     size_t i = 0;
     for (; i + 8 <= count; i += 8) {
@@ -372,7 +380,8 @@ protected:
             everyLevel ? SupportedLevels() : std::vector<DrawLevel>{BestDrawLevel()};
         for (const DrawLevel level : levels) {
             ASSERT_EQ(1, SetDrawLevel(level));
-            const std::vector<uint64_t> actual = AnimationHashes(width, height, count, color, frames);
+            const std::vector<uint64_t> actual =
+                AnimationHashes(width, height, count, color, frames);
             ASSERT_EQ(frames, actual.size());
             for (uint32_t f = 0; f < frames; ++f) {
                 ASSERT_EQ(expected[f], actual[f]) << "frame " << f << " at level "
@@ -403,7 +412,8 @@ TEST_F(AccumulatedFrames, SwitchingBetweenPlainAndAccumulatedFramesKeepsThemEqua
     InitTrails(80);
     for (uint32_t f = 0; f < 200; ++f) {
         // Runs of either kind, of varying length.
-        SetFrameDrawing((f / 7 + f / 3) % 2 == 0 ? FrameDrawing::Accumulated : FrameDrawing::Reference);
+        SetFrameDrawing((f / 7 + f / 3) % 2 == 0 ? FrameDrawing::Accumulated
+                                                 : FrameDrawing::Reference);
         RenderFrame(nullptr);
         ASSERT_EQ(expected[f], FrameHash(FrameSurface)) << "frame " << f;
     }
