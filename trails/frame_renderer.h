@@ -13,6 +13,8 @@
 #include "surface/raster_surface.h"
 
 // The one drawing surface of the process, sized to the saver window when it is created.
+// Between frames only Create and Destroy may change it: frames skip rewriting pixels that the
+// frame before left black, so anything else drawn on it could survive into the next frame.
 extern RasterSurface FrameSurface;
 
 void RenderFrame(void* target);
