@@ -1,0 +1,10 @@
+// The identifiers of the configuration dialog and the icon, shared by the resource script and
+// the code (the resource compiler reads this file too, so it holds plain defines only).
+#pragma once
+
+#define IDD_SETUP 106
+#define IDI_TOLVA 102
+#define IDC_COUNT_SLIDER 1001
+// Colour scheme m (1..9) is the radio button IDC_COLOR_FIRST - 1 + m.
+#define IDC_COLOR_FIRST 1002
+#define IDC_COLOR_LAST 1010

@@ -1,0 +1,11 @@
+// The configuration dialog: the number of trails on a trackbar and the colour scheme as nine
+// radio buttons, stored through the settings store when the user presses OK. It keeps no state
+// of its own; it reads and writes TrailCount and ColorMode.
+#pragma once
+
+#include <windows.h>
+
+// Opens the modal dialog (resource 106 of InstanceHandle, no owner) and returns when it closes.
+void RunSetupDialog();
+
+INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

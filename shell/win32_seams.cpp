@@ -1,0 +1,38 @@
+// Plugging the platform into the portable core's and the command line's seams.
+#include "shell/win32_seams.h"
+
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <cstdint>
+
+#include "shell/command_line.h"
+#include "surface/bitmap_header.h"
+#include "trails/frame_seams.h"
+
+static_assert(sizeof(BitmapInfoHeader) == sizeof(BITMAPINFOHEADER), "headers must agree");
+
+namespace {
+
+uint32_t ReadTimeGetTime() { return timeGetTime(); }
+
+// COLORONCOLOR first, then the whole bottom-up surface in one call, destination and source at
+// (0, 0) and no colour table.
+void CopyFrameToDevice(void* target, const BitmapInfoHeader& header, const uint8_t* bits) {
+    HDC dc = static_cast<HDC>(target);
+    SetStretchBltMode(dc, COLORONCOLOR);
+    SetDIBitsToDevice(dc, 0, 0, static_cast<DWORD>(header.biWidth),
+                      static_cast<DWORD>(header.biHeight), 0, 0, 0,
+                      static_cast<UINT>(header.biHeight), bits,
+                      reinterpret_cast<const BITMAPINFO*>(&header), DIB_RGB_COLORS);
+}
+
+intptr_t ReadForegroundWindow() { return reinterpret_cast<intptr_t>(GetForegroundWindow()); }
+
+}  // namespace
+
+void InstallWin32Seams() {
+    SetMillisecondClock(ReadTimeGetTime);
+    SetFrameCopy(CopyFrameToDevice);
+    SetForegroundWindowQuery(ReadForegroundWindow);
+}
