@@ -1,63 +1,11 @@
-// The saver's entry: refuses a second full-screen instance, reads the mode from the host's
-// command line and runs it: the configuration dialog, the preview or full-screen window with
-// the program's only message loop, or the host's password change. Every path exits with 0.
+// The saver's entry point: plugs the platform into the animation core and runs the program.
+// The host passes the command line without the program's own path; the text is ANSI.
 #include <windows.h>
 
-#include <cstdint>
-
-#include "shell/command_line.h"
-#include "shell/password_hooks.h"
-#include "shell/saver_texts.h"
-#include "shell/saver_window.h"
-#include "shell/setup_dialog.h"
-#include "shell/shell_state.h"
+#include "shell/saver_main.h"
 #include "shell/win32_seams.h"
-
-namespace {
-
-int RunMessageLoop() {
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0)) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-    return static_cast<int>(message.wParam);
-}
-
-int RunSaverWindow(int preview) {
-    if (CreateSaverWindow(preview) != 0) {
-        MessageBoxA(nullptr, CreateFailedText, CreateFailedCaption, MB_OK | MB_SETFOREGROUND);
-        return 0;
-    }
-    return RunMessageLoop();
-}
-
-}  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     InstallWin32Seams();
-    InstanceHandle = instance;
-    // Only top-level windows are found, so a running full-screen saver blocks every new start
-    // while a preview (a child window) blocks none.
-    if (FindWindowA(SaverClassName, nullptr) != nullptr) return 0;
-
-    intptr_t parent = 0;
-    const int noSwitch = ParseCommandLine(commandLine, &parent, &SaverMode);
-    ParentWindow = reinterpret_cast<HWND>(parent);
-    if (noSwitch) return 0;
-
-    switch (SaverMode) {
-    case Configure:
-        RunSetupDialog();
-        return 0;
-    case Preview:
-        return RunSaverWindow(1);
-    case Run:
-        return RunSaverWindow(0);
-    case ChangePassword:
-        RunPasswordChange(ParentWindow);
-        return 0;
-    default:
-        return 0;
-    }
+    return RunSaverProgram(instance, commandLine);
 }

@@ -1,0 +1,9 @@
+// The saver program's whole run, from WinMain's arguments to its exit code: the single-instance
+// test, the mode from the command line, and that mode's work. WinMain only forwards to it, so
+// tests can run each path in-process.
+#pragma once
+
+#include <windows.h>
+
+// Returns the exit code, which is 0 on every path.
+int RunSaverProgram(HINSTANCE instance, const char* commandLine);

@@ -1,0 +1,46 @@
+// Decoding a registry value read into the 4-byte integer buffer.
+#include "shell/registry_value.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+namespace {
+
+constexpr uint32_t Sentinel = 0xDEADBEEF;
+
+TEST(RegistryValueTest, FourBytesFormALittleEndianInteger) {
+    const uint8_t data[4] = {0x78, 0x56, 0x34, 0x12};
+    uint32_t value = Sentinel;
+    EXPECT_EQ(TakeRegistryInteger(0, data, 4, &value), 1);
+    EXPECT_EQ(value, 0x12345678u);
+    const uint8_t all[4] = {0xFF, 0xFF, 0xFF, 0xFF};
+    EXPECT_EQ(TakeRegistryInteger(0, all, 4, &value), 1);
+    EXPECT_EQ(value, 0xFFFFFFFFu);
+}
+
+TEST(RegistryValueTest, ShorterValuesFillTheLowBytesWithZeroAbove) {
+    // The buffer beyond dataSize holds leftovers that must not leak into the value.
+    const uint8_t data[4] = {0x34, 0x12, 0xAA, 0xBB};
+    uint32_t value = Sentinel;
+    EXPECT_EQ(TakeRegistryInteger(0, data, 2, &value), 1);
+    EXPECT_EQ(value, 0x1234u);
+    EXPECT_EQ(TakeRegistryInteger(0, data, 1, &value), 1);
+    EXPECT_EQ(value, 0x34u);
+    EXPECT_EQ(TakeRegistryInteger(0, data, 3, &value), 1);
+    EXPECT_EQ(value, 0xAA1234u);
+    EXPECT_EQ(TakeRegistryInteger(0, data, 0, &value), 1);
+    EXPECT_EQ(value, 0u);
+}
+
+TEST(RegistryValueTest, FailedReadsAndOversizedValuesLeaveTheValueAlone) {
+    const uint8_t data[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+    uint32_t value = Sentinel;
+    EXPECT_EQ(TakeRegistryInteger(2, data, 4, &value), 0);    // value missing
+    EXPECT_EQ(TakeRegistryInteger(234, data, 8, &value), 0);  // more data than the buffer
+    EXPECT_EQ(TakeRegistryInteger(0, data, 5, &value), 0);
+    EXPECT_EQ(TakeRegistryInteger(-1, data, 4, &value), 0);
+    EXPECT_EQ(value, Sentinel);
+}
+
+}  // namespace

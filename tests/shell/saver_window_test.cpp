@@ -1,0 +1,335 @@
+// The saver window on real windows: set-up and tear-down, the input rules of full screen and
+// preview, the refused close, the bare window without settings, and the frame on the screen.
+#include "shell/saver_window.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "shell/command_line.h"
+#include "shell/password_hooks.h"
+#include "shell/saver_texts.h"
+#include "shell/shell_state.h"
+#include "shell/win32_seams.h"
+#include "trails/frame_renderer.h"
+#include "trails/frame_seams.h"
+#include "trails/random.h"
+#include "trails/saver_settings.h"
+#include "trails/trail_pool.h"
+#include "win_test_support.h"
+
+namespace {
+
+constexpr int SavedX = 500;
+constexpr int SavedY = 400;
+
+LPARAM At(int x, int y) { return MAKELPARAM(x, y); }
+
+class SaverWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        InstallWin32Seams();
+        InstanceHandle = GetModuleHandleA(nullptr);
+        ParentWindow = nullptr;
+        SavedCursorPos = {0, 0};
+        MouseMoveCount = 0;
+        ResetStandinRecords();
+        UseStandins("standins");
+        SetCursorPos(SavedX, SavedY);
+        cursorCountBefore = CursorDisplayCount();
+    }
+
+    void TearDown() override {
+        if (SaverWindow != nullptr && IsWindow(SaverWindow)) DestroyWindow(SaverWindow);
+        SaverWindow = nullptr;
+        if (host != nullptr) DestroyWindow(host);
+        WPARAM code = 0;
+        while (TakePostedQuit(&code)) {
+        }
+        UnregisterClassA(SaverClassName, GetModuleHandleA(nullptr));
+        SetDllDirectoryA(nullptr);
+        // Every destruction shows the cursor, also for a preview that never hid it: put the
+        // counter back where it was for the next test.
+        while (CursorDisplayCount() > cursorCountBefore) ShowCursor(FALSE);
+        while (CursorDisplayCount() < cursorCountBefore) ShowCursor(TRUE);
+    }
+
+    HWND OpenFullScreen() {
+        SaverMode = SaverModes::Run;
+        EXPECT_EQ(CreateSaverWindow(0), 0);
+        return SaverWindow;
+    }
+
+    HWND OpenPreview(int width, int height) {
+        host = CreateHostWindow(width, height);
+        SaverMode = SaverModes::Preview;
+        ParentWindow = host;
+        EXPECT_EQ(CreateSaverWindow(1), 0);
+        return SaverWindow;
+    }
+
+    // Sends n mouse moves that would close the saver if they counted; true if none did.
+    bool IgnoredMoves(HWND window, int n) {
+        for (int i = 0; i < n; ++i) SendMessageA(window, WM_MOUSEMOVE, 0, At(5 + i, 7 + i));
+        return !TakePostedClose(window);
+    }
+
+    // Reads the window's client area back from the screen as bottom-up 24-bit rows.
+    std::vector<uint8_t> ReadBack(HWND window, int width, int height) {
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 24;
+        info.bmiHeader.biCompression = BI_RGB;
+        HDC windowDc = GetDC(window);
+        HDC memoryDc = CreateCompatibleDC(windowDc);
+        HBITMAP bitmap = CreateCompatibleBitmap(windowDc, width, height);
+        HGDIOBJ old = SelectObject(memoryDc, bitmap);
+        BitBlt(memoryDc, 0, 0, width, height, windowDc, 0, 0, SRCCOPY);
+        SelectObject(memoryDc, old);
+        const int stride = (width * 3 + 3) & ~3;
+        std::vector<uint8_t> pixels(static_cast<size_t>(stride) * height);
+        GetDIBits(memoryDc, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
+        DeleteObject(bitmap);
+        DeleteDC(memoryDc);
+        ReleaseDC(window, windowDc);
+        return pixels;
+    }
+
+    // The same frames drawn headless, from a fresh generator, as the renderer's bytes.
+    static std::vector<uint8_t> HeadlessFrame(int width, int height, uint32_t count, int32_t color,
+                                              int frames) {
+        ResetRandom();
+        TrailCount = count;
+        ColorMode = color;
+        WindowWidth = static_cast<int16_t>(width);
+        WindowHeight = static_cast<int16_t>(height);
+        FrameSurface.Create(width, height, 24);
+        InitTrails(count);
+        SetFrameCopy(nullptr);
+        for (int i = 0; i < frames; ++i) RenderFrame(nullptr);
+        InstallWin32Seams();
+        const uint8_t* bits = FrameSurface.GetBits();
+        std::vector<uint8_t> bytes(bits, bits + static_cast<size_t>(FrameSurface.GetStride()) * height);
+        FrameSurface.Destroy();
+        return bytes;
+    }
+
+    RegistrySandbox sandbox;
+    HWND host = nullptr;
+    int cursorCountBefore = 0;
+};
+
+TEST_F(SaverWindowTest, FullScreenCreationSavesAndHidesTheCursorAndStartsTheTimer) {
+    HWND window = OpenFullScreen();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(SavedCursorPos.x, SavedX);
+    EXPECT_EQ(SavedCursorPos.y, SavedY);
+    EXPECT_EQ(CursorDisplayCount(), cursorCountBefore - 1);
+    EXPECT_EQ(WindowWidth, GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_EQ(WindowHeight, GetSystemMetrics(SM_CYSCREEN));
+    EXPECT_EQ(GetWindowLongA(window, GWL_STYLE), static_cast<LONG>(0x96000000));
+    EXPECT_EQ(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST, WS_EX_TOPMOST);
+    char title[64] = {};
+    GetWindowTextA(window, title, sizeof title);
+    EXPECT_STREQ(title, "Screen Saver");
+    EXPECT_EQ(FindWindowA("TOLVA.gwp", nullptr), window);
+    EXPECT_NE(FrameSurface.GetBits(), nullptr);
+    EXPECT_EQ(TrailCount, 25u);
+    EXPECT_EQ(KillTimer(window, 0), TRUE);  // the frame timer was running
+}
+
+TEST_F(SaverWindowTest, SixMovesAreGraceThenOnlyMoreThanThreePixelsOnBothAxesClose) {
+    HWND window = OpenFullScreen();
+    EXPECT_TRUE(IgnoredMoves(window, 6));
+    EXPECT_EQ(MouseMoveCount, 6);
+    // Exactly 3 on either axis does not count; 4 on both does.
+    SendMessageA(window, WM_MOUSEMOVE, 0, At(SavedX + 3, SavedY + 50));
+    SendMessageA(window, WM_MOUSEMOVE, 0, At(SavedX - 50, SavedY - 3));
+    SendMessageA(window, WM_MOUSEMOVE, 0, At(SavedX - 3, SavedY + 3));
+    EXPECT_FALSE(TakePostedClose(window));
+    EXPECT_EQ(SendMessageA(window, WM_MOUSEMOVE, 0, At(SavedX + 4, SavedY - 4)), 0);
+    EXPECT_TRUE(TakePostedClose(window));
+    SendMessageA(window, WM_MOUSEMOVE, 0, At(SavedX - 4, SavedY + 4));
+    EXPECT_TRUE(TakePostedClose(window));
+    EXPECT_TRUE(IsWindow(window));  // a request only: the close itself comes from the queue
+}
+
+TEST_F(SaverWindowTest, MovementAlongOneAxisNeverCloses) {
+    HWND window = OpenFullScreen();
+    for (int step = 0; step < 200; ++step) {
+        SendMessageA(window, WM_MOUSEMOVE, 0, At(step * 5, SavedY));
+        SendMessageA(window, WM_MOUSEMOVE, 0, At(SavedX, step * 3));
+    }
+    EXPECT_FALSE(TakePostedClose(window));
+    EXPECT_EQ(MouseMoveCount, 400);
+}
+
+TEST_F(SaverWindowTest, KeysAndLeftOrRightButtonCloseFullScreenButTheMiddleButtonDoesNot) {
+    HWND window = OpenFullScreen();
+    for (UINT message : {WM_KEYDOWN, WM_SYSKEYDOWN, WM_LBUTTONDOWN, WM_RBUTTONDOWN}) {
+        EXPECT_EQ(SendMessageA(window, message, message == WM_SYSKEYDOWN ? VK_MENU : 'A', 0), 0);
+        EXPECT_TRUE(TakePostedClose(window)) << std::hex << message;
+    }
+    for (UINT message : {WM_MBUTTONDOWN, WM_MBUTTONUP, WM_LBUTTONUP, WM_RBUTTONUP, WM_KEYUP,
+                         WM_SYSKEYUP, WM_CHAR, WM_MOUSEWHEEL, WM_ACTIVATE, WM_ACTIVATEAPP,
+                         WM_KILLFOCUS}) {
+        SendMessageA(window, message, 0, 0);
+        EXPECT_FALSE(TakePostedClose(window)) << std::hex << message;
+    }
+    EXPECT_TRUE(IsWindow(window));
+}
+
+TEST_F(SaverWindowTest, PreviewIgnoresAllInput) {
+    HWND window = OpenPreview(120, 90);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(GetParent(window), host);
+    EXPECT_EQ(GetWindowLongA(window, GWL_STYLE), static_cast<LONG>(0x56000000));
+    EXPECT_EQ(CursorDisplayCount(), cursorCountBefore);  // the preview keeps the cursor
+    EXPECT_EQ(SavedCursorPos.x, 0);
+    for (UINT message : {WM_KEYDOWN, WM_SYSKEYDOWN, WM_LBUTTONDOWN, WM_RBUTTONDOWN}) {
+        SendMessageA(window, message, 'A', 0);
+    }
+    for (int i = 0; i < 20; ++i) SendMessageA(window, WM_MOUSEMOVE, 0, At(i * 40, i * 30));
+    EXPECT_FALSE(TakePostedClose(window));
+    EXPECT_EQ(MouseMoveCount, 0);
+    // A close request ends the preview without any password check.
+    WriteDword(DesktopKeyPath, UsePasswordValueName, 1);
+    SendMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(StandinNumber("TOLVA_VERIFY_CALLS"), -1);
+}
+
+TEST_F(SaverWindowTest, SystemCommandsAreSwallowedInBothModes) {
+    for (int preview : {0, 1}) {
+        HWND window = preview ? OpenPreview(80, 60) : OpenFullScreen();
+        for (WPARAM command : {SC_CLOSE, SC_SCREENSAVE, SC_MONITORPOWER, SC_MOVE, SC_MINIMIZE}) {
+            EXPECT_EQ(SendMessageA(window, WM_SYSCOMMAND, command, 0), 0);
+        }
+        EXPECT_TRUE(IsWindow(window));
+        EXPECT_FALSE(TakePostedClose(window));
+        EXPECT_FALSE(IsIconic(window));
+        DestroyWindow(window);
+        UnregisterClassA(SaverClassName, GetModuleHandleA(nullptr));
+        if (host != nullptr) DestroyWindow(host);
+        host = nullptr;
+        WPARAM code = 0;
+        TakePostedQuit(&code);
+    }
+}
+
+TEST_F(SaverWindowTest, RefusedCloseReturnsTheCursorAndRestartsTheGrace) {
+    WriteDword(DesktopKeyPath, UsePasswordValueName, 1);
+    SetStandinNumber("TOLVA_VERIFY_ANSWER", 0);
+    HWND window = OpenFullScreen();
+    EXPECT_TRUE(IgnoredMoves(window, 6));
+    SetCursorPos(10, 10);
+    EXPECT_EQ(SendMessageA(window, WM_CLOSE, 0, 0), 0);
+    EXPECT_TRUE(IsWindow(window));
+    EXPECT_EQ(StandinNumber("TOLVA_VERIFY_WINDOW"), reinterpret_cast<LONG_PTR>(window));
+    POINT cursor = {};
+    GetCursorPos(&cursor);
+    EXPECT_EQ(cursor.x, SavedX);
+    EXPECT_EQ(cursor.y, SavedY);
+    EXPECT_EQ(MouseMoveCount, 0);
+    EXPECT_TRUE(IgnoredMoves(window, 6));
+    SendMessageA(window, WM_MOUSEMOVE, 0, At(5, 5));
+    EXPECT_TRUE(TakePostedClose(window));
+
+    // Accepted this time: the window goes, the timer with it, and the quit code is 0.
+    SetStandinNumber("TOLVA_VERIFY_ANSWER", 1);
+    SendMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(window));
+    WPARAM code = 99;
+    EXPECT_TRUE(TakePostedQuit(&code));
+    EXPECT_EQ(code, 0u);
+}
+
+TEST_F(SaverWindowTest, DestroyStopsTheTimerShowsTheCursorFreesPixelsAndPostsQuitZero) {
+    HWND window = OpenFullScreen();
+    ASSERT_NE(FrameSurface.GetBits(), nullptr);
+    EXPECT_EQ(SendMessageA(window, WM_DESTROY, 0, 0), 0);
+    EXPECT_EQ(KillTimer(window, 0), FALSE);  // already stopped
+    EXPECT_EQ(FrameSurface.GetBits(), nullptr);
+    EXPECT_EQ(CursorDisplayCount(), cursorCountBefore);
+    WPARAM code = 99;
+    EXPECT_TRUE(TakePostedQuit(&code));
+    EXPECT_EQ(code, 0u);
+}
+
+TEST_F(SaverWindowTest, WithoutSettingsTheWindowStaysBareBlackAndInputStillCloses) {
+    WriteDword(SettingsKeyPath, CountValueName, 30);
+    LockKeyReadOnly(SettingsKeyPath);
+    HWND window = OpenFullScreen();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_EQ(FrameSurface.GetBits(), nullptr);
+    EXPECT_EQ(KillTimer(window, 0), FALSE);  // no frame timer
+    EXPECT_EQ(CursorDisplayCount(), cursorCountBefore);
+    EXPECT_EQ(SavedCursorPos.x, 0);
+    EXPECT_EQ(SavedCursorPos.y, 0);
+    RedrawWindow(window, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_UPDATENOW);
+    HDC dc = GetDC(window);
+    EXPECT_EQ(GetPixel(dc, 10, 10), RGB(0, 0, 0));
+    EXPECT_EQ(GetPixel(dc, 700, 500), RGB(0, 0, 0));
+    ReleaseDC(window, dc);
+
+    SendMessageA(window, WM_KEYDOWN, 'Q', 0);
+    EXPECT_TRUE(TakePostedClose(window));
+    // Movement is measured from the top-left corner of the screen.
+    EXPECT_TRUE(IgnoredMoves(window, 6));
+    SendMessageA(window, WM_MOUSEMOVE, 0, At(3, 300));
+    SendMessageA(window, WM_MOUSEMOVE, 0, At(300, 3));
+    EXPECT_FALSE(TakePostedClose(window));
+    SendMessageA(window, WM_MOUSEMOVE, 0, At(4, 4));
+    EXPECT_TRUE(TakePostedClose(window));
+}
+
+TEST_F(SaverWindowTest, FramesOnTheScreenEqualTheHeadlessRenderersBytes) {
+    constexpr int Width = 160;
+    constexpr int Height = 120;
+    constexpr int Frames = 12;
+    struct Case {
+        uint32_t storedCount;
+        int32_t color;
+        uint32_t headlessCount;
+    };
+    // 200 stored trails run the pool's 80 and no more; 0 trails give cleared frames.
+    for (const Case& c : {Case{25, 8, 25}, Case{200, 4, 80}, Case{0, 1, 0}}) {
+        WriteDword(SettingsKeyPath, CountValueName, c.storedCount);
+        WriteDword(SettingsKeyPath, ColorValueName, static_cast<DWORD>(c.color));
+        ResetRandom();
+        HWND window = OpenPreview(Width, Height);
+        ASSERT_NE(window, nullptr);
+        EXPECT_EQ(TrailCount, c.storedCount);
+        KillTimer(window, 0);  // the test drives the ticks itself
+        for (int i = 0; i < Frames; ++i) SendMessageA(window, WM_TIMER, 0, 0);
+        const std::vector<uint8_t> onScreen = ReadBack(window, Width, Height);
+        DestroyWindow(window);
+        DestroyWindow(host);
+        host = nullptr;
+        UnregisterClassA(SaverClassName, GetModuleHandleA(nullptr));
+        WPARAM code = 0;
+        TakePostedQuit(&code);
+
+        const std::vector<uint8_t> headless =
+            HeadlessFrame(Width, Height, c.headlessCount, c.color, Frames);
+        ASSERT_EQ(onScreen.size(), headless.size());
+        EXPECT_TRUE(onScreen == headless) << "stored count " << c.storedCount;
+        size_t lit = 0;
+        for (uint8_t byte : headless) lit += byte != 0;
+        if (c.headlessCount == 0) {
+            EXPECT_EQ(lit, 0u);
+        } else {
+            EXPECT_GT(lit, 100u) << "the frame should show trails";
+        }
+    }
+}
+
+}  // namespace
