@@ -5,15 +5,29 @@
 #include <cstring>
 
 const SaverSwitch SwitchTable[SwitchCount] = {
-    {"-c", Configure},      {"-C", Configure},      {"/c", Configure},      {"/C", Configure},
-    {"-p", Preview},        {"-P", Preview},        {"/p", Preview},        {"/P", Preview},
-    {"-s", Run},            {"-S", Run},            {"/s", Run},            {"/S", Run},
-    {"-a", ChangePassword}, {"-A", ChangePassword}, {"/a", ChangePassword}, {"/A", ChangePassword},
+    {"-c", Configure},
+    {"-C", Configure},
+    {"/c", Configure},
+    {"/C", Configure},
+    {"-p", Preview},
+    {"-P", Preview},
+    {"/p", Preview},
+    {"/P", Preview},
+    {"-s", Run},
+    {"-S", Run},
+    {"/s", Run},
+    {"/S", Run},
+    {"-a", ChangePassword},
+    {"-A", ChangePassword},
+    {"/a", ChangePassword},
+    {"/A", ChangePassword},
 };
 
 namespace {
 
-intptr_t NoForegroundWindow() { return 0; }
+intptr_t NoForegroundWindow() {
+    return 0;
+}
 
 ForegroundWindowQuery foregroundWindowQuery = NoForegroundWindow;
 

@@ -45,17 +45,17 @@ int RunSaverProgram(HINSTANCE instance, const char* commandLine) {
     if (noSwitch) return 0;
 
     switch (SaverMode) {
-    case Configure:
-        RunSetupDialog();
-        return 0;
-    case Preview:
-        return RunSaverWindow(1);
-    case Run:
-        return RunSaverWindow(0);
-    case ChangePassword:
-        RunPasswordChange(ParentWindow);
-        return 0;
-    default:
-        return 0;
+        case Configure:
+            RunSetupDialog();
+            return 0;
+        case Preview:
+            return RunSaverWindow(1);
+        case Run:
+            return RunSaverWindow(0);
+        case ChangePassword:
+            RunPasswordChange(ParentWindow);
+            return 0;
+        default:
+            return 0;
     }
 }

@@ -30,7 +30,9 @@ constexpr int32_t MoveTolerance = 3;  // pixels, on each axis
 const DWORD PreviewStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
 const DWORD FullScreenStyle = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
 
-bool IsPreview() { return SaverMode == Preview; }
+bool IsPreview() {
+    return SaverMode == Preview;
+}
 
 LRESULT SetUpWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (!LoadSettings(&TrailCount, &ColorMode)) return 0;  // a bare black window from now on
@@ -46,7 +48,9 @@ LRESULT SetUpWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-void RequestClose() { PostMessageA(SaverWindow, WM_CLOSE, 0, 0); }
+void RequestClose() {
+    PostMessageA(SaverWindow, WM_CLOSE, 0, 0);
+}
 
 // The distance between a saved and a current coordinate, as a signed 16-bit number.
 int32_t AxisDistance(LONG saved, uint32_t current) {
@@ -106,65 +110,66 @@ int CreateSaverWindow(int preview) {
 
 LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_CREATE:
-        return SetUpWindow(window, message, wParam, lParam);
+        case WM_CREATE:
+            return SetUpWindow(window, message, wParam, lParam);
 
-    case WM_DESTROY:
-        KillTimer(window, FrameTimerId);
-        ShowCursor(TRUE);
-        FrameSurface.Destroy();
-        PostQuitMessage(0);
-        return 0;
-
-    case WM_CLOSE:
-        if (!IsPreview() && CheckPasswordOnClose(SaverWindow) != 0) {
-            SetCursorPos(SavedCursorPos.x, SavedCursorPos.y);
-            MouseMoveCount = 0;
+        case WM_DESTROY:
+            KillTimer(window, FrameTimerId);
+            ShowCursor(TRUE);
+            FrameSurface.Destroy();
+            PostQuitMessage(0);
             return 0;
+
+        case WM_CLOSE:
+            if (!IsPreview() && CheckPasswordOnClose(SaverWindow) != 0) {
+                SetCursorPos(SavedCursorPos.x, SavedCursorPos.y);
+                MouseMoveCount = 0;
+                return 0;
+            }
+            DestroyWindow(window);
+            break;
+
+        case WM_ERASEBKGND: {
+            // The device context the message carries is not used: the fill goes through a fresh
+            // one.
+            HDC dc = GetDC(window);
+            RECT client = {};
+            GetClientRect(window, &client);
+            FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+            ReleaseDC(window, dc);
+            break;
         }
-        DestroyWindow(window);
-        break;
 
-    case WM_ERASEBKGND: {
-        // The device context the message carries is not used: the fill goes through a fresh one.
-        HDC dc = GetDC(window);
-        RECT client = {};
-        GetClientRect(window, &client);
-        FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-        ReleaseDC(window, dc);
-        break;
-    }
+        case WM_TIMER: {
+            HDC dc = GetDC(SaverWindow);
+            RenderFrame(dc);
+            ReleaseDC(SaverWindow, dc);
+            break;
+        }
 
-    case WM_TIMER: {
-        HDC dc = GetDC(SaverWindow);
-        RenderFrame(dc);
-        ReleaseDC(SaverWindow, dc);
-        break;
-    }
+        case WM_SYSCOMMAND:
+            // Every system command is swallowed: neither the host's screen-saver start nor a move,
+            // a size or a close from the system menu may disturb the running saver.
+            return 0;
 
-    case WM_SYSCOMMAND:
-        // Every system command is swallowed: neither the host's screen-saver start nor a move,
-        // a size or a close from the system menu may disturb the running saver.
-        return 0;
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN:
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+            if (IsPreview()) break;
+            RequestClose();
+            return 0;
 
-    case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-        if (IsPreview()) break;
-        RequestClose();
-        return 0;
+        case WM_MOUSEMOVE:
+            if (IsPreview()) break;
+            ++MouseMoveCount;
+            if (MouseMoveCount <= IgnoredMouseMoves) break;
+            if (!MovedFarEnough(lParam)) break;
+            RequestClose();
+            return 0;
 
-    case WM_MOUSEMOVE:
-        if (IsPreview()) break;
-        ++MouseMoveCount;
-        if (MouseMoveCount <= IgnoredMouseMoves) break;
-        if (!MovedFarEnough(lParam)) break;
-        RequestClose();
-        return 0;
-
-    default:
-        break;
+        default:
+            break;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }

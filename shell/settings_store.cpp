@@ -15,9 +15,9 @@ HKEY OpenSettingsKey() {
     HKEY key = nullptr;
     DWORD disposition = 0;
     char emptyClass[] = "";
-    const LONG result = RegCreateKeyExA(HKEY_CURRENT_USER, SettingsKeyPath, 0, emptyClass,
-                                        REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
-                                        &disposition);
+    const LONG result =
+        RegCreateKeyExA(HKEY_CURRENT_USER, SettingsKeyPath, 0, emptyClass, REG_OPTION_NON_VOLATILE,
+                        KEY_ALL_ACCESS, nullptr, &key, &disposition);
     return result == ERROR_SUCCESS ? key : nullptr;
 }
 

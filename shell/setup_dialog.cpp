@@ -2,6 +2,7 @@
 #include "shell/setup_dialog.h"
 
 #include <windows.h>
+// After windows.h, which it needs.
 #include <commctrl.h>
 
 #include <cstdint>
@@ -32,7 +33,8 @@ INT_PTR InitDialog(HWND dialog) {
     }
     // A stored scheme outside 1..9 leaves every button unchecked.
     for (int32_t mode = 1; mode <= ColorSchemeCount; ++mode) {
-        if (ColorMode == mode) SendToControl(dialog, ColorButtonBase + mode, BM_SETCHECK, BST_CHECKED, 0);
+        if (ColorMode == mode)
+            SendToControl(dialog, ColorButtonBase + mode, BM_SETCHECK, BST_CHECKED, 0);
     }
     // The trackbar itself moves a stored count outside 2..80 to the nearer end of its range.
     SendToControl(dialog, IDC_COUNT_SLIDER, TBM_SETPOS, TRUE, static_cast<LPARAM>(TrailCount));
@@ -66,22 +68,22 @@ void RunSetupDialog() {
 
 INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
-    case WM_INITDIALOG:
-        return InitDialog(dialog);
-    case WM_COMMAND:
-        switch (LOWORD(wParam)) {
-        case IDOK:
-            return Confirm(dialog);
-        case IDCANCEL:
+        case WM_INITDIALOG:
+            return InitDialog(dialog);
+        case WM_COMMAND:
+            switch (LOWORD(wParam)) {
+                case IDOK:
+                    return Confirm(dialog);
+                case IDCANCEL:
+                    EndDialog(dialog, 1);
+                    return 1;
+                default:
+                    return 0;
+            }
+        case WM_CLOSE:
             EndDialog(dialog, 1);
             return 1;
         default:
             return 0;
-        }
-    case WM_CLOSE:
-        EndDialog(dialog, 1);
-        return 1;
-    default:
-        return 0;
     }
 }

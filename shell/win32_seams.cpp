@@ -2,6 +2,7 @@
 #include "shell/win32_seams.h"
 
 #include <windows.h>
+// After windows.h, which it needs.
 #include <mmsystem.h>
 
 #include <cstdint>
@@ -14,7 +15,9 @@ static_assert(sizeof(BitmapInfoHeader) == sizeof(BITMAPINFOHEADER), "headers mus
 
 namespace {
 
-uint32_t ReadTimeGetTime() { return timeGetTime(); }
+uint32_t ReadTimeGetTime() {
+    return timeGetTime();
+}
 
 // COLORONCOLOR first, then the whole bottom-up surface in one call, destination and source at
 // (0, 0) and no colour table.
@@ -27,7 +30,9 @@ void CopyFrameToDevice(void* target, const BitmapInfoHeader& header, const uint8
                       reinterpret_cast<const BITMAPINFO*>(&header), DIB_RGB_COLORS);
 }
 
-intptr_t ReadForegroundWindow() { return reinterpret_cast<intptr_t>(GetForegroundWindow()); }
+intptr_t ReadForegroundWindow() {
+    return reinterpret_cast<intptr_t>(GetForegroundWindow());
+}
 
 }  // namespace
 

@@ -32,7 +32,7 @@ Parsed Parse(const char* line) {
 }
 
 class CommandLineTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         SetForegroundWindowQuery(FakeForeground);
         foregroundQueries = 0;

@@ -1,7 +1,6 @@
 // The command line's foreground-window fallback plugged into the real platform.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cstdint>
 

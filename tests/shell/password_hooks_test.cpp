@@ -2,9 +2,8 @@
 // re-entrancy guard, and the password change's call.
 #include "shell/password_hooks.h"
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cstdint>
 #include <string>
@@ -18,7 +17,7 @@
 namespace {
 
 class PasswordHooksTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ResetStandinRecords();
         UseStandins("standins");
@@ -203,7 +202,8 @@ TEST_F(PasswordHooksTest, PasswordChangeReportsOnlyAMissingLibrary) {
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, "TOLVA");
     EXPECT_EQ(boxes[0].text, ChangeLibraryMissingText);
-    EXPECT_EQ(boxes[0].text, "MPR.DLL\x82\xAA\x8C\xA9\x82\xC2\x82\xA9\x82\xE8\x82\xDC\x82\xB9\x82\xF1");
+    EXPECT_EQ(boxes[0].text,
+              "MPR.DLL\x82\xAA\x8C\xA9\x82\xC2\x82\xA9\x82\xE8\x82\xDC\x82\xB9\x82\xF1");
     EXPECT_FALSE(boxes[0].hasOwner);
 
     UseStandins("standins-empty");

@@ -2,8 +2,8 @@
 // group, the version block and the manifest; and the shell's Shift-JIS texts checked against
 // what they mean.
 #include <windows.h>
+// After windows.h, which it needs.
 #include <commctrl.h>
-
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -21,7 +21,7 @@ constexpr WORD Japanese = MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT);  // 1041
 
 // Reads a template's words in order, as the standard (not extended) layout has them.
 class TemplateReader {
-public:
+  public:
     explicit TemplateReader(const uint8_t* start) : start(start), at(start) {}
     WORD Word() {
         WORD value;
@@ -52,7 +52,7 @@ public:
         while ((at - start) % 4 != 0) ++at;
     }
 
-private:
+  private:
     const uint8_t* start;
     const uint8_t* at;
 };
@@ -66,7 +66,7 @@ struct ExpectedControl {
 };
 
 class ScreenSaverFile : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         char directory[MAX_PATH] = {};
         GetCurrentDirectoryA(MAX_PATH, directory);
@@ -108,8 +108,8 @@ TEST_F(ScreenSaverFile, DialogTemplateMatchesTheLayoutFieldByField) {
     TemplateReader reader(bytes.data());
     const DWORD style = reader.Dword();
     ASSERT_NE(style >> 16, 0xFFFFu) << "must not be the extended layout";
-    EXPECT_EQ(style, static_cast<DWORD>(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME |
-                                        DS_SETFONT));
+    EXPECT_EQ(style,
+              static_cast<DWORD>(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT));
     EXPECT_EQ(reader.Dword(), 0u);  // extended style
     const WORD controls = reader.Word();
     EXPECT_EQ(reader.Short(), 0);
@@ -171,14 +171,13 @@ TEST_F(ScreenSaverFile, ColourButtonIdsFollowTheSchemeNumbers) {
 }
 
 TEST_F(ScreenSaverFile, IconGroupHoldsOneThirtyTwoPixelSixteenColourImage) {
-    const std::vector<uint8_t> group =
-        Resource(MAKEINTRESOURCEA(14), MAKEINTRESOURCEA(IDI_TOLVA));
+    const std::vector<uint8_t> group = Resource(MAKEINTRESOURCEA(14), MAKEINTRESOURCEA(IDI_TOLVA));
     ASSERT_EQ(group.size(), 6u + 14u);
     EXPECT_EQ(group[2] | group[3] << 8, 1);  // icons
     EXPECT_EQ(group[4] | group[5] << 8, 1);  // one image
     EXPECT_EQ(group[6], 32);
     EXPECT_EQ(group[7], 32);
-    EXPECT_EQ(group[8], 16);                    // colours
+    EXPECT_EQ(group[8], 16);                   // colours
     EXPECT_EQ(group[12] | group[13] << 8, 4);  // bits per pixel
     const WORD imageId = static_cast<WORD>(group[18] | group[19] << 8);
     const std::vector<uint8_t> image = Resource(MAKEINTRESOURCEA(3), MAKEINTRESOURCEA(imageId));

@@ -2,9 +2,8 @@
 // exit code, the silent ends, the creation-failure message and the single-instance test.
 #include "shell/saver_main.h"
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <atomic>
 #include <functional>
@@ -65,7 +64,7 @@ HWND AwaitWindow(const char* className, const char* title) {
 }
 
 class SaverProgramTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         InstallWin32Seams();
         SaverWindow = nullptr;

@@ -2,9 +2,8 @@
 // preview, the refused close, the bare window without settings, and the frame on the screen.
 #include "shell/saver_window.h"
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cstdint>
 #include <cstring>
@@ -27,10 +26,12 @@ namespace {
 constexpr int SavedX = 500;
 constexpr int SavedY = 400;
 
-LPARAM At(int x, int y) { return MAKELPARAM(x, y); }
+LPARAM At(int x, int y) {
+    return MAKELPARAM(x, y);
+}
 
 class SaverWindowTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         InstallWin32Seams();
         InstanceHandle = GetModuleHandleA(nullptr);
@@ -116,7 +117,8 @@ protected:
         for (int i = 0; i < frames; ++i) RenderFrame(nullptr);
         InstallWin32Seams();
         const uint8_t* bits = FrameSurface.GetBits();
-        std::vector<uint8_t> bytes(bits, bits + static_cast<size_t>(FrameSurface.GetStride()) * height);
+        std::vector<uint8_t> bytes(bits,
+                                   bits + static_cast<size_t>(FrameSurface.GetStride()) * height);
         FrameSurface.Destroy();
         return bytes;
     }
@@ -177,9 +179,9 @@ TEST_F(SaverWindowTest, KeysAndLeftOrRightButtonCloseFullScreenButTheMiddleButto
         EXPECT_EQ(SendMessageA(window, message, message == WM_SYSKEYDOWN ? VK_MENU : 'A', 0), 0);
         EXPECT_TRUE(TakePostedClose(window)) << std::hex << message;
     }
-    for (UINT message : {WM_MBUTTONDOWN, WM_MBUTTONUP, WM_LBUTTONUP, WM_RBUTTONUP, WM_KEYUP,
-                         WM_SYSKEYUP, WM_CHAR, WM_MOUSEWHEEL, WM_ACTIVATE, WM_ACTIVATEAPP,
-                         WM_KILLFOCUS}) {
+    for (UINT message :
+         {WM_MBUTTONDOWN, WM_MBUTTONUP, WM_LBUTTONUP, WM_RBUTTONUP, WM_KEYUP, WM_SYSKEYUP, WM_CHAR,
+          WM_MOUSEWHEEL, WM_ACTIVATE, WM_ACTIVATEAPP, WM_KILLFOCUS}) {
         SendMessageA(window, message, 0, 0);
         EXPECT_FALSE(TakePostedClose(window)) << std::hex << message;
     }

@@ -1,9 +1,8 @@
 // The settings store against Wine's registry, in a private profile per test.
 #include "shell/settings_store.h"
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cstdint>
 #include <vector>
@@ -14,7 +13,7 @@
 namespace {
 
 class SettingsStoreTest : public ::testing::Test {
-protected:
+  protected:
     RegistrySandbox sandbox;
     uint32_t count = 0xEEEE;
     int32_t color = -77;

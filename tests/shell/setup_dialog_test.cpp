@@ -3,8 +3,8 @@
 #include "shell/setup_dialog.h"
 
 #include <windows.h>
+// After windows.h, which it needs.
 #include <commctrl.h>
-
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -51,7 +51,7 @@ void Press(HWND dialog, int id) {
 }
 
 class SetupDialogTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { InstanceHandle = GetModuleHandleA(nullptr); }
 
     // Opens the dialog and runs drive on a second thread once it shows. Returns whether the
@@ -158,7 +158,8 @@ TEST_F(SetupDialogTest, CancelEscapeAndCloseBoxStoreNothing) {
             Send(dialog, IDC_COUNT_SLIDER, TBM_SETPOS, TRUE, 70);
             Send(dialog, 1008, BM_CLICK);
             end(dialog);
-        })) << "way " << way;
+        })) << "way "
+            << way;
         EXPECT_EQ(Stored(CountValueName), 30u) << "way " << way;
         EXPECT_EQ(Stored(ColorValueName), 3u) << "way " << way;
         ++way;

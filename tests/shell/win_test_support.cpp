@@ -2,6 +2,7 @@
 #include "win_test_support.h"
 
 #include <windows.h>
+// After windows.h, which it needs.
 #include <sddl.h>
 
 #include <chrono>
@@ -130,8 +131,12 @@ bool ReadRawValue(const char* path, const char* name, DWORD* type, std::vector<u
     return true;
 }
 
-void LockKeyReadOnly(const char* path) { ApplyAccessList(path, "D:P(A;;KR;;;WD)"); }
-void LockKeyCompletely(const char* path) { ApplyAccessList(path, "D:P"); }
+void LockKeyReadOnly(const char* path) {
+    ApplyAccessList(path, "D:P(A;;KR;;;WD)");
+}
+void LockKeyCompletely(const char* path) {
+    ApplyAccessList(path, "D:P");
+}
 
 MessageBoxWatcher::MessageBoxWatcher() : watcher([this] { Watch(); }) {}
 
@@ -186,13 +191,15 @@ std::string StandinDirectory(const char* name) {
     return directory + name;
 }
 
-void UseStandins(const char* name) { SetDllDirectoryA(StandinDirectory(name).c_str()); }
+void UseStandins(const char* name) {
+    SetDllDirectoryA(StandinDirectory(name).c_str());
+}
 
 void ResetStandinRecords() {
-    for (const char* name :
-         {"TOLVA_VERIFY_CALLS", "TOLVA_VERIFY_WINDOW", "TOLVA_VERIFY_NESTED_CLOSE",
-          "TOLVA_VERIFY_WINDOW_AFTER_NESTED", "TOLVA_VERIFY_ANSWER", "TOLVA_CHANGE_CALLS",
-          "TOLVA_CHANGE_PROVIDER", "TOLVA_CHANGE_OWNER", "TOLVA_CHANGE_ARG3", "TOLVA_CHANGE_ARG4"}) {
+    for (const char* name : {"TOLVA_VERIFY_CALLS", "TOLVA_VERIFY_WINDOW",
+                             "TOLVA_VERIFY_NESTED_CLOSE", "TOLVA_VERIFY_WINDOW_AFTER_NESTED",
+                             "TOLVA_VERIFY_ANSWER", "TOLVA_CHANGE_CALLS", "TOLVA_CHANGE_PROVIDER",
+                             "TOLVA_CHANGE_OWNER", "TOLVA_CHANGE_ARG3", "TOLVA_CHANGE_ARG4"}) {
         SetEnvironmentVariableA(name, nullptr);
     }
 }

@@ -15,13 +15,13 @@
 // Redirects HKEY_CURRENT_USER of this process to an empty key of its own for the lifetime of
 // the object, so every test starts from a fresh profile and leaves the real one alone.
 class RegistrySandbox {
-public:
+  public:
     RegistrySandbox();
     ~RegistrySandbox();
     RegistrySandbox(const RegistrySandbox&) = delete;
     RegistrySandbox& operator=(const RegistrySandbox&) = delete;
 
-private:
+  private:
     HKEY profile = nullptr;
 };
 
@@ -47,7 +47,7 @@ struct SeenMessageBox {
 // the configuration dialog), reads caption and text as ANSI bytes and presses OK, so that no
 // box is ever left hanging. Stops when destroyed.
 class MessageBoxWatcher {
-public:
+  public:
     MessageBoxWatcher();
     ~MessageBoxWatcher();
     MessageBoxWatcher(const MessageBoxWatcher&) = delete;
@@ -55,7 +55,7 @@ public:
 
     std::vector<SeenMessageBox> Seen();
 
-private:
+  private:
     void Watch();
 
     std::mutex mutex;

@@ -5,9 +5,8 @@
 
 #include "standin_record.h"
 
-extern "C" __declspec(dllexport) DWORD WINAPI PwdChangePasswordA(LPCSTR provider, HWND owner,
-                                                                 DWORD reserved1,
-                                                                 LPVOID reserved2) {
+extern "C" __declspec(dllexport) DWORD WINAPI
+    PwdChangePasswordA(LPCSTR provider, HWND owner, DWORD reserved1, LPVOID reserved2) {
     WriteStandinNumber("TOLVA_CHANGE_CALLS", ReadStandinNumber("TOLVA_CHANGE_CALLS", 0) + 1);
     SetEnvironmentVariableA("TOLVA_CHANGE_PROVIDER", provider != nullptr ? provider : "(null)");
     WriteStandinNumber("TOLVA_CHANGE_OWNER", reinterpret_cast<LONG_PTR>(owner));
