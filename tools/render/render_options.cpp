@@ -1,42 +1,12 @@
 // Parsing of tolva-render's options with the C library's getopt_long.
 #include "tools/render/render_options.h"
 
+#include "tools/common/option_numbers.h"
+
 #include <getopt.h>
 
-#include <cerrno>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
-
-namespace {
-
-// Whole decimal numbers only: no sign unless allowed, no trailing text, no overflow.
-bool ParseInteger(const char* text, int64_t low, int64_t high, int64_t* value) {
-    if (text == nullptr || *text == '\0' || *text == ' ' || *text == '+') return false;
-    errno = 0;
-    char* end = nullptr;
-    const long long parsed = std::strtoll(text, &end, 10);
-    if (errno != 0 || end == text || *end != '\0' || parsed < low || parsed > high) return false;
-    *value = parsed;
-    return true;
-}
-
-bool ParseSize(const char* text, int32_t* width, int32_t* height) {
-    const std::string size = text;
-    const size_t x = size.find_first_of("xX");
-    if (x == std::string::npos) return false;
-    int64_t w = 0;
-    int64_t h = 0;
-    // The saver records its window size as signed 16-bit numbers.
-    if (!ParseInteger(size.substr(0, x).c_str(), 1, INT16_MAX, &w) ||
-        !ParseInteger(size.substr(x + 1).c_str(), 1, INT16_MAX, &h))
-        return false;
-    *width = static_cast<int32_t>(w);
-    *height = static_cast<int32_t>(h);
-    return true;
-}
-
-}  // namespace
 
 const char* RenderUsage() {
     return "usage: tolva-render [--size WxH] [--count N] [--color M] [--frames F] [--clock-ms T0]\n"
@@ -67,23 +37,23 @@ int ParseRenderOptions(int argc, char** argv, RenderOptions* options, std::strin
         };
         switch (code) {
             case Size:
-                if (!ParseSize(optarg, &parsed.width, &parsed.height))
+                if (!ParseWindowSize(optarg, &parsed.width, &parsed.height))
                     return bad("expected WIDTHxHEIGHT, each 1 to 32767");
                 break;
             case Count:
-                if (!ParseInteger(optarg, 0, UINT32_MAX, &value)) return bad("expected a count 0 or more");
+                if (!ParseWholeNumber(optarg, 0, UINT32_MAX, &value)) return bad("expected a count 0 or more");
                 parsed.count = static_cast<uint32_t>(value);
                 break;
             case Color:
-                if (!ParseInteger(optarg, INT32_MIN, INT32_MAX, &value)) return bad("expected a number");
+                if (!ParseWholeNumber(optarg, INT32_MIN, INT32_MAX, &value)) return bad("expected a number");
                 parsed.color = static_cast<int32_t>(value);
                 break;
             case Frames:
-                if (!ParseInteger(optarg, 0, UINT32_MAX, &value)) return bad("expected a frame count");
+                if (!ParseWholeNumber(optarg, 0, UINT32_MAX, &value)) return bad("expected a frame count");
                 parsed.frames = static_cast<uint32_t>(value);
                 break;
             case ClockMs:
-                if (!ParseInteger(optarg, 0, UINT32_MAX, &value))
+                if (!ParseWholeNumber(optarg, 0, UINT32_MAX, &value))
                     return bad("expected milliseconds 0 to 4294967295");
                 parsed.clockStart = static_cast<uint32_t>(value);
                 break;
@@ -99,7 +69,7 @@ int ParseRenderOptions(int argc, char** argv, RenderOptions* options, std::strin
                 formatGiven = true;
                 break;
             case Every:
-                if (!ParseInteger(optarg, 1, UINT32_MAX, &value)) return bad("expected a number 1 or more");
+                if (!ParseWholeNumber(optarg, 1, UINT32_MAX, &value)) return bad("expected a number 1 or more");
                 parsed.every = static_cast<uint32_t>(value);
                 break;
             case Gif:

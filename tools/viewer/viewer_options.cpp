@@ -2,6 +2,8 @@
 // GNU spelling (--root) and XScreenSaver's single-dash one (-root).
 #include "tools/viewer/viewer_options.h"
 
+#include "tools/common/option_numbers.h"
+
 #include <getopt.h>
 
 #include <cerrno>
@@ -11,17 +13,6 @@
 #include <string>
 
 namespace {
-
-// Whole decimal numbers only: no sign unless the range allows one, no trailing text.
-bool ParseInteger(const char* text, int64_t low, int64_t high, int64_t* value) {
-    if (text == nullptr || *text == '\0' || *text == ' ' || *text == '+') return false;
-    errno = 0;
-    char* end = nullptr;
-    const long long parsed = std::strtoll(text, &end, 10);
-    if (errno != 0 || end == text || *end != '\0' || parsed < low || parsed > high) return false;
-    *value = parsed;
-    return true;
-}
 
 // X window ids come in decimal or, as xwininfo and XScreenSaver print them, in hex with 0x.
 bool ParseWindowId(const char* text, unsigned long* id) {
@@ -34,21 +25,6 @@ bool ParseWindowId(const char* text, unsigned long* id) {
     if (errno != 0 || end == text || *end != '\0' || parsed == 0 || parsed > 0x1FFFFFFFull)
         return false;
     *id = static_cast<unsigned long>(parsed);
-    return true;
-}
-
-bool ParseSize(const char* text, int32_t* width, int32_t* height) {
-    const std::string size = text;
-    const size_t x = size.find_first_of("xX");
-    if (x == std::string::npos) return false;
-    int64_t w = 0;
-    int64_t h = 0;
-    // The animation records its window size as signed 16-bit numbers.
-    if (!ParseInteger(size.substr(0, x).c_str(), 1, INT16_MAX, &w) ||
-        !ParseInteger(size.substr(x + 1).c_str(), 1, INT16_MAX, &h))
-        return false;
-    *width = static_cast<int32_t>(w);
-    *height = static_cast<int32_t>(h);
     return true;
 }
 
@@ -121,24 +97,24 @@ int ParseViewerOptions(int argc, char** argv, const char* environmentWindow, Vie
                 ++modesGiven;
                 break;
             case Size:
-                if (!ParseSize(optarg, &parsed.width, &parsed.height))
+                if (!ParseWindowSize(optarg, &parsed.width, &parsed.height))
                     return bad("expected WIDTHxHEIGHT, each 1 to 32767");
                 sizeGiven = true;
                 break;
             case Count:
-                if (!ParseInteger(optarg, 0, UINT32_MAX, &value))
+                if (!ParseWholeNumber(optarg, 0, UINT32_MAX, &value))
                     return bad("expected a count 0 or more");
                 parsed.count = static_cast<uint32_t>(value);
                 parsed.countGiven = true;
                 break;
             case Color:
-                if (!ParseInteger(optarg, INT32_MIN, INT32_MAX, &value))
+                if (!ParseWholeNumber(optarg, INT32_MIN, INT32_MAX, &value))
                     return bad("expected a number");
                 parsed.color = static_cast<int32_t>(value);
                 parsed.colorGiven = true;
                 break;
             case TickMs:
-                if (!ParseInteger(optarg, 1, 1000, &value))
+                if (!ParseWholeNumber(optarg, 1, 1000, &value))
                     return bad("expected 1 to 1000 milliseconds");
                 parsed.tickMilliseconds = static_cast<uint32_t>(value);
                 break;
@@ -150,7 +126,7 @@ int ParseViewerOptions(int argc, char** argv, const char* environmentWindow, Vie
                 parsed.hash = true;
                 break;
             case Frames:
-                if (!ParseInteger(optarg, 1, UINT32_MAX, &value))
+                if (!ParseWholeNumber(optarg, 1, UINT32_MAX, &value))
                     return bad("expected a frame count 1 or more");
                 parsed.frames = static_cast<uint32_t>(value);
                 break;
