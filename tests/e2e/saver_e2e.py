@@ -1,0 +1,920 @@
+#!/usr/bin/env python3
+"""End-to-end tests of the real tolva.scr: the saver runs under Wine on a private Xvfb screen,
+started the way the host starts it, driven with real X input (xdotool), watched through real
+screenshots (ImageMagick's import), the registry of a throwaway Wine prefix, and a small Win32
+probe that reads window classes, placement and texts back. Wine runs in a Japanese locale
+(code page 932) with a Japanese font, so the texts are checked as a Japanese user sees them.
+
+Usage: saver_e2e.py --scr PATH/tolva.scr [--fixtures DIR] [--screenshots DIR] [SCENARIO...]
+
+--fixtures names a folder holding probe.exe, preview_host.exe, PASSWORD.CPL and MPR.DLL as the
+build makes them; without it the script compiles them from fixtures/ with MinGW itself.
+--screenshots writes the full-screen saver, the preview and the dialog as small PNG files.
+Every process the suite starts is ended by its id; Wine's server and Xvfb go at exit.
+"""
+
+import argparse
+import atexit
+import json
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import traceback
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+SCREEN_WIDTH = 800
+SCREEN_HEIGHT = 600
+CENTRE = (SCREEN_WIDTH // 2, SCREEN_HEIGHT // 2)
+
+SAVER_CLASS = "TOLVA.gwp"
+SETTINGS_KEY = r"HKCU\Software\Ravik\SCREEN SAVER\TOLVA"
+DESKTOP_KEY = r"HKCU\Control Panel\desktop"
+
+# The system's own texts, as the user reads them.
+CREATE_FAILED_TEXT = "ウィンドウが作成できません"
+CREATE_FAILED_CAPTION = "初期化エラー"
+PASSWORD_FAILED_TEXT = "パスワードを確認できません"
+PASSWORD_FAILED_CAPTION = "設定値取得エラー"
+MPR_MISSING_TEXT = "MPR.DLLが見つかりません"
+MPR_MISSING_CAPTION = "TOLVA"
+
+# The configuration dialog's controls in creation (and tab) order: class, id, text.
+SETUP_CONTROLS = [
+    ("Button", 1, "OK"),
+    ("Button", 2, "ｷｬﾝｾﾙ"),
+    ("msctls_trackbar32", 1001, "Slider1"),
+    ("Static", 0xFFFF, "オブジェクト数"),
+    ("Static", 0xFFFF, "少"),
+    ("Static", 0xFFFF, "多"),
+    ("Button", 1002, "赤"),
+    ("Button", 1003, "緑"),
+    ("Button", 1004, "青"),
+    ("Button", 0xFFFF, "色(&C)"),
+    ("Button", 1005, "紫"),
+    ("Button", 1006, "シアン"),
+    ("Button", 1007, "黄"),
+    ("Button", 1008, "白"),
+    ("Button", 1009, "？"),
+    ("Button", 1010, "？？"),
+]
+COLOR_BUTTON_IDS = list(range(1002, 1011))
+
+WM_CLOSE = 0x0010
+WM_KEYDOWN = 0x0100
+WM_MOUSEMOVE = 0x0200
+WM_LBUTTONDOWN = 0x0201
+WM_RBUTTONDOWN = 0x0204
+MK_LBUTTON = 0x0001
+MK_RBUTTON = 0x0002
+VK_SPACE = 0x20
+IDOK = 1
+
+
+class CheckFailed(Exception):
+    """A check did not see what it looked for."""
+
+
+def check(condition, looked_for, saw=""):
+    if not condition:
+        raise CheckFailed(f"looked for {looked_for}" + (f"; saw {saw}" if saw else ""))
+    print(f"    ok: {looked_for}", flush=True)
+
+
+class Processes:
+    """Every process the suite starts, so each can be ended by its id."""
+
+    def __init__(self):
+        self.started = []
+
+    def spawn(self, args, env, **kwargs):
+        proc = subprocess.Popen(args, env=env, stdin=subprocess.DEVNULL, **kwargs)
+        self.started.append(proc)
+        return proc
+
+    def end(self, proc):
+        if proc.poll() is None:
+            try:
+                os.kill(proc.pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+            try:
+                proc.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                pass
+
+    def end_all(self):
+        for proc in self.started:
+            self.end(proc)
+        self.started = []
+
+
+class Session:
+    """One Xvfb screen, one Wine prefix, the fixtures and the saver's folders."""
+
+    def __init__(self, args):
+        self.args = args
+        self.processes = Processes()
+        self.work = tempfile.mkdtemp(prefix="tolva-e2e-")
+        self.xvfb = None
+        self.display = None
+        self.env = None
+        self.fixtures = None
+        self.wineserver = None
+
+    # -- set-up and tear-down ------------------------------------------------------------
+
+    def start(self):
+        self.start_xvfb()
+        self.env = dict(os.environ)
+        self.env.update({
+            "DISPLAY": self.display,
+            "WINEPREFIX": os.path.join(self.work, "prefix"),
+            "WINEDEBUG": "-all",
+            # No Mono or Gecko installers; nothing here needs them.
+            "WINEDLLOVERRIDES": "mscoree,mshtml=",
+            # A Japanese user: Wine takes its locale and ANSI code page (932) from here.
+            "LC_ALL": "ja_JP.UTF-8",
+            "LANG": "ja_JP.UTF-8",
+        })
+        self.env.pop("WINELOADERNOEXEC", None)
+        self.fixtures = self.prepare_fixtures()
+        self.prepare_prefix()
+        self.prepare_folders()
+
+    def start_xvfb(self):
+        read_end, write_end = os.pipe()
+        self.xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0",
+             f"{SCREEN_WIDTH}x{SCREEN_HEIGHT}x24", "-nolisten", "tcp", "-noreset"],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        number = b""
+        deadline = time.time() + 20
+        while time.time() < deadline and not number.endswith(b"\n"):
+            chunk = os.read(read_end, 16)
+            if not chunk:
+                break
+            number += chunk
+        os.close(read_end)
+        if not number.strip():
+            raise RuntimeError("Xvfb did not start")
+        self.display = ":" + number.decode().strip()
+
+    def stop(self):
+        self.processes.end_all()
+        if self.env is not None:
+            subprocess.run(["wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, timeout=30, check=False)
+        if self.wineserver is not None:
+            self.processes.end(self.wineserver)
+        if self.xvfb is not None and self.xvfb.poll() is None:
+            self.xvfb.terminate()
+            try:
+                self.xvfb.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self.xvfb.kill()
+        if not self.args.keep:
+            shutil.rmtree(self.work, ignore_errors=True)
+
+    def prepare_fixtures(self):
+        names = ["probe.exe", "preview_host.exe", "PASSWORD.CPL", "MPR.DLL"]
+        if self.args.fixtures:
+            for name in names:
+                path = os.path.join(self.args.fixtures, name)
+                if not os.path.isfile(path):
+                    raise RuntimeError(f"fixture {path} is missing")
+            return {name: os.path.join(self.args.fixtures, name) for name in names}
+        out = os.path.join(self.work, "fixtures")
+        os.makedirs(out)
+        source = os.path.join(HERE, "fixtures")
+        compiler = ["i686-w64-mingw32-g++", "-static", "-O1", "-Wall", "-Wextra", "-Werror"]
+        builds = [
+            (["probe.cpp", "-o", "probe.exe", "-lcomctl32"], []),
+            (["preview_host.cpp", "-o", "preview_host.exe"], ["-mwindows"]),
+            (["password_cpl.cpp", "-o", "PASSWORD.CPL"], ["-shared", "-Wl,--kill-at"]),
+            (["mpr_dll.cpp", "-o", "MPR.DLL"], ["-shared", "-Wl,--kill-at"]),
+        ]
+        for files, flags in builds:
+            args = compiler + flags + [os.path.join(source, files[0])] + \
+                [os.path.join(out, f) if f.endswith((".exe", ".CPL", ".DLL")) else f
+                 for f in files[1:]]
+            subprocess.run(args, check=True)
+        return {name: os.path.join(out, name) for name in names}
+
+    def prepare_prefix(self):
+        subprocess.run(["wineboot", "-i"], env=self.env, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=240, check=True)
+        subprocess.run(["wineserver", "-w"], env=self.env, timeout=240, check=True)
+        # One server for the whole run, started here with no pipe of ours: otherwise the
+        # first program of each scenario would start one and hand it its output pipe.
+        self.wineserver = subprocess.Popen(["wineserver", "-f", "-p"], env=self.env,
+                                           stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                           stderr=subprocess.DEVNULL)
+        # The dialog asks for "ＭＳ Ｐゴシック"; a Japanese system without it substitutes the
+        # proportional Gothic face it has.
+        self.wine_reg(["add", r"HKCU\Software\Wine\Fonts\Replacements", "/v", "ＭＳ Ｐゴシック",
+                       "/d", "IPAPGothic", "/f"])
+        self.wine_reg(["add", r"HKCU\Software\Wine\Fonts\Replacements", "/v", "ＭＳ ゴシック",
+                       "/d", "IPAGothic", "/f"])
+
+    def prepare_folders(self):
+        # "plain" holds the saver alone; "hosted" also the stand-in host password libraries,
+        # which the saver loads by file name from its own folder.
+        self.plain = os.path.join(self.work, "plain")
+        self.hosted = os.path.join(self.work, "hosted")
+        for folder in (self.plain, self.hosted):
+            os.makedirs(folder)
+            shutil.copy(self.args.scr, os.path.join(folder, "tolva.scr"))
+        shutil.copy(self.fixtures["PASSWORD.CPL"], self.hosted)
+        shutil.copy(self.fixtures["MPR.DLL"], self.hosted)
+
+    # -- Wine ----------------------------------------------------------------------------
+
+    def wine_env(self, native_mpr=False):
+        env = dict(self.env)
+        if native_mpr:
+            # Wine has a built-in mpr.dll; the host's library (or its absence) must be what
+            # the saver meets, never Wine's own.
+            env["WINEDLLOVERRIDES"] = self.env["WINEDLLOVERRIDES"] + ";mpr=n"
+        return env
+
+    def run_wine(self, args, timeout=60):
+        """Runs a Wine program to its end; returns its exit code and standard output. The
+        output goes through a file, not a pipe: Wine's helper processes may inherit a pipe
+        and keep it open long after the program ended."""
+        with tempfile.TemporaryFile(dir=self.work) as out:
+            proc = self.processes.spawn(["wine"] + args, env=self.env, stdout=out,
+                                        stderr=subprocess.DEVNULL)
+            try:
+                code = proc.wait(timeout=timeout)
+            except subprocess.TimeoutExpired:
+                self.processes.end(proc)
+                raise RuntimeError(f"wine {' '.join(args)} did not end in {timeout} s")
+            self.processes.started.remove(proc)
+            out.seek(0)
+            return code, out.read()
+
+    def wine_reg(self, args, check_result=True):
+        code, out = self.run_wine(["reg"] + args)
+        if check_result and code != 0:
+            raise RuntimeError(f"wine reg {' '.join(args)} failed: {code}")
+        # reg writes in the ANSI code page.
+        return code, out.decode("cp932", errors="replace")
+
+    def probe(self, *args):
+        _, out = self.run_wine([self.fixtures["probe.exe"]] + [str(a) for a in args])
+        lines = out.decode("utf-8", errors="replace").splitlines()
+        return [json.loads(line) for line in lines if line.startswith("{")]
+
+    def saver(self, *args, folder=None, native_mpr=False):
+        path = os.path.join(folder or self.plain, "tolva.scr")
+        return self.processes.spawn(["wine", path] + list(args),
+                                    env=self.wine_env(native_mpr), stdout=subprocess.DEVNULL,
+                                    stderr=subprocess.DEVNULL)
+
+    def windows_path(self, path):
+        return "Z:" + path.replace("/", "\\")
+
+    # -- X -------------------------------------------------------------------------------
+
+    def xdotool(self, *args):
+        subprocess.run(["xdotool"] + [str(a) for a in args], env=self.env, check=True,
+                       timeout=30, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def screenshot(self, path):
+        subprocess.run(["import", "-silent", "-window", "root", path], env=self.env, check=True,
+                       timeout=60)
+
+    def pixels(self, path, crop=None):
+        """The RGB pixels of a PNG (optionally cropped to (x, y, w, h)) as a list of triples."""
+        args = ["convert", path]
+        if crop:
+            x, y, w, h = crop
+            args += ["-crop", f"{w}x{h}+{x}+{y}", "+repage"]
+        raw = subprocess.run(args + ["-depth", "8", "rgb:-"], check=True, capture_output=True,
+                             timeout=60).stdout
+        return [tuple(raw[i:i + 3]) for i in range(0, len(raw), 3)]
+
+    def save_small(self, source, name, crop=None, width=None):
+        if not self.args.screenshots:
+            return
+        os.makedirs(self.args.screenshots, exist_ok=True)
+        args = ["convert", source]
+        if crop:
+            x, y, w, h = crop
+            args += ["-crop", f"{w}x{h}+{x}+{y}", "+repage"]
+        if width:
+            args += ["-resize", f"{width}x"]
+        args += ["-strip", "-define", "png:exclude-chunks=date,time",
+                 os.path.join(self.args.screenshots, name)]
+        subprocess.run(args, check=True, timeout=60)
+
+    # -- waiting -------------------------------------------------------------------------
+
+    def wait_for(self, what, probe_fn, timeout=15.0, interval=0.25):
+        deadline = time.time() + timeout
+        while True:
+            value = probe_fn()
+            if value:
+                return value
+            if time.time() > deadline:
+                return value
+            time.sleep(interval)
+
+    def saver_window(self):
+        found = self.probe("top", SAVER_CLASS)
+        return found[0] if found and found[0].get("hwnd") and found[0].get("visible") else None
+
+    def dialogs(self):
+        return [d for d in self.probe("dialogs") if "controls" in d]
+
+    def dialog_titled(self, title):
+        for dialog in self.dialogs():
+            if dialog["text"] == title:
+                return dialog
+        return None
+
+    def message_box_with(self, text):
+        for dialog in self.dialogs():
+            if any(c["text"] == text for c in dialog["controls"]):
+                return dialog
+        return None
+
+
+# -- shared steps -------------------------------------------------------------------------
+
+def set_settings(s, count, color):
+    s.wine_reg(["add", SETTINGS_KEY, "/v", "COUNT", "/t", "REG_DWORD", "/d", str(count), "/f"])
+    s.wine_reg(["add", SETTINGS_KEY, "/v", "COLOR", "/t", "REG_DWORD", "/d", str(color), "/f"])
+
+
+def stored_settings(s):
+    """COUNT and COLOR as `reg query` shows them: {name: (type, value)}."""
+    code, text = s.wine_reg(["query", SETTINGS_KEY], check_result=False)
+    values = {}
+    for line in text.splitlines():
+        parts = line.split()
+        if len(parts) == 3 and parts[0] in ("COUNT", "COLOR"):
+            values[parts[0]] = (parts[1], int(parts[2], 0))
+    return values
+
+
+def set_use_password(s, value):
+    if value is None:
+        s.wine_reg(["delete", DESKTOP_KEY, "/v", "ScreenSaveUsePassword", "/f"],
+                   check_result=False)
+    else:
+        s.wine_reg(["add", DESKTOP_KEY, "/v", "ScreenSaveUsePassword", "/t", "REG_DWORD",
+                    "/d", str(value), "/f"])
+
+
+def start_full_screen(s, folder=None):
+    """Starts `tolva.scr /s` with the pointer at the screen's centre; returns the process and
+    the window the probe found."""
+    s.xdotool("mousemove", *CENTRE)
+    proc = s.saver("/s", folder=folder)
+    window = s.wait_for("saver window", s.saver_window, timeout=20)
+    check(window is not None, f'a visible top-level window of class "{SAVER_CLASS}" after /s')
+    return proc, window
+
+
+def focus_saver(s):
+    # No window manager runs: give the X focus to the saver's window the way a manager would
+    # on activation, so key presses reach it.
+    result = subprocess.run(["xdotool", "search", "--name", "^Screen Saver$"], env=s.env,
+                            capture_output=True, text=True, timeout=30)
+    ids = result.stdout.split()
+    if ids:
+        s.xdotool("windowfocus", "--sync", ids[0])
+
+
+def still_running(proc, seconds):
+    """Waits up to `seconds`; True when the process is still running then."""
+    try:
+        proc.wait(timeout=seconds)
+        return False
+    except subprocess.TimeoutExpired:
+        return True
+
+
+def expect_exit(proc, what, timeout=10):
+    try:
+        code = proc.wait(timeout=timeout)
+    except subprocess.TimeoutExpired:
+        raise CheckFailed(f"looked for the saver to end after {what} within {timeout} s; "
+                          "it is still running")
+    check(code == 0, f"exit code 0 after {what}", f"exit code {code}")
+
+
+def expect_running(s, proc, what, seconds=1.0):
+    check(still_running(proc, seconds) and s.saver_window() is not None,
+          f"the saver still running with its window after {what}",
+          f"exit code {proc.returncode}" if proc.returncode is not None else "no window")
+
+
+def trail_colours(pixels):
+    """Counts of black pixels and of bright pixels whose strongest channel is red, green or
+    blue."""
+    black = sum(1 for p in pixels if p == (0, 0, 0))
+    bright = [p for p in pixels if max(p) >= 48]
+    red = sum(1 for r, g, b in bright if r > g and r > b)
+    blue = sum(1 for r, g, b in bright if b > r and b > g)
+    return black, len(bright), red, blue
+
+
+def close_message_box(s, box):
+    s.probe("click", box["hwnd"], IDOK)
+    gone = s.wait_for("message box gone",
+                      lambda: not any(d["hwnd"] == box["hwnd"] for d in s.dialogs()), timeout=10)
+    check(gone, "the message box gone after its OK button")
+
+
+# -- scenarios ----------------------------------------------------------------------------
+
+def scenario_full_screen_blue(s):
+    """/s with COUNT 2 and COLOR 3: a top-level "TOLVA.gwp" window covers the screen, the
+    cursor is hidden, a screenshot shows bluish trails on black; a key press ends it."""
+    set_settings(s, 2, 3)
+    proc, window = start_full_screen(s)
+    rect = (window["left"], window["top"], window["right"], window["bottom"])
+    check(rect == (0, 0, SCREEN_WIDTH, SCREEN_HEIGHT),
+          f"the window's rectangle (0, 0, {SCREEN_WIDTH}, {SCREEN_HEIGHT})", str(rect))
+    check(window["text"] == "Screen Saver", 'the window title "Screen Saver"', window["text"])
+    check(window["style"] & 0x80000000 and not window["style"] & 0x40000000,
+          "a WS_POPUP window, not a child", hex(window["style"]))
+    check(window["exstyle"] & 0x8, "WS_EX_TOPMOST", hex(window["exstyle"]))
+    cursor = s.probe("cursor")[0]
+    check(cursor["showing"] == 0, "the cursor hidden while the saver runs", str(cursor))
+    time.sleep(1.0)
+    shot = os.path.join(s.work, "full_blue.png")
+    s.screenshot(shot)
+    black, bright, red, blue = trail_colours(s.pixels(shot))
+    total = SCREEN_WIDTH * SCREEN_HEIGHT
+    check(black > total * 0.9, "a black background (over 90% of the screen exactly black)",
+          f"{black} of {total}")
+    check(bright >= 30, "trails: at least 30 bright pixels (a channel of 48 or more)",
+          f"{bright}")
+    check(blue > bright * 0.9 and red == 0, "bluish trails: over 90% of the bright pixels "
+          "strongest in blue, none strongest in red", f"blue {blue}, red {red} of {bright}")
+    s.save_small(shot, "e2e-full-screen.png", crop=(SCREEN_WIDTH // 4, SCREEN_HEIGHT // 4,
+                                                    SCREEN_WIDTH // 2, SCREEN_HEIGHT // 2))
+    focus_saver(s)
+    s.xdotool("key", "a")
+    expect_exit(proc, "a key press (a)")
+    check(s.saver_window() is None, "no saver window after the exit")
+
+
+def scenario_full_screen_orange(s):
+    """/s with COUNT 2 and COLOR 1 draws orange trails; the left button ends it."""
+    set_settings(s, 2, 1)
+    proc, _ = start_full_screen(s)
+    time.sleep(1.0)
+    shot = os.path.join(s.work, "full_orange.png")
+    s.screenshot(shot)
+    black, bright, red, blue = trail_colours(s.pixels(shot))
+    check(bright >= 30, "trails: at least 30 bright pixels", f"{bright}")
+    check(red > bright * 0.9 and blue == 0, "orange trails: over 90% of the bright pixels "
+          "strongest in red, none strongest in blue", f"red {red}, blue {blue} of {bright}")
+    s.xdotool("click", "1")
+    expect_exit(proc, "the left button")
+
+
+def scenario_buttons_and_wheel(s):
+    """The middle button and the wheel leave the saver running; the right button ends it."""
+    set_settings(s, 2, 1)
+    proc, _ = start_full_screen(s)
+    s.xdotool("click", "2")
+    expect_running(s, proc, "the middle button")
+    s.xdotool("click", "4")
+    s.xdotool("click", "5")
+    expect_running(s, proc, "the wheel turned up and down")
+    s.xdotool("click", "3")
+    expect_exit(proc, "the right button")
+
+
+def scenario_system_key(s):
+    """The Alt key (a system key) ends the saver."""
+    set_settings(s, 2, 1)
+    proc, _ = start_full_screen(s)
+    focus_saver(s)
+    s.xdotool("key", "alt")
+    expect_exit(proc, "the Alt key")
+
+
+def scenario_mouse_moves(s):
+    """Six small moves do not end the saver, nor does one of exactly 3 pixels on both axes;
+    a move of 4 pixels on both axes does."""
+    set_settings(s, 2, 1)
+    proc, _ = start_full_screen(s)
+    x, y = CENTRE
+    for dx, dy in [(1, 1), (2, 2), (3, 3), (2, 1), (1, 2), (0, 3)]:
+        s.xdotool("mousemove", x + dx, y + dy)
+    expect_running(s, proc, "six small moves (3 pixels or less from the start)")
+    s.xdotool("mousemove", x + 3, y - 3)
+    expect_running(s, proc, "a move of exactly 3 pixels on both axes")
+    s.xdotool("mousemove", x + 4, y + 4)
+    expect_exit(proc, "a move of 4 pixels on both axes")
+
+
+def scenario_one_axis_moves(s):
+    """Moves along one axis alone never end the saver, however far; then a move off both
+    axes does."""
+    set_settings(s, 2, 1)
+    proc, _ = start_full_screen(s)
+    x, y = CENTRE
+    for step in range(1, 9):
+        s.xdotool("mousemove", x + 40 * step, y)
+    for step in range(1, 9):
+        s.xdotool("mousemove", x, y - 30 * step)
+    expect_running(s, proc, "16 moves along the x axis alone and then the y axis alone")
+    s.xdotool("mousemove", x - 50, y + 50)
+    expect_exit(proc, "a move off both axes")
+
+
+def scenario_single_instance(s):
+    """While a full-screen saver runs, /s, /c, /p and an empty command line end at once with
+    exit code 0 and show nothing."""
+    set_settings(s, 2, 3)
+    proc, window = start_full_screen(s)
+    for args in (["/s"], ["/c"], ["/p"], [f"/p {window['hwnd']}"], []):
+        label = " ".join(args) if args else "an empty command line"
+        second = s.saver(*args)
+        try:
+            code = second.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            raise CheckFailed(f"looked for the second start ({label}) to end at once; "
+                              "it is still running")
+        check(code == 0, f"exit code 0 from the second start ({label})", f"exit code {code}")
+        dialogs = s.dialogs()
+        check(not dialogs, f"no dialog or message box after the second start ({label})",
+              ", ".join(d["text"] for d in dialogs))
+        children = s.probe("children", window["hwnd"])
+        check(not children, f"no window inside the running saver after {label}",
+              str(children))
+    expect_running(s, proc, "the second starts", seconds=0.2)
+    s.xdotool("click", "1")
+    expect_exit(proc, "the left button")
+
+
+def scenario_preview(s):
+    """/p HWND from a host program: the saver draws inside the host's area as a child window,
+    ignores keys, buttons and movement, and ends with exit code 0 when the host window is
+    destroyed."""
+    set_settings(s, 6, 8)
+    report_path = os.path.join(s.work, "preview_host.out")
+    report_file = open(report_path, "wb")
+    host = s.processes.spawn(
+        ["wine", s.fixtures["preview_host.exe"],
+         s.windows_path(os.path.join(s.plain, "tolva.scr"))],
+        env=s.env, stdout=report_file, stderr=subprocess.DEVNULL)
+    report_file.close()
+
+    def report():
+        with open(report_path, "rb") as f:
+            lines = f.read().decode("utf-8", errors="replace").splitlines()
+        return [json.loads(line) for line in lines if line.startswith("{")]
+
+    first = s.wait_for("host report", report, timeout=20)
+    started = first[0] if first else {}
+    check("area" in started, "the host's report of its window, area and saver", str(first))
+    area = started["area"]
+
+    def preview_child():
+        children = s.probe("children", area)
+        return [c for c in children if c["class"] == SAVER_CLASS]
+
+    found = s.wait_for("preview child", preview_child, timeout=20)
+    check(len(found) == 1, f'one child window of class "{SAVER_CLASS}" in the host\'s area',
+          str(found))
+    child = found[0]
+    check(child["style"] & 0x40000000 and child["parent"] == area,
+          "the preview is a WS_CHILD of the area", f"style {hex(child['style'])}")
+    area_info = [w for w in s.probe("children", started["host"]) if w["hwnd"] == area][0]
+    child_rect = (child["left"], child["top"], child["right"], child["bottom"])
+    area_rect = (area_info["left"], area_info["top"], area_info["right"], area_info["bottom"])
+    check(child_rect == area_rect, "the preview covering the area exactly",
+          f"preview {child_rect}, area {area_rect}")
+    check(s.saver_window() is None, "no top-level saver window (FindWindow sees none)")
+    # Wine 8 puts nothing on screen that a process draws into a child of another process's
+    # window, so the preview's pixels cannot be looked at here; its window is.
+
+    # Real input over the preview, then the same messages handed to its window directly.
+    cx = (area_rect[0] + area_rect[2]) // 2
+    cy = (area_rect[1] + area_rect[3]) // 2
+    for dx in range(0, 100, 20):
+        s.xdotool("mousemove", cx - 50 + dx, cy - 40 + dx)
+    s.xdotool("click", "1")
+    s.xdotool("click", "3")
+    s.xdotool("key", "a", "Escape", "Return", "alt")
+    hwnd = child["hwnd"]
+    s.probe("post", hwnd, WM_KEYDOWN, VK_SPACE, 0x00390001)
+    s.probe("post", hwnd, WM_LBUTTONDOWN, MK_LBUTTON, (40 << 16) | 40)
+    s.probe("post", hwnd, WM_RBUTTONDOWN, MK_RBUTTON, (40 << 16) | 40)
+    for i in range(10):
+        s.probe("post", hwnd, WM_MOUSEMOVE, 0, ((20 + 15 * i) << 16) | (20 + 15 * i))
+    time.sleep(0.5)
+    alive = s.probe("iswindow", hwnd)[0]["iswindow"]
+    check(alive == 1 and host.poll() is None,
+          "the preview still there after keys, both buttons and movement")
+
+    s.probe("post", started["host"], WM_CLOSE, 0, 0)
+    try:
+        host.wait(timeout=20)
+    except subprocess.TimeoutExpired:
+        raise CheckFailed("looked for the host to end after its window closed; it hangs")
+    ended = [line for line in report() if "saver_exit" in line]
+    check(ended == [{"saver_exit": 0}] and host.returncode == 0,
+          "the saver ended with exit code 0 when the host window was destroyed", str(ended))
+
+
+def scenario_preview_invalid_handle(s):
+    """/p with a handle that is no window shows the creation-failure message."""
+    bogus = 0x7FF0
+    check(s.probe("iswindow", bogus)[0]["iswindow"] == 0, f"{bogus} being no window")
+    proc = s.saver(f"/p {bogus}")
+    box = s.wait_for("message box", lambda: s.message_box_with(CREATE_FAILED_TEXT), timeout=20)
+    check(box is not None, f'a message box reading "{CREATE_FAILED_TEXT}"',
+          json.dumps([d["text"] for d in s.dialogs()], ensure_ascii=False))
+    check(box["text"] == CREATE_FAILED_CAPTION, f'the caption "{CREATE_FAILED_CAPTION}"',
+          box["text"])
+    check(box["owner"] == 0, "a message box with no owner window", str(box["owner"]))
+    close_message_box(s, box)
+    expect_exit(proc, "the message box was closed")
+
+
+def open_setup(s, *args):
+    proc = s.saver(*args)
+    dialog = s.wait_for("SETUP", lambda: s.dialog_titled("SETUP"), timeout=20)
+    check(dialog is not None, 'a dialog captioned "SETUP"',
+          json.dumps([d["text"] for d in s.dialogs()], ensure_ascii=False))
+    return proc, dialog
+
+
+def setup_state(dialog):
+    controls = {c["id"]: c for c in dialog["controls"] if c["id"] != 0xFFFF}
+    checked = [i for i in COLOR_BUTTON_IDS if controls[i].get("checked") == 1]
+    return controls[1001].get("pos"), checked
+
+
+def focus_dialog(s, dialog):
+    result = subprocess.run(["xdotool", "search", "--name", "^SETUP$"], env=s.env,
+                            capture_output=True, text=True, timeout=30)
+    for wid in result.stdout.split():
+        s.xdotool("windowfocus", "--sync", wid)
+        break
+    time.sleep(0.3)
+
+
+def scenario_setup_keyboard(s):
+    """/c opens "SETUP" with the stored values and the system's texts; Tab to the trackbar,
+    arrow keys, a click on a colour and Enter store the new count and colour as REG_DWORD; a
+    second /c shows them."""
+    set_settings(s, 25, 1)
+    proc, dialog = open_setup(s, "/c")
+    seen = [(c["class"], c["id"], c["text"]) for c in dialog["controls"]]
+    check([(c.lower(), i, t) for c, i, t in seen] ==
+          [(c.lower(), i, t) for c, i, t in SETUP_CONTROLS],
+          "the 16 controls with the system's classes, ids and texts, in tab order",
+          json.dumps(seen, ensure_ascii=False))
+    check(setup_state(dialog) == (25, [1002]), "the stored values shown: trackbar at 25, "
+          '"赤" checked', str(setup_state(dialog)))
+    check(dialog["owner"] == 0, "a dialog with no owner window", str(dialog["owner"]))
+    shot = os.path.join(s.work, "setup.png")
+    s.screenshot(shot)
+    s.save_small(shot, "e2e-setup.png", crop=(dialog["left"], dialog["top"],
+                                              dialog["right"] - dialog["left"],
+                                              dialog["bottom"] - dialog["top"]))
+    focus_dialog(s, dialog)
+    # OK has the focus; Tab twice reaches the trackbar, whose arrows move it by one.
+    s.xdotool("key", "Tab", "Tab")
+    s.xdotool("key", "Right", "Right", "Right", "Right", "Right", "Left")
+    now = s.dialog_titled("SETUP")
+    check(now is not None and setup_state(now)[0] == 29,
+          "the trackbar at 29 after Tab, Tab, five Right and one Left",
+          str(setup_state(now) if now else None))
+    # The colour buttons are no tab stops and carry no mnemonic of their own (the group's
+    # Alt+C moves on to the next tab stop, OK), so the colour is chosen with the mouse.
+    target = [c for c in now["controls"] if c["id"] == 1010][0]
+    s.xdotool("mousemove", (target["left"] + target["right"]) // 2,
+              (target["top"] + target["bottom"]) // 2)
+    s.xdotool("click", "1")
+    now = s.dialog_titled("SETUP")
+    check(now is not None and setup_state(now) == (29, [1010]),
+          '"？？" alone checked and the trackbar still at 29 after a click on "？？"',
+          str(setup_state(now) if now else None))
+    chosen = 9
+    s.xdotool("key", "Return")
+    expect_exit(proc, "Enter in the dialog")
+    stored = stored_settings(s)
+    check(stored.get("COUNT") == ("REG_DWORD", 29) and
+          stored.get("COLOR") == ("REG_DWORD", chosen),
+          f"COUNT 29 and COLOR {chosen} stored as REG_DWORD", str(stored))
+
+    proc, dialog = open_setup(s, "/c")
+    check(setup_state(dialog) == (29, [1001 + chosen]),
+          f"a second /c showing the stored values (29, button {1001 + chosen})",
+          str(setup_state(dialog)))
+    # The keyboard alone: the count changes and OK (Enter) writes both values again.
+    focus_dialog(s, dialog)
+    s.xdotool("key", "Tab", "Tab", "Left", "Left", "Left", "Return")
+    expect_exit(proc, "Tab, Tab, three Left and Enter")
+    stored = stored_settings(s)
+    check(stored == {"COUNT": ("REG_DWORD", 26), "COLOR": ("REG_DWORD", 9)},
+          "COUNT 26 and the unchanged COLOR 9 stored as REG_DWORD", str(stored))
+
+
+def scenario_setup_cancel(s):
+    """Escape and the close box store nothing; the empty command line opens the dialog
+    too."""
+    set_settings(s, 40, 5)
+    proc, dialog = open_setup(s)
+    check(setup_state(dialog) == (40, [1006]),
+          'an empty command line opening "SETUP" with the stored 40 and "シアン"',
+          str(setup_state(dialog)))
+    focus_dialog(s, dialog)
+    s.xdotool("key", "Tab", "Tab", "Right", "Right", "Right")
+    s.xdotool("key", "Escape")
+    expect_exit(proc, "Escape after moving the trackbar")
+    check(stored_settings(s) == {"COUNT": ("REG_DWORD", 40), "COLOR": ("REG_DWORD", 5)},
+          "COUNT 40 and COLOR 5 unchanged after Escape", str(stored_settings(s)))
+
+    proc, dialog = open_setup(s, "/c")
+    focus_dialog(s, dialog)
+    s.xdotool("key", "Tab", "Tab", "Left", "Left")
+    s.probe("post", dialog["hwnd"], WM_CLOSE, 0, 0)
+    expect_exit(proc, "the close box (WM_CLOSE)")
+    check(stored_settings(s) == {"COUNT": ("REG_DWORD", 40), "COLOR": ("REG_DWORD", 5)},
+          "COUNT 40 and COLOR 5 unchanged after the close box", str(stored_settings(s)))
+
+
+def scenario_password_refused_then_accepted(s):
+    """ScreenSaveUsePassword 1 with the host's PASSWORD.CPL: a refusal keeps the saver running
+    and puts the cursor back; an acceptance closes it."""
+    set_settings(s, 2, 3)
+    set_use_password(s, 1)
+    answer = os.path.join(s.hosted, "answer.txt")
+    log = os.path.join(s.hosted, "calls.log")
+    for path in (answer, log):
+        if os.path.exists(path):
+            os.remove(path)
+    with open(answer, "w") as f:
+        f.write("0")
+    try:
+        proc, window = start_full_screen(s, folder=s.hosted)
+        # Away from the start along one axis alone, which does not close, then the button.
+        x, y = CENTRE
+        for step in range(1, 5):
+            s.xdotool("mousemove", x + 50 * step, y)
+        s.xdotool("click", "1")
+        time.sleep(1.0)
+        expect_running(s, proc, "a close refused by VerifyScreenSavePwd")
+        calls = open(log).read().splitlines() if os.path.exists(log) else []
+        check(calls == [f"VerifyScreenSavePwd {window['hwnd']} 0"],
+              "one VerifyScreenSavePwd call with the saver window's handle", str(calls))
+        cursor = s.probe("cursor")[0]
+        check((cursor["x"], cursor["y"]) == CENTRE,
+              f"the cursor put back at its start {CENTRE} after the refused close, from "
+              f"({x + 200}, {y})", f"({cursor['x']}, {cursor['y']})")
+        with open(answer, "w") as f:
+            f.write("1")
+        s.xdotool("click", "1")
+        expect_exit(proc, "a close accepted by VerifyScreenSavePwd")
+        calls = open(log).read().splitlines()
+        check(calls[1:] == [f"VerifyScreenSavePwd {window['hwnd']} 1"],
+              "a second VerifyScreenSavePwd call, which accepted", str(calls))
+    finally:
+        set_use_password(s, None)
+
+
+def scenario_password_library_missing(s):
+    """ScreenSaveUsePassword 1 without PASSWORD.CPL: every close attempt shows "パスワードを確認
+    できません" and the saver stays."""
+    set_settings(s, 2, 3)
+    set_use_password(s, 1)
+    try:
+        proc, _ = start_full_screen(s)
+        for attempt, action in enumerate([("click", "1"), ("click", "3")], start=1):
+            s.xdotool(*action)
+            box = s.wait_for("failure message",
+                             lambda: s.message_box_with(PASSWORD_FAILED_TEXT), timeout=10)
+            check(box is not None, f'close attempt {attempt}: a message box reading '
+                  f'"{PASSWORD_FAILED_TEXT}"')
+            check(box["text"] == PASSWORD_FAILED_CAPTION,
+                  f'the caption "{PASSWORD_FAILED_CAPTION}"', box["text"])
+            close_message_box(s, box)
+            expect_running(s, proc, f"close attempt {attempt} without PASSWORD.CPL")
+    finally:
+        set_use_password(s, None)
+    s.xdotool("click", "1")
+    expect_exit(proc, "a close once no password is required")
+
+
+def scenario_change_password(s):
+    """/a with the host's MPR.DLL hands PwdChangePasswordA "SCRSAVE" and the handle; without
+    it, "MPR.DLLが見つかりません" under "TOLVA"."""
+    log = os.path.join(s.hosted, "calls.log")
+    if os.path.exists(log):
+        os.remove(log)
+    proc = s.saver("/a 1234", folder=s.hosted, native_mpr=True)
+    expect_exit(proc, "/a 1234 with MPR.DLL", timeout=20)
+    calls = open(log).read().splitlines() if os.path.exists(log) else []
+    check(calls == ["PwdChangePasswordA SCRSAVE 1234 0 0"],
+          'one PwdChangePasswordA call with "SCRSAVE", 1234, 0, 0', str(calls))
+
+    proc = s.saver("/a 1234", native_mpr=True)
+    box = s.wait_for("message box", lambda: s.message_box_with(MPR_MISSING_TEXT), timeout=20)
+    check(box is not None, f'a message box reading "{MPR_MISSING_TEXT}" without MPR.DLL',
+          json.dumps([d["text"] for d in s.dialogs()], ensure_ascii=False))
+    check(box["text"] == MPR_MISSING_CAPTION, f'the caption "{MPR_MISSING_CAPTION}"',
+          box["text"])
+    close_message_box(s, box)
+    expect_exit(proc, "the message box was closed")
+
+
+def scenario_japanese_system(s):
+    """Wine runs as a Japanese system (ANSI code page 932) and hands a program's exit code
+    through, which every exit-code check below relies on."""
+    code, _ = s.run_wine([s.fixtures["probe.exe"], "no-such-command"])
+    check(code == 2, "wine passing the probe's usage exit code 2 through", f"exit code {code}")
+    screen = s.probe("screen")[0]
+    check(screen["acp"] == 932, "the ANSI code page 932", str(screen["acp"]))
+    check((screen["width"], screen["height"]) == (SCREEN_WIDTH, SCREEN_HEIGHT),
+          f"a {SCREEN_WIDTH}x{SCREEN_HEIGHT} screen", str(screen))
+
+
+SCENARIOS = [
+    ("wine_is_japanese_and_passes_exit_codes", scenario_japanese_system),
+    ("full_screen_blue_trails_end_on_key", scenario_full_screen_blue),
+    ("full_screen_orange_trails_end_on_left_button", scenario_full_screen_orange),
+    ("middle_button_and_wheel_ignored_right_button_ends", scenario_buttons_and_wheel),
+    ("alt_key_ends", scenario_system_key),
+    ("six_small_moves_ignored_four_pixels_end", scenario_mouse_moves),
+    ("one_axis_moves_never_end", scenario_one_axis_moves),
+    ("second_start_ends_at_once", scenario_single_instance),
+    ("preview_in_host_ignores_input_ends_with_host", scenario_preview),
+    ("preview_invalid_handle_shows_creation_failure", scenario_preview_invalid_handle),
+    ("setup_keyboard_stores_count_and_colour", scenario_setup_keyboard),
+    ("setup_escape_and_close_box_store_nothing", scenario_setup_cancel),
+    ("password_refused_keeps_running_accepted_closes", scenario_password_refused_then_accepted),
+    ("password_library_missing_shows_message", scenario_password_library_missing),
+    ("change_password_through_mpr", scenario_change_password),
+]
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--scr", required=True, help="path of tolva.scr")
+    parser.add_argument("--fixtures", help="folder with the built test fixtures")
+    parser.add_argument("--screenshots", help="folder to write small PNG screenshots into")
+    parser.add_argument("--keep", action="store_true", help="keep the work folder")
+    parser.add_argument("only", nargs="*", help="run only these scenarios")
+    args = parser.parse_args()
+    args.scr = os.path.abspath(args.scr)
+    if args.fixtures:
+        args.fixtures = os.path.abspath(args.fixtures)
+    if args.screenshots:
+        args.screenshots = os.path.abspath(args.screenshots)
+    if not os.path.isfile(args.scr):
+        print(f"saver_e2e: {args.scr} does not exist", file=sys.stderr)
+        return 2
+
+    session = Session(args)
+    atexit.register(session.stop)
+    started = time.time()
+    session.start()
+    print(f"saver_e2e: Wine ready on {session.display} in {time.time() - started:.0f} s",
+          flush=True)
+
+    passed, failed = 0, []
+    for name, scenario in SCENARIOS:
+        if args.only and name not in args.only:
+            continue
+        print(f"-- {name}: {scenario.__doc__.split(chr(10))[0].strip()}", flush=True)
+        begun = time.time()
+        try:
+            scenario(session)
+            passed += 1
+            print(f"PASS {name} ({time.time() - begun:.1f} s)", flush=True)
+        except CheckFailed as error:
+            failed.append(name)
+            print(f"FAIL {name}: {error}", flush=True)
+        except Exception:  # noqa: BLE001 - a broken scenario is reported, the rest still run
+            failed.append(name)
+            print(f"FAIL {name}: the scenario broke:\n{traceback.format_exc()}", flush=True)
+        # Whatever a scenario left behind (a saver it did not end) goes before the next.
+        session.processes.end_all()
+
+    print(f"saver_e2e: {time.time() - started:.0f} s in all", flush=True)
+    if failed:
+        print("failed: " + ", ".join(failed))
+    print(f"{passed} passed, {len(failed)} failed")
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
