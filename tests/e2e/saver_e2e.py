@@ -883,6 +883,16 @@ def main():
         print(f"saver_e2e: {args.scr} does not exist", file=sys.stderr)
         return 2
 
+    missing = [tool for tool in ("Xvfb", "wine", "wineserver", "xdotool", "import", "convert")
+               if shutil.which(tool) is None]
+    locales = subprocess.run(["locale", "-a"], capture_output=True, text=True).stdout.lower()
+    if "ja_jp.utf8" not in locales.split() and "ja_jp.utf-8" not in locales.split():
+        missing.append("the ja_JP.UTF-8 locale")
+    if missing:
+        print(f"saver_e2e: missing {', '.join(missing)}; run scripts/install-deps",
+              file=sys.stderr)
+        return 2
+
     session = Session(args)
     atexit.register(session.stop)
     started = time.time()
