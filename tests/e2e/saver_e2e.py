@@ -383,6 +383,13 @@ def start_full_screen(s, folder=None):
     return proc, window
 
 
+def move_pointer(s, x, y):
+    # A pause after each move keeps Wine from merging queued motion events into one message:
+    # the saver counts its mouse-move messages.
+    s.xdotool("mousemove", x, y)
+    time.sleep(0.05)
+
+
 def focus_saver(s):
     # No window manager runs: give the X focus to the saver's window the way a manager would
     # on activation, so key presses reach it.
@@ -513,11 +520,11 @@ def scenario_mouse_moves(s):
     proc, _ = start_full_screen(s)
     x, y = CENTRE
     for dx, dy in [(1, 1), (2, 2), (3, 3), (2, 1), (1, 2), (0, 3)]:
-        s.xdotool("mousemove", x + dx, y + dy)
+        move_pointer(s, x + dx, y + dy)
     expect_running(s, proc, "six small moves (3 pixels or less from the start)")
-    s.xdotool("mousemove", x + 3, y - 3)
+    move_pointer(s, x + 3, y - 3)
     expect_running(s, proc, "a move of exactly 3 pixels on both axes")
-    s.xdotool("mousemove", x + 4, y + 4)
+    move_pointer(s, x + 4, y + 4)
     expect_exit(proc, "a move of 4 pixels on both axes")
 
 
@@ -528,11 +535,11 @@ def scenario_one_axis_moves(s):
     proc, _ = start_full_screen(s)
     x, y = CENTRE
     for step in range(1, 9):
-        s.xdotool("mousemove", x + 40 * step, y)
+        move_pointer(s, x + 40 * step, y)
     for step in range(1, 9):
-        s.xdotool("mousemove", x, y - 30 * step)
+        move_pointer(s, x, y - 30 * step)
     expect_running(s, proc, "16 moves along the x axis alone and then the y axis alone")
-    s.xdotool("mousemove", x - 50, y + 50)
+    move_pointer(s, x - 50, y + 50)
     expect_exit(proc, "a move off both axes")
 
 
@@ -607,7 +614,7 @@ def scenario_preview(s):
     cx = (area_rect[0] + area_rect[2]) // 2
     cy = (area_rect[1] + area_rect[3]) // 2
     for dx in range(0, 100, 20):
-        s.xdotool("mousemove", cx - 50 + dx, cy - 40 + dx)
+        move_pointer(s, cx - 50 + dx, cy - 40 + dx)
     s.xdotool("click", "1")
     s.xdotool("click", "3")
     s.xdotool("key", "a", "Escape", "Return", "alt")
@@ -769,7 +776,7 @@ def scenario_password_refused_then_accepted(s):
         # Away from the start along one axis alone, which does not close, then the button.
         x, y = CENTRE
         for step in range(1, 5):
-            s.xdotool("mousemove", x + 50 * step, y)
+            move_pointer(s, x + 50 * step, y)
         s.xdotool("click", "1")
         time.sleep(1.0)
         expect_running(s, proc, "a close refused by VerifyScreenSavePwd")
