@@ -434,6 +434,16 @@ def trail_colours(pixels):
     return black, len(bright), red, blue
 
 
+def check_message_box(box, text, caption):
+    """A message box of the system's: its text and caption as a Japanese user reads them, no
+    owner window and one button, OK."""
+    check(box["text"] == caption, f'the caption "{caption}" over "{text}"', box["text"])
+    check(box["owner"] == 0, "a message box with no owner window", str(box["owner"]))
+    buttons = [(c["id"], c["text"]) for c in box["controls"]
+               if c["class"].lower() == "button" and c["visible"]]
+    check(buttons == [(IDOK, "OK")], "one button, OK", str(buttons))
+
+
 def close_message_box(s, box):
     s.probe("click", box["hwnd"], IDOK)
     gone = s.wait_for("message box gone",
@@ -647,9 +657,7 @@ def scenario_preview_invalid_handle(s):
     box = s.wait_for("message box", lambda: s.message_box_with(CREATE_FAILED_TEXT), timeout=20)
     check(box is not None, f'a message box reading "{CREATE_FAILED_TEXT}"',
           json.dumps([d["text"] for d in s.dialogs()], ensure_ascii=False))
-    check(box["text"] == CREATE_FAILED_CAPTION, f'the caption "{CREATE_FAILED_CAPTION}"',
-          box["text"])
-    check(box["owner"] == 0, "a message box with no owner window", str(box["owner"]))
+    check_message_box(box, CREATE_FAILED_TEXT, CREATE_FAILED_CAPTION)
     close_message_box(s, box)
     expect_exit(proc, "the message box was closed")
 
@@ -691,6 +699,12 @@ def scenario_setup_keyboard(s):
     check(setup_state(dialog) == (25, [1002]), "the stored values shown: trackbar at 25, "
           '"赤" checked', str(setup_state(dialog)))
     check(dialog["owner"] == 0, "a dialog with no owner window", str(dialog["owner"]))
+    style = dialog["style"]
+    check(style & 0x80000000 and style & 0x00C00000 == 0x00C00000 and style & 0x00080000,
+          "a popup dialog with a caption and a system menu", hex(style))
+    slider = [c for c in dialog["controls"] if c["id"] == 1001][0]
+    check((slider.get("min"), slider.get("max")) == (2, 80), "the trackbar's range 2 to 80",
+          f"{slider.get('min')} to {slider.get('max')}")
     shot = os.path.join(s.work, "setup.png")
     s.screenshot(shot)
     s.save_small(shot, "e2e-setup.png", crop=(dialog["left"], dialog["top"],
@@ -811,8 +825,7 @@ def scenario_password_library_missing(s):
                              lambda: s.message_box_with(PASSWORD_FAILED_TEXT), timeout=10)
             check(box is not None, f'close attempt {attempt}: a message box reading '
                   f'"{PASSWORD_FAILED_TEXT}"')
-            check(box["text"] == PASSWORD_FAILED_CAPTION,
-                  f'the caption "{PASSWORD_FAILED_CAPTION}"', box["text"])
+            check_message_box(box, PASSWORD_FAILED_TEXT, PASSWORD_FAILED_CAPTION)
             close_message_box(s, box)
             expect_running(s, proc, f"close attempt {attempt} without PASSWORD.CPL")
     finally:
@@ -837,8 +850,7 @@ def scenario_change_password(s):
     box = s.wait_for("message box", lambda: s.message_box_with(MPR_MISSING_TEXT), timeout=20)
     check(box is not None, f'a message box reading "{MPR_MISSING_TEXT}" without MPR.DLL',
           json.dumps([d["text"] for d in s.dialogs()], ensure_ascii=False))
-    check(box["text"] == MPR_MISSING_CAPTION, f'the caption "{MPR_MISSING_CAPTION}"',
-          box["text"])
+    check_message_box(box, MPR_MISSING_TEXT, MPR_MISSING_CAPTION)
     close_message_box(s, box)
     expect_exit(proc, "the message box was closed")
 
