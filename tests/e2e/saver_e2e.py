@@ -15,6 +15,7 @@ Every process the suite starts is ended by its id; Wine's server and Xvfb go at 
 
 import argparse
 import atexit
+import ctypes
 import json
 import os
 import shutil
@@ -73,6 +74,13 @@ MK_LBUTTON = 0x0001
 MK_RBUTTON = 0x0002
 VK_SPACE = 0x20
 IDOK = 1
+
+
+def end_with_suite():
+    """Run in a child before exec: the kernel ends it when the suite's process goes, even when
+    the suite is killed outright (a test runner's timeout) and its clean-up never runs."""
+    PR_SET_PDEATHSIG = 1
+    ctypes.CDLL(None, use_errno=True).prctl(PR_SET_PDEATHSIG, signal.SIGKILL)
 
 
 class CheckFailed(Exception):
@@ -151,7 +159,8 @@ class Session:
         self.xvfb = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_end), "-screen", "0",
              f"{SCREEN_WIDTH}x{SCREEN_HEIGHT}x24", "-nolisten", "tcp", "-noreset"],
-            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+            preexec_fn=end_with_suite)
         os.close(write_end)
         number = b""
         deadline = time.time() + 20
@@ -214,7 +223,8 @@ class Session:
         # first program of each scenario would start one and hand it its output pipe.
         self.wineserver = subprocess.Popen(["wineserver", "-f", "-p"], env=self.env,
                                            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                           stderr=subprocess.DEVNULL)
+                                           stderr=subprocess.DEVNULL,
+                                           preexec_fn=end_with_suite)
         # The dialog asks for "ＭＳ Ｐゴシック"; a Japanese system without it substitutes the
         # proportional Gothic face it has.
         self.wine_reg(["add", r"HKCU\Software\Wine\Fonts\Replacements", "/v", "ＭＳ Ｐゴシック",
@@ -914,6 +924,8 @@ def main():
 
     session = Session(args)
     atexit.register(session.stop)
+    # A polite stop (Ctrl+C, a runner's SIGTERM) still runs the clean-up.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
     started = time.time()
     session.start()
     print(f"saver_e2e: Wine ready on {session.display} in {time.time() - started:.0f} s",
