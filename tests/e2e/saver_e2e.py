@@ -9,7 +9,7 @@ Usage: saver_e2e.py --scr PATH/tolva.scr [--fixtures DIR] [--screenshots DIR] [S
 
 --fixtures names a folder holding probe.exe, preview_host.exe, PASSWORD.CPL and MPR.DLL as the
 build makes them; without it the script compiles them from fixtures/ with MinGW itself.
---screenshots writes the full-screen saver, the preview and the dialog as small PNG files.
+--screenshots writes the full-screen saver and the dialog as small PNG files.
 Every process the suite starts is ended by its id; Wine's server and Xvfb go at exit.
 """
 
@@ -588,7 +588,7 @@ def scenario_single_instance(s):
 
 
 def scenario_preview(s):
-    """/p HWND from a host program: the saver draws inside the host's area as a child window,
+    """/p HWND from a host program: the saver's window sits in the host's area as a child,
     ignores keys, buttons and movement, and ends with exit code 0 when the host window is
     destroyed."""
     set_settings(s, 6, 8)
@@ -601,8 +601,9 @@ def scenario_preview(s):
     report_file.close()
 
     def report():
+        # Only whole lines: the host may be halfway through writing the last one.
         with open(report_path, "rb") as f:
-            lines = f.read().decode("utf-8", errors="replace").splitlines()
+            lines = f.read().decode("utf-8", errors="replace").split("\n")[:-1]
         return [json.loads(line) for line in lines if line.startswith("{")]
 
     first = s.wait_for("host report", report, timeout=20)
