@@ -17,8 +17,9 @@ int64_t WordsPerRow(int64_t width, int32_t bitDepth) {
 }
 
 inline uint8_t SaturatingAdd(uint8_t value, int32_t amount) {
-    const int32_t sum = value + amount;
-    return static_cast<uint8_t>(sum > 255 ? 255 : sum);
+    // Compared before adding: an amount near INT32_MAX must saturate, not overflow the sum.
+    if (amount > 255 - value) return 255;
+    return static_cast<uint8_t>(value + amount);
 }
 
 }  // namespace
@@ -36,7 +37,9 @@ int RasterSurface::Create(int32_t newWidth, int32_t newHeight, int32_t newDepth)
     Destroy();
     // A row wider than a signed 32-bit bit count cannot be described; treat it like memory
     // that cannot be had.
-    if (words * 32 > INT32_MAX) return 0;
+    // A width of 0 or less gives no words (the most negative widths would otherwise wrap to a
+    // small positive bit count below).
+    if (words < 1 || words * 32 > INT32_MAX) return 0;
     if (!Allocate(static_cast<int32_t>(words * 32), newHeight)) return 0;
     // Zeroed although nothing reads a flag before setting it, so that no arguments, however
     // odd, can ever make a disc read uninitialised memory.
