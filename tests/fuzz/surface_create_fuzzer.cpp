@@ -20,7 +20,7 @@
 namespace {
 
 // Surfaces up to this size are checked byte by byte; the fuzzer's allocation limit sits above.
-constexpr uint64_t FullCheckBytes = 4u << 20;
+constexpr uint64_t FullCheckBytes = 1u << 20;
 
 void Check(bool condition, const char* what) {
     if (condition) return;
