@@ -118,7 +118,7 @@ void RunCase(const char* name, const std::string& arguments, Expect expect) {
             DestroyWindow(hostWindow);
             hostClosed = true;
         }
-        if (GetTickCount() - start > 700) EnumWindows(Answer, reinterpret_cast<LPARAM>(&search));
+        if (GetTickCount() - start > 300) EnumWindows(Answer, reinterpret_cast<LPARAM>(&search));
     }
     DWORD exitCode = 259;
     if (!exited) TerminateProcess(process.hProcess, 99);
