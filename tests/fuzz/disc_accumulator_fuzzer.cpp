@@ -1,0 +1,166 @@
+// Fuzz target: the accumulated frame drawing, at every draw level this processor runs, against
+// the plain surface operations it stands in for. Each input is a few frames of discs with
+// arbitrary centres, radii and amounts on a small surface whose width crosses the vector widths;
+// every frame resolved by every level must equal, byte for byte with the row padding, clearing
+// the plain surface and drawing the accepted discs one by one. Between frames the input may
+// scribble on a level's surface (after ForgetSurface the next frame must still come out whole),
+// flood an accumulator past its capacity, or resolve into a surface of another size (refused,
+// nothing written). The documented refusals of AddFilledCircle are checked call by call.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "surface/disc_accumulator.h"
+#include "surface/draw_level.h"
+#include "surface/raster_surface.h"
+#include "tests/fuzz/fuzz_input.h"
+
+namespace {
+
+constexpr int32_t MaxWidth = 96;
+constexpr int32_t MaxHeight = 48;
+constexpr int MaxFrames = 6;
+
+void Check(bool condition, const char* what, DrawLevel level) {
+    if (condition) return;
+    std::fprintf(stderr, "disc_accumulator_fuzzer: %s (level %s)\n", what, DrawLevelName(level));
+    std::abort();
+}
+
+struct Disc {
+    int32_t x, y, radius, red, green, blue;
+};
+
+struct Level {
+    DrawLevel level;
+    DiscAccumulator accumulator;
+    RasterSurface surface;
+};
+
+size_t StoreSize(const RasterSurface& s) {
+    return static_cast<size_t>(s.GetHeight()) * static_cast<size_t>(s.GetStride());
+}
+
+int32_t Radius(FuzzInput& in, int32_t extent) {
+    const uint8_t pick = in.Byte();
+    if (pick < 160) return in.Byte() % 40;  // the frame's usual sizes
+    if (pick < 200) return DiscAccumulator::MaxRadius - 4 + in.Byte() % 9;  // around the limit
+    if (pick < 230) return -static_cast<int32_t>(in.Byte() % 4);
+    return in.Argument(extent);
+}
+
+int32_t Amount(FuzzInput& in) {
+    const uint8_t pick = in.Byte();
+    if (pick < 200) return in.Byte();
+    if (pick < 240) return 256 + in.Byte();
+    return in.Argument(256);
+}
+
+// Offers a disc to every level's accumulator; all must answer alike and as documented: refused
+// for a radius above MaxRadius or a negative amount, taken while there is room, and once full
+// either refused or, for a disc wholly off the frame, taken as drawn. An accepted disc goes into
+// the plain reference, where one that was not really kept would show.
+void Offer(const std::vector<Level*>& levels, const Disc& d, std::vector<Disc>* frame) {
+    if (levels.empty()) return;
+    const bool badArguments = d.radius > DiscAccumulator::MaxRadius || d.red < 0 || d.green < 0 ||
+                              d.blue < 0;
+    const bool full = levels[0]->accumulator.GetDiscCount() >= DiscAccumulator::MaxDiscs;
+    int first = -1;
+    for (Level* level : levels) {
+        const int result =
+            level->accumulator.AddFilledCircle(d.x, d.y, d.radius, d.red, d.green, d.blue);
+        if (badArguments) Check(result == 0, "a refused disc was taken", level->level);
+        else if (!full) Check(result == 1, "a disc was refused with room left", level->level);
+        if (first < 0) first = result;
+        Check(result == first, "levels answer a disc differently", level->level);
+        Check(level->accumulator.GetDiscCount() == levels[0]->accumulator.GetDiscCount(),
+              "levels disagree on the discs kept", level->level);
+        Check(level->accumulator.GetDiscCount() <= DiscAccumulator::MaxDiscs,
+              "more discs kept than there is room for", level->level);
+    }
+    if (first == 1) frame->push_back(d);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    FuzzInput in(data, size);
+    const int32_t width = 1 + in.Byte() % MaxWidth;
+    const int32_t height = 1 + in.Byte() % MaxHeight;
+
+    std::vector<Level*> levels;
+    for (int l = 0; l < DrawLevelCount; ++l) {
+        if (!DrawLevelSupported(static_cast<DrawLevel>(l))) continue;
+        auto* level = new Level;
+        level->level = static_cast<DrawLevel>(l);
+        Check(level->accumulator.Create(width, height) == 1, "Create failed", level->level);
+        Check(level->surface.Create(width, height, 24) == 1, "surface Create failed", level->level);
+        levels.push_back(level);
+    }
+    RasterSurface reference;
+    reference.Create(width, height, 24);
+    RasterSurface other;
+    other.Create(width + 1, height, 24);
+    std::vector<Disc> frame;
+
+    for (int frameIndex = 0; frameIndex < MaxFrames && !in.Empty(); ++frameIndex) {
+        frame.clear();
+        for (int call = 0; call < 48 && !in.Empty(); ++call) {
+            const uint8_t op = in.Byte();
+            if (op < 200) {
+                Disc d;
+                d.x = in.Argument(width);
+                d.y = in.Argument(height);
+                d.radius = Radius(in, width);
+                d.red = Amount(in);
+                d.green = Amount(in);
+                d.blue = Amount(in);
+                Offer(levels, d, &frame);
+            } else if (op < 210) {
+                // A crowd of pixels and small discs on one spot, up to past the capacity.
+                const int32_t x = in.Argument(width);
+                const int32_t y = in.Argument(height);
+                const int32_t count = (in.Byte() + 1) * 16;
+                for (int32_t i = 0; i < count; ++i) Offer(levels, Disc{x, y, i % 3, 1, 2, 3}, &frame);
+            } else if (op < 225 && !levels.empty()) {
+                // Something else draws on one level's surface; it says so with ForgetSurface.
+                Level* level = levels[in.Byte() % levels.size()];
+                for (int32_t y = 0; y < height; ++y) {
+                    uint8_t* row = level->surface.RowPointer(y);
+                    for (int32_t i = 0; i < 3 * width; ++i)
+                        row[i] = static_cast<uint8_t>(in.Byte() ^ (i * 37));
+                }
+                level->accumulator.ForgetSurface();
+            } else if (op < 235) {
+                // A surface of another size is refused untouched.
+                const std::vector<uint8_t> before(other.GetBits(),
+                                                  other.GetBits() + StoreSize(other));
+                for (Level* level : levels) {
+                    Check(level->accumulator.ResolveAt(other, level->level) == 0,
+                          "resolved into a surface of another size", level->level);
+                    Check(std::memcmp(before.data(), other.GetBits(), before.size()) == 0,
+                          "a refused Resolve wrote", level->level);
+                }
+            } else {
+                break;  // end of this frame
+            }
+        }
+
+        reference.FillRectangle(0, 0, width - 1, height - 1, 0, 0, 0);
+        for (const Disc& d : frame)
+            reference.AddFilledCircle(d.x, d.y, d.radius, d.red, d.green, d.blue);
+        for (Level* level : levels) {
+            Check(level->accumulator.ResolveAt(level->surface, level->level) == 1,
+                  "Resolve refused its own size", level->level);
+            Check(std::memcmp(reference.GetBits(), level->surface.GetBits(),
+                              StoreSize(reference)) == 0,
+                  "accumulated frame differs from the plain surface", level->level);
+            Check(level->accumulator.GetDiscCount() == 0, "Resolve kept discs", level->level);
+        }
+    }
+    for (Level* level : levels) delete level;
+    return 0;
+}
