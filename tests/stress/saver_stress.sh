@@ -1,31 +1,24 @@
 #!/usr/bin/env bash
-# The real saver under stress: tolva.scr runs full screen under Wine (on an Xvfb screen of its
-# own) for as long as FRAMES frames take, watched from Windows by saver_stress_probe.exe (GUI
-# objects, handles, memory, and the close by a key press with exit code 0) and from Linux through
-# /proc (resident and data size of the saver's process, which Wine's own counters do not show).
+# The real saver under stress: tolva.scr runs full screen under Wine for as long as FRAMES frames
+# take, watched from Windows by saver_stress_probe.exe (GUI objects, handles, memory, and the
+# close by a key press with exit code 0) and from Linux through /proc (resident and data size of
+# the saver's process, which Wine's own counters do not show).
 #
 #   tests/stress/saver_stress.sh TOLVA_SCR SAVER_STRESS_PROBE_EXE [FRAMES]
 set -u
 scr=$1
 probe=$2
 frames=${3:-20000}
+# Wine and a display come from scripts/with-wine, which this re-runs itself under if need be.
+if [ -z "${WINEPREFIX:-}" ] || [ -z "${DISPLAY:-}" ]; then
+  exec "$(dirname "$0")/../../scripts/with-wine" "$0" "$@"
+fi
 work=$(mktemp -d)
-started_xvfb=""
 cleanup() {
   [ -n "${probe_pid:-}" ] && kill "$probe_pid" 2>/dev/null
-  WINEPREFIX=$WINEPREFIX wineserver -k 2>/dev/null
-  [ -n "$started_xvfb" ] && kill "$started_xvfb" 2>/dev/null
   rm -rf "$work"
 }
 trap cleanup EXIT
-export WINEDEBUG=-all
-export WINEPREFIX=${WINEPREFIX:-$work/prefix}
-
-exec 5>"$work/display"
-Xvfb -displayfd 5 -screen 0 640x480x24 -nolisten tcp >/dev/null 2>&1 &
-started_xvfb=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$work/display")"
 
 wine "$probe" "$(winepath -w "$scr")" "$frames" >"$work/probe.log" 2>&1 &
 probe_pid=$!
