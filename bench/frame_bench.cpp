@@ -126,13 +126,12 @@ struct TabulatedSpans {
 
 // pixman doing the same saturating adds, span by span, on an x8r8g8b8 image.
 class PixmanCanvas {
-public:
+  public:
     explicit PixmanCanvas(Size size)
         : width(size.width),
           height(size.height),
           pixels(static_cast<size_t>(size.width) * static_cast<size_t>(size.height)) {
-        image = pixman_image_create_bits(PIXMAN_x8r8g8b8, width, height, pixels.data(),
-                                         width * 4);
+        image = pixman_image_create_bits(PIXMAN_x8r8g8b8, width, height, pixels.data(), width * 4);
     }
     ~PixmanCanvas() {
         ReleaseSolid();
@@ -176,7 +175,7 @@ public:
         return 1;
     }
 
-private:
+  private:
     void AddClippedSpan(int32_t x0, int32_t x1, int32_t y) {
         if (y < 0 || y >= height) return;
         int32_t lo = x0 < x1 ? x0 : x1;
@@ -264,16 +263,16 @@ void RegisterFrames(Size size) {
                 SetDrawLevel(BestDrawLevel());
             }));
     }
-    finish(benchmark::RegisterBenchmark(
-        (prefix + "pixman").c_str(), [size](benchmark::State& state) {
+    finish(
+        benchmark::RegisterBenchmark((prefix + "pixman").c_str(), [size](benchmark::State& state) {
             PixmanCanvas canvas(size);
             TimeFrames(state, size, [&canvas, size] {
                 canvas.Clear();
                 DrawAndMove(canvas, size);
             });
         }));
-    finish(benchmark::RegisterBenchmark(
-        (prefix + "memset").c_str(), [size](benchmark::State& state) {
+    finish(
+        benchmark::RegisterBenchmark((prefix + "memset").c_str(), [size](benchmark::State& state) {
             TimeFrames(state, size, [] {
                 std::memset(FrameSurface.GetBits(), 0,
                             static_cast<size_t>(FrameSurface.GetHeight()) *

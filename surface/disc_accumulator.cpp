@@ -16,7 +16,9 @@ constexpr int32_t TableSize =
 uint8_t halfWidthTable[TableSize];
 bool tableBuilt = false;
 
-int32_t TableOffset(int32_t radius) { return radius * (radius + 1) / 2; }
+int32_t TableOffset(int32_t radius) {
+    return radius * (radius + 1) / 2;
+}
 
 // The octant walk of RasterSurface::AddFilledCircle on an unbounded surface: the first span
 // that reaches a row offset is the one it keeps. Clipping never changes that choice, so the
@@ -120,8 +122,8 @@ void DiscAccumulator::Clear() {
     discCount = 0;
 }
 
-int DiscAccumulator::AddFilledCircle(int32_t centreX, int32_t centreY, int32_t radius,
-                                     int32_t red, int32_t green, int32_t blue) {
+int DiscAccumulator::AddFilledCircle(int32_t centreX, int32_t centreY, int32_t radius, int32_t red,
+                                     int32_t green, int32_t blue) {
     if (discs == nullptr || discCount >= MaxDiscs || radius > MaxRadius) return 0;
     if (red < 0 || green < 0 || blue < 0) return 0;
     if (radius < 0) radius = 0;
@@ -176,13 +178,21 @@ int DiscAccumulator::ResolveAt(RasterSurface& surface, DrawLevel level) {
     if (!DrawLevelSupported(level)) level = DrawLevel::Plain;
     switch (level) {
 #if TOLVA_WIDE_VECTORS
-        case DrawLevel::Avx512: ResolveDiscsAvx512(job); break;
-        case DrawLevel::Avx2: ResolveDiscsAvx2(job); break;
+        case DrawLevel::Avx512:
+            ResolveDiscsAvx512(job);
+            break;
+        case DrawLevel::Avx2:
+            ResolveDiscsAvx2(job);
+            break;
 #endif
 #if TOLVA_X86_VECTORS
-        case DrawLevel::Sse2: ResolveDiscsSse2(job); break;
+        case DrawLevel::Sse2:
+            ResolveDiscsSse2(job);
+            break;
 #endif
-        default: ResolveDiscsPlain(job); break;
+        default:
+            ResolveDiscsPlain(job);
+            break;
     }
     // The writers have emptied every row's list on the way.
     discCount = 0;

@@ -18,7 +18,7 @@
 #include "surface/raster_surface.h"
 
 class DiscAccumulator {
-public:
+  public:
     // A frame's most discs: 80 trails of 8 points of 5 discs.
     static constexpr int32_t MaxDiscs = 3200;
     // The largest radius tabulated; a frame's discs reach 199.
@@ -65,7 +65,7 @@ public:
     // d (-r..r), taken from a table that the octant walk fills once per process.
     static int32_t HalfWidth(int32_t radius, int32_t rowOffset);
 
-private:
+  private:
     int32_t width = 0;
     int32_t height = 0;
     int32_t discCount = 0;

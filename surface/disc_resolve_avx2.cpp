@@ -86,5 +86,7 @@ struct Avx2Filler {
 
 }  // namespace
 
-void ResolveDiscsAvx2(const DiscResolveJob& job) { ResolveDiscRows<Avx2Filler>(job); }
+void ResolveDiscsAvx2(const DiscResolveJob& job) {
+    ResolveDiscRows<Avx2Filler>(job);
+}
 #endif

@@ -79,5 +79,7 @@ struct Avx512Filler {
 
 }  // namespace
 
-void ResolveDiscsAvx512(const DiscResolveJob& job) { ResolveDiscRows<Avx512Filler>(job); }
+void ResolveDiscsAvx512(const DiscResolveJob& job) {
+    ResolveDiscRows<Avx512Filler>(job);
+}
 #endif

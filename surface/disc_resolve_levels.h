@@ -24,7 +24,7 @@
 struct AccumulatedDisc {
     int32_t centreX;
     int32_t centreY;
-    int32_t firstRow;     // first and last rows on the surface that the disc covers
+    int32_t firstRow;  // first and last rows on the surface that the disc covers
     int32_t lastRow;
     int32_t tableOffset;  // its radius's half-widths in the disc row table
     int32_t next;         // next disc that starts on the same row, or -1
@@ -60,12 +60,12 @@ struct DiscResolveJob {
     int32_t height;
     const uint8_t* halfWidths;  // the disc row table
     const AccumulatedDisc* discs;
-    int32_t* rowHead;  // first disc starting on each row, -1 when none; left all -1
+    int32_t* rowHead;    // first disc starting on each row, -1 when none; left all -1
     ActiveDisc* active;  // scratch, one entry per disc
     RowExtent* extents;  // one per row, as the previous frame left the surface; updated
-    uint64_t* delta;   // width + 1 packed differences, left all zero
-    uint8_t* marks;    // 1 for each column that has a difference, a multiple of 64 long,
-                       // left all zero
+    uint64_t* delta;     // width + 1 packed differences, left all zero
+    uint8_t* marks;      // 1 for each column that has a difference, a multiple of 64 long,
+                         // left all zero
 };
 
 void ResolveDiscsPlain(const DiscResolveJob& job);

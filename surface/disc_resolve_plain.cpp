@@ -37,4 +37,6 @@ struct PlainFiller {
 
 }  // namespace
 
-void ResolveDiscsPlain(const DiscResolveJob& job) { ResolveDiscRows<PlainFiller>(job); }
+void ResolveDiscsPlain(const DiscResolveJob& job) {
+    ResolveDiscRows<PlainFiller>(job);
+}

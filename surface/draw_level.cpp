@@ -9,10 +9,12 @@ int currentLevel = -1;  // -1 until the processor has been asked
 
 int ProcessorHas(DrawLevel level) {
     switch (level) {
-        case DrawLevel::Plain: return 1;
+        case DrawLevel::Plain:
+            return 1;
 #if TOLVA_X86_VECTORS
         // SSE2 belongs to every x86 target we build (i686 is compiled with -msse2).
-        case DrawLevel::Sse2: return 1;
+        case DrawLevel::Sse2:
+            return 1;
 #endif
 #if TOLVA_WIDE_VECTORS
         // The library's query also checks that the system saves the wide registers.
@@ -26,13 +28,16 @@ int ProcessorHas(DrawLevel level) {
                        ? 1
                        : 0;
 #endif
-        default: return 0;
+        default:
+            return 0;
     }
 }
 
 }  // namespace
 
-int DrawLevelSupported(DrawLevel level) { return ProcessorHas(level); }
+int DrawLevelSupported(DrawLevel level) {
+    return ProcessorHas(level);
+}
 
 DrawLevel BestDrawLevel() {
     for (int level = DrawLevelCount - 1; level > 0; --level) {
@@ -54,10 +59,14 @@ int SetDrawLevel(DrawLevel level) {
 
 const char* DrawLevelName(DrawLevel level) {
     switch (level) {
-        case DrawLevel::Plain: return "plain";
-        case DrawLevel::Sse2: return "sse2";
-        case DrawLevel::Avx2: return "avx2";
-        case DrawLevel::Avx512: return "avx512";
+        case DrawLevel::Plain:
+            return "plain";
+        case DrawLevel::Sse2:
+            return "sse2";
+        case DrawLevel::Avx2:
+            return "avx2";
+        case DrawLevel::Avx512:
+            return "avx512";
     }
     return "?";
 }

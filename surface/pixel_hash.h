@@ -21,6 +21,6 @@ inline uint64_t HashBytes(const uint8_t* bytes, size_t count) {
 inline uint64_t HashPixelStore(const RasterSurface& surface) {
     const uint8_t* bits = surface.GetBits();
     if (bits == nullptr) return HashBytes(nullptr, 0);
-    return HashBytes(bits, static_cast<size_t>(surface.GetHeight()) *
-                               static_cast<size_t>(surface.GetStride()));
+    return HashBytes(
+        bits, static_cast<size_t>(surface.GetHeight()) * static_cast<size_t>(surface.GetStride()));
 }

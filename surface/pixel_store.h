@@ -6,7 +6,7 @@
 #include <cstdint>
 
 class PixelStore {
-public:
+  public:
     PixelStore() = default;
     ~PixelStore() { Release(); }
     PixelStore(const PixelStore&) = delete;
@@ -19,7 +19,7 @@ public:
     void Release();
     uint8_t* GetBits() const { return buffer; }
 
-protected:
+  protected:
     int32_t widthBits = 0;
     int32_t rowCount = 0;
     int32_t bytesPerRow = 0;

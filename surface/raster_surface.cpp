@@ -10,9 +10,12 @@ namespace {
 // 32-bit words per row for a supported depth, computed in 64 bits so no width overflows.
 int64_t WordsPerRow(int64_t width, int32_t bitDepth) {
     switch (bitDepth) {
-        case 1: return (width + 31) / 32;
-        case 3: return 3 * ((width + 31) / 32);
-        default: return (bitDepth * width + 31) / 32;
+        case 1:
+            return (width + 31) / 32;
+        case 3:
+            return 3 * ((width + 31) / 32);
+        default:
+            return (bitDepth * width + 31) / 32;
     }
 }
 
@@ -26,8 +29,16 @@ inline uint8_t SaturatingAdd(uint8_t value, int32_t amount) {
 
 int RasterSurface::IsSupportedDepth(int32_t depth) {
     switch (depth) {
-        case 1: case 3: case 4: case 8: case 16: case 24: case 48: return 1;
-        default: return 0;
+        case 1:
+        case 3:
+        case 4:
+        case 8:
+        case 16:
+        case 24:
+        case 48:
+            return 1;
+        default:
+            return 0;
     }
 }
 

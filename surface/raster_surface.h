@@ -14,7 +14,7 @@
 #include "surface/pixel_store.h"
 
 class RasterSurface : public PixelStore {
-public:
+  public:
     RasterSurface() = default;
     ~RasterSurface() { Destroy(); }
 
@@ -42,7 +42,7 @@ public:
     void FillRectangle(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t red, int32_t green,
                        int32_t blue);
 
-private:
+  private:
     // Clips the span x0..x1 (either order) of row y; returns the first byte to visit and the
     // pixel count, or null when nothing of it is on a drawable surface.
     uint8_t* ClipSpan(int32_t x0, int32_t x1, int32_t y, int32_t* pixelCount) const;

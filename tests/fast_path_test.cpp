@@ -21,7 +21,7 @@ namespace {
 
 // A small generator of its own, so these tests never touch the animation's sequence.
 class TestRandom {
-public:
+  public:
     explicit TestRandom(uint64_t seed) : state(seed * 2862933555777941757ull + 3037000493ull) {}
     uint32_t Next() {
         state = state * 6364136223846793005ull + 1442695040888963407ull;
@@ -32,7 +32,7 @@ public:
         return lo + static_cast<int32_t>(Next() % static_cast<uint32_t>(hi - lo + 1));
     }
 
-private:
+  private:
     uint64_t state;
 };
 
@@ -67,8 +67,7 @@ struct Disc {
 
 // Draws discs both ways on surfaces of width x height and expects the same bytes at every
 // supported level.
-void ExpectSameBytes(int32_t width, int32_t height, const std::vector<Disc>& discs,
-                     uint64_t seed) {
+void ExpectSameBytes(int32_t width, int32_t height, const std::vector<Disc>& discs, uint64_t seed) {
     RasterSurface reference;
     ASSERT_EQ(1, reference.Create(width, height, 24));
     reference.FillRectangle(0, 0, width - 1, height - 1, 0, 0, 0);
@@ -88,8 +87,8 @@ void ExpectSameBytes(int32_t width, int32_t height, const std::vector<Disc>& dis
             ASSERT_EQ(1, accumulator.AddFilledCircle(d.x, d.y, d.radius, d.red, d.green, d.blue));
         }
         ASSERT_EQ(1, accumulator.ResolveAt(fast, level));
-        ASSERT_EQ(expected, Bytes(fast)) << "level " << DrawLevelName(level) << ", " << width
-                                         << "x" << height << ", " << discs.size() << " discs";
+        ASSERT_EQ(expected, Bytes(fast)) << "level " << DrawLevelName(level) << ", " << width << "x"
+                                         << height << ", " << discs.size() << " discs";
     }
 }
 
@@ -336,7 +335,9 @@ uint64_t FrameHash(const RasterSurface& surface) {
 }
 
 uint32_t scriptedClock = 0;
-uint32_t ScriptedClock() { return scriptedClock; }
+uint32_t ScriptedClock() {
+    return scriptedClock;
+}
 
 // The hashes of frames 0..frames-1 of the animation in a window of this size.
 std::vector<uint64_t> AnimationHashes(int16_t width, int16_t height, uint32_t count, int32_t color,
@@ -359,7 +360,7 @@ std::vector<uint64_t> AnimationHashes(int16_t width, int16_t height, uint32_t co
 }
 
 class AccumulatedFrames : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override {
         SetFrameDrawing(FrameDrawing::Accumulated);
         SetDrawLevel(BestDrawLevel());
@@ -384,9 +385,9 @@ protected:
                 AnimationHashes(width, height, count, color, frames);
             ASSERT_EQ(frames, actual.size());
             for (uint32_t f = 0; f < frames; ++f) {
-                ASSERT_EQ(expected[f], actual[f]) << "frame " << f << " at level "
-                                                  << DrawLevelName(level) << ", " << width << "x"
-                                                  << height;
+                ASSERT_EQ(expected[f], actual[f])
+                    << "frame " << f << " at level " << DrawLevelName(level) << ", " << width << "x"
+                    << height;
             }
         }
     }

@@ -1,12 +1,13 @@
 // The numeric toolkit: the fixed random sequence, rounding, direction tables, cross products
 // and rotations, including the 32-bit wrap the animation depends on.
+#include "trails/fixed_point.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <vector>
 
 #include "trails/direction_tables.h"
-#include "trails/fixed_point.h"
 #include "trails/random.h"
 
 TEST(Random, ProducesTheFixedSequenceFromTheStartState) {
@@ -66,9 +67,9 @@ TEST(DirectionTables, HoldRoundedSinesAndCosinesPerDegree) {
     ASSERT_EQ(1, BuildDirectionTables(sines.data(), cosines.data(), 360, 4096.0));
     const struct {
         int index, sine, cosine;
-    } rows[] = {{0, 0, 4096},      {1, 71, 4095},     {30, 2048, 3547},  {45, 2896, 2896},
-                {60, 3547, 2048},  {90, 4096, 0},     {91, 4095, -71},   {135, 2896, -2896},
-                {180, 0, -4096},   {190, -711, -4034}, {270, -4096, 0},  {359, -71, 4095}};
+    } rows[] = {{0, 0, 4096},     {1, 71, 4095},      {30, 2048, 3547}, {45, 2896, 2896},
+                {60, 3547, 2048}, {90, 4096, 0},      {91, 4095, -71},  {135, 2896, -2896},
+                {180, 0, -4096},  {190, -711, -4034}, {270, -4096, 0},  {359, -71, 4095}};
     for (const auto& row : rows) {
         EXPECT_EQ(row.sine, sines[row.index]) << row.index;
         EXPECT_EQ(row.cosine, cosines[row.index]) << row.index;

@@ -49,16 +49,26 @@ OUT_OF_LINE void* operator new(std::size_t size) {
     if (void* p = UNCOUNTED_MALLOC(size != 0 ? size : 1)) return p;
     throw std::bad_alloc();
 }
-OUT_OF_LINE void* operator new[](std::size_t size) { return operator new(size); }
-OUT_OF_LINE void operator delete(void* p) noexcept { std::free(p); }
-OUT_OF_LINE void operator delete[](void* p) noexcept { std::free(p); }
-OUT_OF_LINE void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-OUT_OF_LINE void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+OUT_OF_LINE void* operator new[](std::size_t size) {
+    return operator new(size);
+}
+OUT_OF_LINE void operator delete(void* p) noexcept {
+    std::free(p);
+}
+OUT_OF_LINE void operator delete[](void* p) noexcept {
+    std::free(p);
+}
+OUT_OF_LINE void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+OUT_OF_LINE void operator delete[](void* p, std::size_t) noexcept {
+    std::free(p);
+}
 
 namespace {
 
 class FrameAllocations : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override {
         SetFrameDrawing(FrameDrawing::Accumulated);
         SetDrawLevel(BestDrawLevel());

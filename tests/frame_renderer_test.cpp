@@ -1,5 +1,7 @@
 // The frame renderer: colours, projection, sizes, draw order of the random sequence, the two
 // platform seams, and golden hashes that pin the whole deterministic animation.
+#include "trails/frame_renderer.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -8,7 +10,6 @@
 #include "surface/pixel_hash.h"
 #include "surface/raster_surface.h"
 #include "trails/color_scheme.h"
-#include "trails/frame_renderer.h"
 #include "trails/frame_seams.h"
 #include "trails/random.h"
 #include "trails/saver_settings.h"
@@ -18,7 +19,9 @@ namespace {
 
 struct Rgb {
     int32_t red, green, blue;
-    bool operator==(const Rgb& o) const { return red == o.red && green == o.green && blue == o.blue; }
+    bool operator==(const Rgb& o) const {
+        return red == o.red && green == o.green && blue == o.blue;
+    }
 };
 
 Rgb Scheme(int32_t mode, uint32_t trail = 0) {
@@ -28,8 +31,12 @@ Rgb Scheme(int32_t mode, uint32_t trail = 0) {
 }
 
 uint32_t fakeNow = 0;
-uint32_t FakeClock() { return fakeNow; }
-uint32_t TickingClock() { return fakeNow++; }
+uint32_t FakeClock() {
+    return fakeNow;
+}
+uint32_t TickingClock() {
+    return fakeNow++;
+}
 
 struct CopiedFrame {
     int calls = 0;
@@ -46,7 +53,7 @@ void RecordCopy(void* target, const BitmapInfoHeader& header, const uint8_t* bit
 
 // A fresh process, as far as the animation can tell, with a window of the given size.
 class FrameTest : public ::testing::Test {
-protected:
+  protected:
     void StartSaver(int16_t width, int16_t height, uint32_t count, int32_t color) {
         ResetRandom();
         WindowWidth = width;
@@ -63,7 +70,8 @@ protected:
         ResetRandom();
     }
     static std::vector<uint8_t> Pixels(const RasterSurface& s) {
-        return std::vector<uint8_t>(s.GetBits(), s.GetBits() + static_cast<size_t>(s.GetHeight()) * s.GetStride());
+        return std::vector<uint8_t>(
+            s.GetBits(), s.GetBits() + static_cast<size_t>(s.GetHeight()) * s.GetStride());
     }
 };
 
@@ -114,7 +122,8 @@ TEST_F(FrameTest, FirstFrameDrawsEveryPointAtTheCentreWithItsSizeAndFade) {
     ASSERT_EQ(1, expected.Create(100, 80, 24));
     const Rgb cores[8] = {{35, 15, 0}, {30, 10, 0}, {25, 5, 0}, {20, 0, 0},
                           {15, 0, 0},  {10, 0, 0},  {5, 0, 0},  {0, 0, 0}};
-    const Rgb halos[8] = {{3, 0, 8}, {2, 0, 7}, {1, 0, 6}, {0, 0, 5}, {0, 0, 3}, {0, 0, 2}, {0, 0, 1}, {0, 0, 0}};
+    const Rgb halos[8] = {{3, 0, 8}, {2, 0, 7}, {1, 0, 6}, {0, 0, 5},
+                          {0, 0, 3}, {0, 0, 2}, {0, 0, 1}, {0, 0, 0}};
     for (int k = 1; k <= 8; ++k) {
         const int size = 60 - 3 * k;
         const Rgb& c = cores[k - 1];
@@ -136,9 +145,9 @@ TEST_F(FrameTest, FrameDrawsOneRetargetDrawAndThreeMoreWhenItPasses) {
     // Value 3 (6334 / 32768 < 0.3) passed, so values 4..6 made the new target.
     int32_t x = 0, y = 0, z = 0;
     TrailPool[0].GetTarget(&x, &y, &z);
-    EXPECT_EQ(8092, x);    // (26500/32768 - 0.5) * 640 * 40.96
-    EXPECT_EQ(1671, y);    // (19169/32768 - 0.5) * 480 * 40.96
-    EXPECT_EQ(434060, z);  // (15724/32768 * 200 + 10) * 4096
+    EXPECT_EQ(8092, x);          // (26500/32768 - 0.5) * 640 * 40.96
+    EXPECT_EQ(1671, y);          // (19169/32768 - 0.5) * 480 * 40.96
+    EXPECT_EQ(434060, z);        // (15724/32768 * 200 + 10) * 4096
     EXPECT_EQ(11478, Rand15());  // value 7 is next
 }
 
@@ -245,7 +254,8 @@ TEST_F(FrameTest, AnimationIsDeterministic) {
     for (const auto& c : cases) {
         StartSaver(c.width, c.height, c.count, c.color);
         for (uint32_t f = 0; f <= c.frame; ++f) RenderFrame(nullptr);
-        EXPECT_EQ(c.hash, HashPixelStore(FrameSurface)) << c.width << "x" << c.height << " frame " << c.frame;
+        EXPECT_EQ(c.hash, HashPixelStore(FrameSurface))
+            << c.width << "x" << c.height << " frame " << c.frame;
     }
 }
 

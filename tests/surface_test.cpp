@@ -46,7 +46,8 @@ TEST(RasterSurface, RowsAreBottomUpWithFourByteStrides) {
     RasterSurface s;
     struct Case {
         int width, depth, stride;
-    } cases[] = {{1, 24, 4}, {2, 24, 8}, {5, 24, 16}, {33, 24, 100}, {33, 1, 8}, {33, 3, 24}, {2, 48, 12}};
+    } cases[] = {{1, 24, 4}, {2, 24, 8},  {5, 24, 16}, {33, 24, 100},
+                 {33, 1, 8}, {33, 3, 24}, {2, 48, 12}};
     for (const Case& c : cases) {
         ASSERT_EQ(1, s.Create(c.width, 3, c.depth)) << c.width << " at " << c.depth;
         EXPECT_EQ(c.stride, s.GetStride()) << c.width << " at " << c.depth;
@@ -162,7 +163,7 @@ TEST(RasterSurface, SpansClipOnceAndTakeEitherOrder) {
 
 TEST(RasterSurface, FillRectangleClearsPixelsButNeverRowPadding) {
     RasterSurface s;
-    ASSERT_EQ(1, s.Create(5, 4, 24));  // 15 bytes of pixels and 1 of padding per row
+    ASSERT_EQ(1, s.Create(5, 4, 24));               // 15 bytes of pixels and 1 of padding per row
     s.FillRectangle(4, 3, 0, 0, 0xFF, 0xFF, 0xFF);  // corners in either order
     for (int y = 0; y < 4; ++y) {
         EXPECT_EQ(std::make_pair(0, 4), LitRange(s, y));
@@ -183,8 +184,14 @@ TEST(RasterSurface, FillRectangleClearsPixelsButNeverRowPadding) {
 // Half-widths of each row of a disc from row offset -radius to 0; rows below mirror them.
 TEST(RasterSurface, DiscRowsKeepTheFirstSpanThatReachesThem) {
     const std::vector<std::vector<int>> halfWidths = {
-        {0, 1},          {0, 2, 2},          {0, 3, 3, 3},          {0, 3, 4, 4, 4},
-        {0, 3, 4, 5, 5, 5}, {0, 4, 5, 6, 6, 6, 6}, {0, 4, 5, 6, 7, 7, 7, 7}, {0, 4, 6, 7, 7, 8, 8, 8, 8},
+        {0, 1},
+        {0, 2, 2},
+        {0, 3, 3, 3},
+        {0, 3, 4, 4, 4},
+        {0, 3, 4, 5, 5, 5},
+        {0, 4, 5, 6, 6, 6, 6},
+        {0, 4, 5, 6, 7, 7, 7, 7},
+        {0, 4, 6, 7, 7, 8, 8, 8, 8},
     };
     const int pixelCounts[] = {5, 17, 37, 61, 89, 133, 173, 225};
     const int centre = 10;
@@ -205,7 +212,8 @@ TEST(RasterSurface, DiscRowsKeepTheFirstSpanThatReachesThem) {
                 << "radius " << radius << " row offset " << offset;
             for (int x = range.first; x <= range.second; ++x) {
                 const Rgb c = PixelAt(s, x, y);  // every pixel exactly once
-                EXPECT_TRUE(c.red == 1 && c.green == 2 && c.blue == 3) << radius << ": " << x << "," << y;
+                EXPECT_TRUE(c.red == 1 && c.green == 2 && c.blue == 3)
+                    << radius << ": " << x << "," << y;
                 ++lit;
             }
         }
@@ -276,8 +284,8 @@ TEST(RasterSurface, ExtremeDiscArgumentsStayInsideTheBuffer) {
     // touched; the pixel checks prove the discs are the ones the arguments mean.
     RasterSurface s;
     ASSERT_EQ(1, s.Create(7, 5, 24));
-    const int32_t extremes[] = {INT32_MIN, INT32_MIN + 1, -1000000, -1, 0, 3, 1000000, INT32_MAX - 1,
-                                INT32_MAX};
+    const int32_t extremes[] = {INT32_MIN, INT32_MIN + 1, -1000000,      -1,       0,
+                                3,         1000000,       INT32_MAX - 1, INT32_MAX};
     for (int32_t cx : extremes)
         for (int32_t cy : extremes) s.AddFilledCircle(cx, cy, 150, 1, 1, 1);
     // Only the discs centred near the surface reach it; (3, 3) and the ones at 0 cover it all.

@@ -1,10 +1,11 @@
 // Trails: headings, stepping, steering toward targets, refusals and the pool's set-up.
+#include "trails/trail.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
 
 #include "trails/random.h"
-#include "trails/trail.h"
 #include "trails/trail_pool.h"
 
 namespace {

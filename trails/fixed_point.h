@@ -18,11 +18,17 @@ inline int32_t WrapSub(int32_t a, int32_t b) {
 inline int32_t WrapMul(int32_t a, int32_t b) {
     return static_cast<int32_t>(static_cast<uint32_t>(a) * static_cast<uint32_t>(b));
 }
-inline int32_t WrapNeg(int32_t a) { return static_cast<int32_t>(0u - static_cast<uint32_t>(a)); }
-inline int32_t WrapAbs(int32_t a) { return a < 0 ? WrapNeg(a) : a; }
+inline int32_t WrapNeg(int32_t a) {
+    return static_cast<int32_t>(0u - static_cast<uint32_t>(a));
+}
+inline int32_t WrapAbs(int32_t a) {
+    return a < 0 ? WrapNeg(a) : a;
+}
 // Truncating division; INT32_MIN / -1, the one quotient that does not fit, wraps to INT32_MIN
 // as the two's complement result would.
-inline int32_t WrapDiv(int32_t a, int32_t b) { return b == -1 ? WrapNeg(a) : a / b; }
+inline int32_t WrapDiv(int32_t a, int32_t b) {
+    return b == -1 ? WrapNeg(a) : a / b;
+}
 
 // x + 0.5 (x - 0.5 below zero) truncated toward zero through a 64-bit integer.
 double RoundHalfAway(double x);

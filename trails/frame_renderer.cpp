@@ -33,9 +33,13 @@ int AccumulatorReady(int32_t width, int32_t height) {
 
 }  // namespace
 
-void SetFrameDrawing(FrameDrawing drawing) { frameDrawing = drawing; }
+void SetFrameDrawing(FrameDrawing drawing) {
+    frameDrawing = drawing;
+}
 
-FrameDrawing GetFrameDrawing() { return frameDrawing; }
+FrameDrawing GetFrameDrawing() {
+    return frameDrawing;
+}
 
 void RenderFrame(void* target) {
     const int32_t width = WindowWidth;

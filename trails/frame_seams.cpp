@@ -5,7 +5,9 @@
 
 namespace {
 
-uint32_t StoppedClock() { return 0; }
+uint32_t StoppedClock() {
+    return 0;
+}
 
 MillisecondClock currentClock = StoppedClock;
 FrameCopy currentCopy = nullptr;
@@ -16,9 +18,13 @@ void SetMillisecondClock(MillisecondClock clock) {
     currentClock = clock != nullptr ? clock : StoppedClock;
 }
 
-void SetFrameCopy(FrameCopy copy) { currentCopy = copy; }
+void SetFrameCopy(FrameCopy copy) {
+    currentCopy = copy;
+}
 
-uint32_t ReadMillisecondClock() { return currentClock(); }
+uint32_t ReadMillisecondClock() {
+    return currentClock();
+}
 
 void CopyFrame(void* target, const BitmapInfoHeader& header, const uint8_t* bits) {
     if (currentCopy != nullptr) currentCopy(target, header, bits);

@@ -12,6 +12,10 @@ int Rand15() {
     return static_cast<int>((generatorState >> 16) & 0x7FFF);
 }
 
-double Random01() { return Rand15() * (1.0 / 32768.0); }
+double Random01() {
+    return Rand15() * (1.0 / 32768.0);
+}
 
-void ResetRandom() { generatorState = 1; }
+void ResetRandom() {
+    generatorState = 1;
+}

@@ -10,7 +10,7 @@
 #include <cstdint>
 
 class Trail {
-public:
+  public:
     Trail() = default;
     ~Trail() { Release(); }
     Trail(const Trail&) = delete;
@@ -45,7 +45,7 @@ public:
         *z = targetZ;
     }
 
-private:
+  private:
     int CanMove() const;
 
     int32_t active = 0;

@@ -18,8 +18,8 @@ void InitTrails(uint32_t count) {
         // Two draws per trail, yaw's first: part of the fixed random sequence.
         trail.SetYaw(static_cast<int32_t>(Random01() * 360.0));
         trail.SetPitch(static_cast<int32_t>(Random01() * 360.0));
-        trail.SetSpeed(2048);  // half a unit per step
+        trail.SetSpeed(2048);                                              // half a unit per step
         for (int32_t k = 1; k <= 8; ++k) trail.SetPoint(k, 0, 0, 409600);  // 100 units ahead
-        trail.SetTarget(0, 0, 1228800);                                      // 300 units ahead
+        trail.SetTarget(0, 0, 1228800);                                    // 300 units ahead
     }
 }

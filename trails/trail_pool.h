@@ -16,4 +16,6 @@ extern Trail TrailPool[MaxTrails];
 void InitTrails(uint32_t count);
 
 // The number of pool slots a stored trail count may use.
-inline uint32_t UsableTrailCount(uint32_t count) { return count < MaxTrails ? count : MaxTrails; }
+inline uint32_t UsableTrailCount(uint32_t count) {
+    return count < MaxTrails ? count : MaxTrails;
+}

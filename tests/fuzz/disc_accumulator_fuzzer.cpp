@@ -65,15 +65,17 @@ int32_t Amount(FuzzInput& in) {
 // the plain reference, where one that was not really kept would show.
 void Offer(const std::vector<Level*>& levels, const Disc& d, std::vector<Disc>* frame) {
     if (levels.empty()) return;
-    const bool badArguments = d.radius > DiscAccumulator::MaxRadius || d.red < 0 || d.green < 0 ||
-                              d.blue < 0;
+    const bool badArguments =
+        d.radius > DiscAccumulator::MaxRadius || d.red < 0 || d.green < 0 || d.blue < 0;
     const bool full = levels[0]->accumulator.GetDiscCount() >= DiscAccumulator::MaxDiscs;
     int first = -1;
     for (Level* level : levels) {
         const int result =
             level->accumulator.AddFilledCircle(d.x, d.y, d.radius, d.red, d.green, d.blue);
-        if (badArguments) Check(result == 0, "a refused disc was taken", level->level);
-        else if (!full) Check(result == 1, "a disc was refused with room left", level->level);
+        if (badArguments)
+            Check(result == 0, "a refused disc was taken", level->level);
+        else if (!full)
+            Check(result == 1, "a disc was refused with room left", level->level);
         if (first < 0) first = result;
         Check(result == first, "levels answer a disc differently", level->level);
         Check(level->accumulator.GetDiscCount() == levels[0]->accumulator.GetDiscCount(),
@@ -124,7 +126,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 const int32_t x = in.Argument(width);
                 const int32_t y = in.Argument(height);
                 const int32_t count = (in.Byte() + 1) * 16;
-                for (int32_t i = 0; i < count; ++i) Offer(levels, Disc{x, y, i % 3, 1, 2, 3}, &frame);
+                for (int32_t i = 0; i < count; ++i)
+                    Offer(levels, Disc{x, y, i % 3, 1, 2, 3}, &frame);
             } else if (op < 225 && !levels.empty()) {
                 // Something else draws on one level's surface; it says so with ForgetSurface.
                 Level* level = levels[in.Byte() % levels.size()];

@@ -10,7 +10,7 @@
 #include <cstring>
 
 class FuzzInput {
-public:
+  public:
     FuzzInput(const uint8_t* data, size_t size) : data(data), size(size) {}
 
     bool Empty() const { return offset >= size; }
@@ -50,17 +50,43 @@ public:
     // might mishandle.
     static int32_t Special(uint8_t index) {
         static const int32_t values[] = {
-            INT32_MIN,     INT32_MIN + 1, INT32_MAX,  INT32_MAX - 1, 1 << 30,  -(1 << 30),
-            (1 << 30) - 1, 1 << 16,       -(1 << 16), 65535,         46340,    46341,
-            -46341,        715827,        715828,     -715828,       0x7FFF,   0x8000,
-            -0x8000,       0x7FFFFF,      1 << 24,    INT32_MAX / 3, 0x55555555, 0x0FFFFFFF,
-            256,           255,           254,        0,             1,        -1,
-            INT32_MIN / 2, INT32_MAX / 2,
+            INT32_MIN,
+            INT32_MIN + 1,
+            INT32_MAX,
+            INT32_MAX - 1,
+            1 << 30,
+            -(1 << 30),
+            (1 << 30) - 1,
+            1 << 16,
+            -(1 << 16),
+            65535,
+            46340,
+            46341,
+            -46341,
+            715827,
+            715828,
+            -715828,
+            0x7FFF,
+            0x8000,
+            -0x8000,
+            0x7FFFFF,
+            1 << 24,
+            INT32_MAX / 3,
+            0x55555555,
+            0x0FFFFFFF,
+            256,
+            255,
+            254,
+            0,
+            1,
+            -1,
+            INT32_MIN / 2,
+            INT32_MAX / 2,
         };
         return values[index % (sizeof values / sizeof values[0])];
     }
 
-private:
+  private:
     const uint8_t* data;
     size_t size;
     size_t offset = 0;

@@ -47,7 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         case 1:
             if (valueSize <= 4) {
                 result = ErrorSuccess;
-                std::memcpy(buffer.get(), valueBytes, valueSize < available ? valueSize : available);
+                std::memcpy(buffer.get(), valueBytes,
+                            valueSize < available ? valueSize : available);
             } else {
                 result = ErrorMoreData;
             }

@@ -30,8 +30,16 @@ void Check(bool condition, const char* what) {
 
 bool IsSupported(int32_t depth) {
     switch (depth) {
-        case 1: case 3: case 4: case 8: case 16: case 24: case 48: return true;
-        default: return false;
+        case 1:
+        case 3:
+        case 4:
+        case 8:
+        case 16:
+        case 24:
+        case 48:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -64,8 +72,8 @@ int32_t Depth(FuzzInput& in) {
 }
 
 void CheckEmpty(RasterSurface& s) {
-    Check(s.GetBits() == nullptr && s.GetWidth() == 0 && s.GetHeight() == 0 &&
-              s.GetStride() == 0 && s.GetBitDepth() == 0,
+    Check(s.GetBits() == nullptr && s.GetWidth() == 0 && s.GetHeight() == 0 && s.GetStride() == 0 &&
+              s.GetBitDepth() == 0,
           "a failed Create did not leave the surface empty");
     Check(s.RowPointer(0) == nullptr, "an empty surface gives a row");
     Check(s.AddPixel(0, 0, 1, 1, 1) == 0, "an empty surface drew a pixel");
@@ -121,7 +129,7 @@ void CheckUnchanged(const RasterSurface& s, const Snapshot& shot) {
 
 // A pixel store on its own: sizes below 1 change nothing, others give exactly the bytes asked.
 class ProbeStore : public PixelStore {
-public:
+  public:
     int32_t RowBytes() const { return bytesPerRow; }
 };
 
@@ -149,8 +157,10 @@ void FuzzAllocate(FuzzInput& in) {
     Check(static_cast<uint64_t>(store.RowBytes()) == rowBytes, "bytes per row differ");
     const uint64_t total = rowBytes * static_cast<uint64_t>(rows);
     uint8_t* bits = store.GetBits();
-    if (total <= FullCheckBytes) Check(AllZero(bits, total), "an allocated store is not zero");
-    else Check(bits[0] == 0 && bits[total - 1] == 0, "an allocated store is not zero at its ends");
+    if (total <= FullCheckBytes)
+        Check(AllZero(bits, total), "an allocated store is not zero");
+    else
+        Check(bits[0] == 0 && bits[total - 1] == 0, "an allocated store is not zero at its ends");
 }
 
 }  // namespace

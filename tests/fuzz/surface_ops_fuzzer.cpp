@@ -7,8 +7,8 @@
 // stray writes into its neighbours; AddressSanitizer catches any access outside the heap blocks.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -51,7 +51,7 @@ bool IsSupported(int32_t depth) {
 }
 
 class Model {
-public:
+  public:
     explicit Model(Shadow* shadow) : s(*shadow) {}
 
     // Expected result of Create; the sizes the target passes are small, so allocation succeeds.
@@ -109,8 +109,7 @@ public:
             Pixel(cx, cy, r, g, b, actual);
             return;
         }
-        if (cx - radius >= s.width || cx + radius < 0 || cy + radius < 0 ||
-            cy - radius >= s.height)
+        if (cx - radius >= s.width || cx + radius < 0 || cy + radius < 0 || cy - radius >= s.height)
             return;
         std::vector<uint8_t> reached(static_cast<size_t>(s.height), 0);
         auto offer = [&](int64_t row, int64_t halfWidth) {
@@ -149,7 +148,7 @@ public:
                   "the disc model missed a row or reached one outside the disc");
     }
 
-private:
+  private:
     void TouchPixel(int64_t x, int64_t y, int32_t r, int32_t g, int32_t b, bool fill,
                     const uint8_t* actual) {
         const size_t at = static_cast<size_t>(s.height - 1 - y) * static_cast<size_t>(s.stride) +
@@ -178,9 +177,12 @@ private:
 int64_t DiscWalkLength(int64_t cy, int64_t radius, int32_t height) {
     const int64_t full = radius - radius / 4;  // the walk ends near radius / sqrt(2)
     int64_t offSurface;
-    if (cy < 0) offSurface = height - cy;
-    else if (cy >= height) offSurface = cy + 1;
-    else offSurface = cy + 1 > height - cy ? cy + 1 : height - cy;
+    if (cy < 0)
+        offSurface = height - cy;
+    else if (cy >= height)
+        offSurface = cy + 1;
+    else
+        offSurface = cy + 1 > height - cy ? cy + 1 : height - cy;
     return full < offSurface ? full : offSurface;
 }
 
@@ -237,8 +239,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             case 1: {
                 const int32_t x0 = in.Argument(w), x1 = in.Argument(w), y = in.Argument(h);
                 const int32_t r = in.Argument(256), g = in.Argument(256), b = in.Argument(256);
-                if (op == 0) surface.FillSpan(x0, x1, y, r, g, b);
-                else surface.AddSpan(x0, x1, y, r, g, b);
+                if (op == 0)
+                    surface.FillSpan(x0, x1, y, r, g, b);
+                else
+                    surface.AddSpan(x0, x1, y, r, g, b);
                 model.Span(x0, x1, y, r, g, b, op == 0, surface.GetBits());
                 break;
             }
@@ -282,8 +286,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 const int32_t newHeight = SmallSide(in.Argument(h));
                 // Mostly supported depths, sometimes anything: a refusal must keep the pixels.
                 const uint8_t pick = in.Byte();
-                const int32_t newDepth =
-                    pick < 200 ? SupportedDepths[pick % 7] : in.Argument(64);
+                const int32_t newDepth = pick < 200 ? SupportedDepths[pick % 7] : in.Argument(64);
                 const int expected = model.Create(newWidth, newHeight, newDepth);
                 Check(surface.Create(newWidth, newHeight, newDepth) == expected,
                       "Create result differs");

@@ -26,16 +26,22 @@ constexpr int64_t Int32Min = INT32_MIN;
 constexpr int64_t Int32Max = INT32_MAX;
 
 uint32_t clockNow = 0;
-uint32_t ReadClock() { return clockNow; }
+uint32_t ReadClock() {
+    return clockNow;
+}
 
-bool FitsInt32(int64_t value) { return value >= Int32Min && value <= Int32Max; }
+bool FitsInt32(int64_t value) {
+    return value >= Int32Min && value <= Int32Max;
+}
 
-int32_t Wrap(int64_t value) { return static_cast<int32_t>(static_cast<uint32_t>(value)); }
+int32_t Wrap(int64_t value) {
+    return static_cast<int32_t>(static_cast<uint32_t>(value));
+}
 
 struct WrapCounts {
     uint64_t projectedPoints = 0;  // points with z >= 1 whose projection product wrapped
     uint64_t projectionFrames = 0;
-    uint64_t steeringProducts = 0;  // cross products whose exact value left int32
+    uint64_t steeringProducts = 0;   // cross products whose exact value left int32
     uint64_t steeringSignFlips = 0;  // ... and whose wrapped sign turned the trail the other way
     int64_t largestAbsX = 0;
     uint64_t firstProjectionFrame = 0;
@@ -89,9 +95,10 @@ bool ParseNumber(const char* text, int64_t low, int64_t high, int64_t* value) {
 }
 
 int Usage() {
-    std::fputs("usage: tolva-soak [--size WxH] [--count N] [--color M] [--frames F] "
-               "[--require-wrap]\n",
-               stderr);
+    std::fputs(
+        "usage: tolva-soak [--size WxH] [--count N] [--color M] [--frames F] "
+        "[--require-wrap]\n",
+        stderr);
     return 2;
 }
 
@@ -147,26 +154,29 @@ int main(int argc, char** argv) {
         RenderFrame(nullptr);
     }
 
-    std::printf("tolva-soak: %lld frames at %lldx%lld, %lld trails, scheme %lld; last frame %016llx\n",
-                static_cast<long long>(frames), static_cast<long long>(width),
-                static_cast<long long>(height), static_cast<long long>(count),
-                static_cast<long long>(color),
-                static_cast<unsigned long long>(HashPixelStore(FrameSurface)));
-    std::printf("tolva-soak: largest |x| %lld; projection wrapped for %llu points in %llu frames "
-                "(first in frame %llu); steering products wrapped %llu times (first in frame %llu), "
-                "%llu of them with the sign turned\n",
-                static_cast<long long>(wraps.largestAbsX),
-                static_cast<unsigned long long>(wraps.projectedPoints),
-                static_cast<unsigned long long>(wraps.projectionFrames),
-                static_cast<unsigned long long>(wraps.firstProjectionFrame),
-                static_cast<unsigned long long>(wraps.steeringProducts),
-                static_cast<unsigned long long>(wraps.firstSteeringFrame),
-                static_cast<unsigned long long>(wraps.steeringSignFlips));
+    std::printf(
+        "tolva-soak: %lld frames at %lldx%lld, %lld trails, scheme %lld; last frame %016llx\n",
+        static_cast<long long>(frames), static_cast<long long>(width),
+        static_cast<long long>(height), static_cast<long long>(count),
+        static_cast<long long>(color),
+        static_cast<unsigned long long>(HashPixelStore(FrameSurface)));
+    std::printf(
+        "tolva-soak: largest |x| %lld; projection wrapped for %llu points in %llu frames "
+        "(first in frame %llu); steering products wrapped %llu times (first in frame %llu), "
+        "%llu of them with the sign turned\n",
+        static_cast<long long>(wraps.largestAbsX),
+        static_cast<unsigned long long>(wraps.projectedPoints),
+        static_cast<unsigned long long>(wraps.projectionFrames),
+        static_cast<unsigned long long>(wraps.firstProjectionFrame),
+        static_cast<unsigned long long>(wraps.steeringProducts),
+        static_cast<unsigned long long>(wraps.firstSteeringFrame),
+        static_cast<unsigned long long>(wraps.steeringSignFlips));
     FrameSurface.Destroy();
     if (requireWrap && (wraps.projectedPoints == 0 || wraps.steeringProducts == 0)) {
-        std::fputs("tolva-soak: the animation never reached the 32-bit wrap; this run proves "
-                   "nothing about it\n",
-                   stderr);
+        std::fputs(
+            "tolva-soak: the animation never reached the 32-bit wrap; this run proves "
+            "nothing about it\n",
+            stderr);
         return 1;
     }
     return 0;

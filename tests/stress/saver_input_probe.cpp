@@ -83,7 +83,9 @@ HWND CreateHost() {
 }
 
 // Whether the preview's child window sits in the host.
-bool HasPreviewChild() { return FindWindowExA(hostWindow, nullptr, "TOLVA.gwp", nullptr) != nullptr; }
+bool HasPreviewChild() {
+    return FindWindowExA(hostWindow, nullptr, "TOLVA.gwp", nullptr) != nullptr;
+}
 
 enum class Expect { NothingShown, SaverOrMessage, Dialog, PreviewInHost, Anything };
 
@@ -136,11 +138,20 @@ void RunCase(const char* name, const std::string& arguments, Expect expect) {
     if (shown.empty()) shown = " nothing";
     bool ok = exited && exitCode == 0;
     switch (expect) {
-        case Expect::NothingShown: ok = ok && !seen.saverWindow && !seen.setupDialog && !seen.messageBox; break;
-        case Expect::SaverOrMessage: ok = ok && (seen.saverWindow || seen.messageBox) && !seen.setupDialog; break;
-        case Expect::Dialog: ok = ok && seen.setupDialog && !seen.saverWindow; break;
-        case Expect::PreviewInHost: ok = ok && seen.preview; break;
-        case Expect::Anything: break;
+        case Expect::NothingShown:
+            ok = ok && !seen.saverWindow && !seen.setupDialog && !seen.messageBox;
+            break;
+        case Expect::SaverOrMessage:
+            ok = ok && (seen.saverWindow || seen.messageBox) && !seen.setupDialog;
+            break;
+        case Expect::Dialog:
+            ok = ok && seen.setupDialog && !seen.saverWindow;
+            break;
+        case Expect::PreviewInHost:
+            ok = ok && seen.preview;
+            break;
+        case Expect::Anything:
+            break;
     }
     if (!ok) ++failures;
     std::printf("%s %-44s %s, exit code %lu, shown:%s\n", ok ? "ok  " : "FAIL", name,
@@ -156,7 +167,9 @@ HKEY OpenSettings() {
     return key;
 }
 
-void ClearSettings() { RegDeleteKeyA(HKEY_CURRENT_USER, SettingsKey); }
+void ClearSettings() {
+    RegDeleteKeyA(HKEY_CURRENT_USER, SettingsKey);
+}
 
 void SetValue(const char* name, DWORD type, const std::vector<BYTE>& bytes) {
     HKEY key = OpenSettings();
@@ -171,11 +184,14 @@ std::vector<BYTE> Dword(uint32_t value) {
 }
 
 void RegistryCases() {
-    const struct { DWORD type; const char* name; } types[] = {
-        {REG_NONE, "REG_NONE"},         {REG_SZ, "REG_SZ"},
+    const struct {
+        DWORD type;
+        const char* name;
+    } types[] = {
+        {REG_NONE, "REG_NONE"},           {REG_SZ, "REG_SZ"},
         {REG_EXPAND_SZ, "REG_EXPAND_SZ"}, {REG_BINARY, "REG_BINARY"},
-        {REG_DWORD, "REG_DWORD"},       {REG_DWORD_BIG_ENDIAN, "REG_DWORD_BIG_ENDIAN"},
-        {REG_MULTI_SZ, "REG_MULTI_SZ"}, {REG_QWORD, "REG_QWORD"},
+        {REG_DWORD, "REG_DWORD"},         {REG_DWORD_BIG_ENDIAN, "REG_DWORD_BIG_ENDIAN"},
+        {REG_MULTI_SZ, "REG_MULTI_SZ"},   {REG_QWORD, "REG_QWORD"},
         {0x7FFF, "type 0x7FFF"},
     };
     const char* names[] = {"COUNT", "COLOR"};
@@ -192,7 +208,8 @@ void RegistryCases() {
             const char* name = names[size % 2];
             SetValue(name, type.type, bytes);
             // The other value gets the same treatment one size up, so both are covered.
-            SetValue(names[(size + 1) % 2], type.type, std::vector<BYTE>(size < 16 ? size + 1 : 0, 0x7F));
+            SetValue(names[(size + 1) % 2], type.type,
+                     std::vector<BYTE>(size < 16 ? size + 1 : 0, 0x7F));
             std::snprintf(label, sizeof label, "%s %s %lu bytes", name, type.name,
                           static_cast<unsigned long>(size));
             RunCase(label, "/s", Expect::SaverOrMessage);
@@ -211,7 +228,8 @@ void RegistryCases() {
         if (quick && color != 0 && color != 10 && color != 0x80000000) continue;
         ClearSettings();
         SetValue("COLOR", REG_DWORD, Dword(color));
-        std::snprintf(label, sizeof label, "COLOR %ld", static_cast<long>(static_cast<int32_t>(color)));
+        std::snprintf(label, sizeof label, "COLOR %ld",
+                      static_cast<long>(static_cast<int32_t>(color)));
         RunCase(label, "/s", Expect::SaverOrMessage);
         RunCase("  ... and the settings dialog", "/c", Expect::Dialog);
     }

@@ -9,6 +9,7 @@
 // really fires here (Wine's timers are coarser than 5 ms) and runs the saver long enough for the
 // requested number of ticks. Exits 0 when the counts stay flat and the saver closed cleanly.
 #include <windows.h>
+// psapi.h needs the types of windows.h first.
 #include <psapi.h>
 
 #include <cstdio>
@@ -45,12 +46,13 @@ Sample TakeSample(HANDLE process) {
 }
 
 void Print(const char* when, double seconds, const Sample& s) {
-    std::printf("%-6s %7.1f s  GDI %4lu  USER %4lu  handles %4lu  private %8lu KiB  working set "
-                "%8lu KiB\n",
-                when, seconds, static_cast<unsigned long>(s.gdiObjects),
-                static_cast<unsigned long>(s.userObjects), static_cast<unsigned long>(s.handles),
-                static_cast<unsigned long>(s.privateBytes / 1024),
-                static_cast<unsigned long>(s.workingSet / 1024));
+    std::printf(
+        "%-6s %7.1f s  GDI %4lu  USER %4lu  handles %4lu  private %8lu KiB  working set "
+        "%8lu KiB\n",
+        when, seconds, static_cast<unsigned long>(s.gdiObjects),
+        static_cast<unsigned long>(s.userObjects), static_cast<unsigned long>(s.handles),
+        static_cast<unsigned long>(s.privateBytes / 1024),
+        static_cast<unsigned long>(s.workingSet / 1024));
     std::fflush(stdout);
 }
 

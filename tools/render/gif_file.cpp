@@ -13,14 +13,19 @@
 
 #ifdef TOLVA_HAVE_GIF
 
-bool GifSupported() { return true; }
+bool GifSupported() {
+    return true;
+}
 
 namespace {
 
-GifFileType* AsGif(void* file) { return static_cast<GifFileType*>(file); }
+GifFileType* AsGif(void* file) {
+    return static_cast<GifFileType*>(file);
+}
 
 int WriteToFile(GifFileType* gif, const GifByteType* bytes, int count) {
-    return static_cast<int>(std::fwrite(bytes, 1, static_cast<size_t>(count), static_cast<std::FILE*>(gif->UserData)));
+    return static_cast<int>(
+        std::fwrite(bytes, 1, static_cast<size_t>(count), static_cast<std::FILE*>(gif->UserData)));
 }
 
 }  // namespace
@@ -93,7 +98,8 @@ int GifAnimation::AddFrame(const FrameImage& frame, std::string* error) {
     control.TransparentColor = NO_TRANSPARENT_COLOR;
     GifByteType controlBytes[4];
     EGifGCBToExtension(&control, controlBytes);
-    bool ok = map != nullptr && EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, controlBytes) != GIF_ERROR &&
+    bool ok = map != nullptr &&
+              EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, controlBytes) != GIF_ERROR &&
               EGifPutImageDesc(gif, 0, 0, width, height, false, map) != GIF_ERROR;
     for (int32_t y = 0; ok && y < height; ++y) {
         ok = EGifPutLine(gif, indices.data() + static_cast<size_t>(y) * width, width) != GIF_ERROR;
@@ -124,7 +130,9 @@ int GifAnimation::Close(std::string* error) {
 
 #else
 
-bool GifSupported() { return false; }
+bool GifSupported() {
+    return false;
+}
 
 int GifAnimation::Open(const std::string&, int32_t, int32_t, int, std::string* error) {
     *error = "this build has no GIF support";
@@ -134,6 +142,8 @@ int GifAnimation::AddFrame(const FrameImage&, std::string* error) {
     *error = "this build has no GIF support";
     return 0;
 }
-int GifAnimation::Close(std::string*) { return 1; }
+int GifAnimation::Close(std::string*) {
+    return 1;
+}
 
 #endif

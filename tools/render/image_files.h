@@ -25,7 +25,7 @@ int WritePngFile(const std::string& path, const FrameImage& frame, std::string* 
 
 bool GifSupported();
 class GifAnimation {
-public:
+  public:
     GifAnimation() = default;
     ~GifAnimation() { Close(nullptr); }
     GifAnimation(const GifAnimation&) = delete;
@@ -38,7 +38,7 @@ public:
     // Writes the trailer; returns 0 when the file could not be finished.
     int Close(std::string* error);
 
-private:
+  private:
     void* file = nullptr;    // GifFileType*, kept opaque so this header needs no giflib
     void* stream = nullptr;  // the std::FILE* giflib writes through
     int delay = 0;

@@ -22,7 +22,9 @@ constexpr uint32_t TickMilliseconds = 5;  // the saver's frame timer
 constexpr uint32_t ProgressEvery = 10000;
 
 uint32_t scriptedClock = 0;
-uint32_t ReadScriptedClock() { return scriptedClock; }
+uint32_t ReadScriptedClock() {
+    return scriptedClock;
+}
 
 // The frame copy: keeps what the window would have been handed.
 void KeepFrame(void* target, const BitmapInfoHeader& header, const uint8_t* bits) {
@@ -48,7 +50,8 @@ void PrintHash(uint32_t index, uint64_t hash) {
 
 std::string FramePath(const std::string& dir, uint32_t index, const char* extension) {
     char name[32];
-    std::snprintf(name, sizeof name, "frame_%06lu.%s", static_cast<unsigned long>(index), extension);
+    std::snprintf(name, sizeof name, "frame_%06lu.%s", static_cast<unsigned long>(index),
+                  extension);
     return (std::filesystem::path(dir) / name).string();
 }
 
@@ -67,7 +70,8 @@ int main(int argc, char** argv) {
     }
     if (!options.outDir.empty() && options.format == ImageFormat::Png && !PngSupported())
         return Fail("this build cannot write PNG files");
-    if (!options.gifPath.empty() && !GifSupported()) return Fail("this build cannot write GIF files");
+    if (!options.gifPath.empty() && !GifSupported())
+        return Fail("this build cannot write GIF files");
     if (!options.outDir.empty()) {
         std::error_code ec;
         std::filesystem::create_directories(options.outDir, ec);
@@ -89,9 +93,8 @@ int main(int argc, char** argv) {
     GifAnimation gif;
     // Frames last 5 ms in the saver; a GIF cannot show less than 2 centiseconds per frame.
     const uint32_t delay = options.every * TickMilliseconds / 10;
-    if (!options.gifPath.empty() &&
-        !gif.Open(options.gifPath, options.width, options.height, delay < 2 ? 2 : static_cast<int>(delay),
-                  &error))
+    if (!options.gifPath.empty() && !gif.Open(options.gifPath, options.width, options.height,
+                                              delay < 2 ? 2 : static_cast<int>(delay), &error))
         return Fail(error);
 
     FrameImage frame{};
@@ -111,7 +114,8 @@ int main(int argc, char** argv) {
             if (!options.gifPath.empty() && !gif.AddFrame(frame, &error)) return Fail(error);
         }
         if (options.frames > ProgressEvery && (index + 1) % ProgressEvery == 0)
-            std::fprintf(stderr, "tolva-render: %lu of %lu frames\n", static_cast<unsigned long>(index + 1),
+            std::fprintf(stderr, "tolva-render: %lu of %lu frames\n",
+                         static_cast<unsigned long>(index + 1),
                          static_cast<unsigned long>(options.frames));
     }
     if (!gif.Close(&error)) return Fail(error);

@@ -12,7 +12,9 @@
 
 #ifdef TOLVA_HAVE_PNG
 
-bool PngSupported() { return true; }
+bool PngSupported() {
+    return true;
+}
 
 namespace {
 
@@ -66,7 +68,9 @@ int WritePngFile(const std::string& path, const FrameImage& frame, std::string* 
 
 #else
 
-bool PngSupported() { return false; }
+bool PngSupported() {
+    return false;
+}
 
 int WritePngFile(const std::string&, const FrameImage&, std::string* error) {
     *error = "this build has no PNG support";

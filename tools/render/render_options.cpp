@@ -1,12 +1,12 @@
 // Parsing of tolva-render's options with the C library's getopt_long.
 #include "tools/render/render_options.h"
 
-#include "tools/common/option_numbers.h"
-
 #include <getopt.h>
 
 #include <cstdint>
 #include <string>
+
+#include "tools/common/option_numbers.h"
 
 const char* RenderUsage() {
     return "usage: tolva-render [--size WxH] [--count N] [--color M] [--frames F] [--clock-ms T0]\n"
@@ -16,12 +16,18 @@ const char* RenderUsage() {
 int ParseRenderOptions(int argc, char** argv, RenderOptions* options, std::string* error) {
     enum { Size = 1, Count, Color, Frames, ClockMs, Hash, Out, Format, Every, Gif, Help };
     static const option longOptions[] = {
-        {"size", required_argument, nullptr, Size},     {"count", required_argument, nullptr, Count},
-        {"color", required_argument, nullptr, Color},   {"frames", required_argument, nullptr, Frames},
-        {"clock-ms", required_argument, nullptr, ClockMs}, {"hash", no_argument, nullptr, Hash},
-        {"out", required_argument, nullptr, Out},       {"format", required_argument, nullptr, Format},
-        {"every", required_argument, nullptr, Every},   {"gif", required_argument, nullptr, Gif},
-        {"help", no_argument, nullptr, Help},           {nullptr, 0, nullptr, 0},
+        {"size", required_argument, nullptr, Size},
+        {"count", required_argument, nullptr, Count},
+        {"color", required_argument, nullptr, Color},
+        {"frames", required_argument, nullptr, Frames},
+        {"clock-ms", required_argument, nullptr, ClockMs},
+        {"hash", no_argument, nullptr, Hash},
+        {"out", required_argument, nullptr, Out},
+        {"format", required_argument, nullptr, Format},
+        {"every", required_argument, nullptr, Every},
+        {"gif", required_argument, nullptr, Gif},
+        {"help", no_argument, nullptr, Help},
+        {nullptr, 0, nullptr, 0},
     };
     RenderOptions parsed;
     bool formatGiven = false;
@@ -41,15 +47,18 @@ int ParseRenderOptions(int argc, char** argv, RenderOptions* options, std::strin
                     return bad("expected WIDTHxHEIGHT, each 1 to 32767");
                 break;
             case Count:
-                if (!ParseWholeNumber(optarg, 0, UINT32_MAX, &value)) return bad("expected a count 0 or more");
+                if (!ParseWholeNumber(optarg, 0, UINT32_MAX, &value))
+                    return bad("expected a count 0 or more");
                 parsed.count = static_cast<uint32_t>(value);
                 break;
             case Color:
-                if (!ParseWholeNumber(optarg, INT32_MIN, INT32_MAX, &value)) return bad("expected a number");
+                if (!ParseWholeNumber(optarg, INT32_MIN, INT32_MAX, &value))
+                    return bad("expected a number");
                 parsed.color = static_cast<int32_t>(value);
                 break;
             case Frames:
-                if (!ParseWholeNumber(optarg, 0, UINT32_MAX, &value)) return bad("expected a frame count");
+                if (!ParseWholeNumber(optarg, 0, UINT32_MAX, &value))
+                    return bad("expected a frame count");
                 parsed.frames = static_cast<uint32_t>(value);
                 break;
             case ClockMs:
@@ -57,28 +66,40 @@ int ParseRenderOptions(int argc, char** argv, RenderOptions* options, std::strin
                     return bad("expected milliseconds 0 to 4294967295");
                 parsed.clockStart = static_cast<uint32_t>(value);
                 break;
-            case Hash: parsed.hash = true; break;
+            case Hash:
+                parsed.hash = true;
+                break;
             case Out:
                 if (*optarg == '\0') return bad("expected a directory");
                 parsed.outDir = optarg;
                 break;
             case Format:
-                if (std::string(optarg) == "bmp") parsed.format = ImageFormat::Bmp;
-                else if (std::string(optarg) == "png") parsed.format = ImageFormat::Png;
-                else return bad("expected bmp or png");
+                if (std::string(optarg) == "bmp")
+                    parsed.format = ImageFormat::Bmp;
+                else if (std::string(optarg) == "png")
+                    parsed.format = ImageFormat::Png;
+                else
+                    return bad("expected bmp or png");
                 formatGiven = true;
                 break;
             case Every:
-                if (!ParseWholeNumber(optarg, 1, UINT32_MAX, &value)) return bad("expected a number 1 or more");
+                if (!ParseWholeNumber(optarg, 1, UINT32_MAX, &value))
+                    return bad("expected a number 1 or more");
                 parsed.every = static_cast<uint32_t>(value);
                 break;
             case Gif:
                 if (*optarg == '\0') return bad("expected a file name");
                 parsed.gifPath = optarg;
                 break;
-            case Help: parsed.help = true; break;
-            case ':': *error = std::string(argv[optind - 1]) + " needs a value"; return 0;
-            default: *error = std::string("unknown option ") + argv[optind - 1]; return 0;
+            case Help:
+                parsed.help = true;
+                break;
+            case ':':
+                *error = std::string(argv[optind - 1]) + " needs a value";
+                return 0;
+            default:
+                *error = std::string("unknown option ") + argv[optind - 1];
+                return 0;
         }
     }
     if (optind < argc) {

@@ -2,8 +2,6 @@
 // GNU spelling (--root) and XScreenSaver's single-dash one (-root).
 #include "tools/viewer/viewer_options.h"
 
-#include "tools/common/option_numbers.h"
-
 #include <getopt.h>
 
 #include <cerrno>
@@ -11,6 +9,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+
+#include "tools/common/option_numbers.h"
 
 namespace {
 
