@@ -1,15 +1,15 @@
 // bench: how long TOLVA takes to draw, next to what the same drawing costs elsewhere.
 //
 // Whole frames of the deterministic animation (80 trails, scheme 8) over frames 500 to 1499,
-// once the trails have spread, at 1920x1080 and 3840x2160, drawn by: the plain reference (clear,
+// once the trails have spread, at 1920x1080 and 3840x2160, drawn by: the reference path (clear,
 // then the surface's byte-at-a-time disc adds); the reference's span adds with the disc rows
-// taken from the table instead of the octant walk; the accumulated path at every draw level the
+// taken from the table instead of the octant walk; every accumulated drawing path the
 // processor runs; pixman adding the same spans to an x8r8g8b8 image, one composite per span;
 // and memset of the frame's bytes, the least that writing a frame can cost. Every variant runs
 // the same trail steps, so the differences are the drawing.
 //
 // Then the parts on a 1920x1080 surface: clearing it, AddSpan of several lengths and
-// AddFilledCircle of several radii, plain reference against pixman (and memset for the clear).
+// AddFilledCircle of several radii, the reference against pixman (and memset for the clear).
 //
 // Frame times are the drawing thread's processor time per frame over the 1000 frames (wall
 // time beside it); scripts/bench repeats each case and reports medians.
@@ -25,14 +25,11 @@
 #include <vector>
 
 #include "surface/disc_accumulator.h"
-#include "surface/draw_level.h"
+#include "surface/draw_paths.h"
 #include "surface/raster_surface.h"
-#include "trails/frame_renderer.h"
-#include "trails/frame_seams.h"
-#include "trails/random.h"
-#include "trails/saver_settings.h"
+#include "trails/animation.h"
+#include "trails/color_scheme.h"
 #include "trails/trail_discs.h"
-#include "trails/trail_pool.h"
 
 namespace {
 
@@ -44,26 +41,30 @@ struct Size {
     int32_t height;
 };
 
-// The animation as a saver window of this size starts it, stepped to FirstTimedFrame. The
-// frames before it are drawn the fast way (drawing never changes the motion); the way of
-// drawing and the draw level that the case chose are put back afterwards.
-void StartAnimation(Size size) {
-    const FrameDrawing drawing = GetFrameDrawing();
-    const DrawLevel level = CurrentDrawLevel();
-    ResetRandom();
-    SetMillisecondClock(nullptr);
-    SetFrameCopy(nullptr);
-    TrailCount = 80;
-    ColorMode = 8;
-    WindowWidth = static_cast<int16_t>(size.width);
-    WindowHeight = static_cast<int16_t>(size.height);
-    FrameSurface.Create(size.width, size.height, 24);
-    InitTrails(TrailCount);
-    SetFrameDrawing(FrameDrawing::Accumulated);
-    SetDrawLevel(BestDrawLevel());
-    for (uint32_t f = 0; f < FirstTimedFrame; ++f) RenderFrame(nullptr);
-    SetFrameDrawing(drawing);
-    SetDrawLevel(level);
+constexpr uint32_t BenchTrailCount = 80;
+constexpr int32_t BenchColorMode = 8;
+
+// The animation every frame case times, and the surface the stand-in drawers draw into.
+Animation& BenchAnimation() {
+    static Animation animation;
+    return animation;
+}
+RasterSurface& StandInSurface() {
+    static RasterSurface surface;
+    return surface;
+}
+
+// The animation as a saver window of this size starts it, stepped to FirstTimedFrame, then
+// set to draw with path. The frames before it are drawn the fast way (drawing never changes
+// the motion).
+void StartAnimation(Size size, const DrawPath& path = BestDrawPath()) {
+    Animation& animation = BenchAnimation();
+    animation.SetDrawPath(BestDrawPath());
+    animation.Start(size.width, size.height, BenchTrailCount, BenchColorMode);
+    for (uint32_t f = 0; f < FirstTimedFrame; ++f) animation.RenderFrame();
+    animation.SetDrawPath(path);
+    if (StandInSurface().GetWidth() != size.width || StandInSurface().GetHeight() != size.height)
+        StandInSurface().Create(size.width, size.height, 24);
 }
 
 // The processor time of this thread, in seconds: on a machine shared with others' builds it
@@ -77,10 +78,11 @@ double ThreadSeconds() {
 // Runs the timed frames through frame() and reports the processor time of one frame, with
 // the wall-clock time beside it as the counter wall_ms.
 template <typename Frame>
-void TimeFrames(benchmark::State& state, Size size, Frame frame) {
+void TimeFrames(benchmark::State& state, Size size, Frame frame,
+                const DrawPath& path = BestDrawPath()) {
     double wallSeconds = 0;
     for (auto _ : state) {
-        StartAnimation(size);
+        StartAnimation(size, path);
         const auto wallStart = std::chrono::steady_clock::now();
         const double start = ThreadSeconds();
         for (uint32_t f = 0; f < TimedFrames; ++f) frame();
@@ -88,18 +90,24 @@ void TimeFrames(benchmark::State& state, Size size, Frame frame) {
         const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - wallStart;
         state.SetIterationTime(elapsed / TimedFrames);
         wallSeconds += wall.count() / TimedFrames;
-        benchmark::DoNotOptimize(FrameSurface.GetBits());
+        benchmark::DoNotOptimize(BenchAnimation().GetSurface().GetBits());
+        benchmark::DoNotOptimize(StandInSurface().GetBits());
         benchmark::ClobberMemory();
     }
     state.counters["wall_ms"] = 1000 * wallSeconds / static_cast<double>(state.iterations());
 }
 
-// The frame loop of RenderFrame with the discs sent to target.
+// The frame loop of the animation's trails with the discs sent to target.
 template <typename Target>
 void DrawAndMove(Target& target, Size size) {
-    for (uint32_t i = 0; i < TrailCount; ++i) {
-        DrawTrailDiscs(target, TrailPool[i], i, size.width, size.height);
-        MoveTrail(TrailPool[i], size.width, size.height);
+    Animation& animation = BenchAnimation();
+    int32_t red = 0;
+    int32_t green = 0;
+    int32_t blue = 0;
+    for (uint32_t i = 0; i < BenchTrailCount; ++i) {
+        SchemeColor(BenchColorMode, &red, &green, &blue, i, ClockSeam{});
+        DrawTrailDiscs(target, animation.TrailAt(i), red, green, blue, size.width, size.height);
+        MoveTrail(animation.TrailAt(i), size.width, size.height, animation.Random());
     }
 }
 
@@ -221,12 +229,18 @@ int PixmanDrawsTheSameFrame(Size size) {
     StartAnimation(size);
     PixmanCanvas canvas(size);
     canvas.Clear();
-    FrameSurface.FillRectangle(0, 0, size.width - 1, size.height - 1, 0, 0, 0);
-    for (uint32_t i = 0; i < TrailCount; ++i) {
-        DrawTrailDiscs(canvas, TrailPool[i], i, size.width, size.height);
-        DrawTrailDiscs(FrameSurface, TrailPool[i], i, size.width, size.height);
+    RasterSurface& surface = StandInSurface();
+    surface.FillRectangle(0, 0, size.width - 1, size.height - 1, 0, 0, 0);
+    int32_t red = 0;
+    int32_t green = 0;
+    int32_t blue = 0;
+    for (uint32_t i = 0; i < BenchTrailCount; ++i) {
+        const Trail& trail = BenchAnimation().TrailAt(i);
+        SchemeColor(BenchColorMode, &red, &green, &blue, i, ClockSeam{});
+        DrawTrailDiscs(canvas, trail, red, green, blue, size.width, size.height);
+        DrawTrailDiscs(surface, trail, red, green, blue, size.width, size.height);
     }
-    return canvas.Matches(FrameSurface);
+    return canvas.Matches(surface);
 }
 
 std::string SizeName(Size size) {
@@ -238,29 +252,26 @@ void RegisterFrames(Size size) {
     auto finish = [](benchmark::internal::Benchmark* b) {
         b->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
     };
-    finish(benchmark::RegisterBenchmark((prefix + "reference").c_str(),
-                                        [size](benchmark::State& state) {
-                                            SetFrameDrawing(FrameDrawing::Reference);
-                                            TimeFrames(state, size, [] { RenderFrame(nullptr); });
-                                            SetFrameDrawing(FrameDrawing::Accumulated);
-                                        }));
+    finish(benchmark::RegisterBenchmark(
+        (prefix + "reference").c_str(), [size](benchmark::State& state) {
+            TimeFrames(
+                state, size, [] { BenchAnimation().RenderFrame(); }, ReferenceDrawPath());
+        }));
     finish(benchmark::RegisterBenchmark(
         (prefix + "table-spans").c_str(), [size](benchmark::State& state) {
             TimeFrames(state, size, [size] {
-                TabulatedSpans target{&FrameSurface};
-                FrameSurface.FillRectangle(0, 0, size.width - 1, size.height - 1, 0, 0, 0);
+                TabulatedSpans target{&StandInSurface()};
+                StandInSurface().FillRectangle(0, 0, size.width - 1, size.height - 1, 0, 0, 0);
                 DrawAndMove(target, size);
             });
         }));
-    for (int level = 0; level < DrawLevelCount; ++level) {
-        const auto drawLevel = static_cast<DrawLevel>(level);
-        if (!DrawLevelSupported(drawLevel)) continue;
+    for (const DrawPath& path : DrawPaths) {
+        if (path.writeRows == nullptr || !path.supported()) continue;
+        const DrawPath* chosen = &path;
         finish(benchmark::RegisterBenchmark(
-            (prefix + "accumulated-" + DrawLevelName(drawLevel)).c_str(),
-            [size, drawLevel](benchmark::State& state) {
-                SetDrawLevel(drawLevel);
-                TimeFrames(state, size, [] { RenderFrame(nullptr); });
-                SetDrawLevel(BestDrawLevel());
+            (prefix + "accumulated-" + path.name).c_str(), [size, chosen](benchmark::State& state) {
+                TimeFrames(
+                    state, size, [] { BenchAnimation().RenderFrame(); }, *chosen);
             }));
     }
     finish(
@@ -274,9 +285,10 @@ void RegisterFrames(Size size) {
     finish(
         benchmark::RegisterBenchmark((prefix + "memset").c_str(), [size](benchmark::State& state) {
             TimeFrames(state, size, [] {
-                std::memset(FrameSurface.GetBits(), 0,
-                            static_cast<size_t>(FrameSurface.GetHeight()) *
-                                static_cast<size_t>(FrameSurface.GetStride()));
+                RasterSurface& surface = StandInSurface();
+                std::memset(surface.GetBits(), 0,
+                            static_cast<size_t>(surface.GetHeight()) *
+                                static_cast<size_t>(surface.GetStride()));
                 benchmark::ClobberMemory();
             });
         }));
@@ -410,7 +422,12 @@ int main(int argc, char** argv) {
     RegisterSpansAndDiscs();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    std::fprintf(stderr, "bench: draw level %s\n", DrawLevelName(BestDrawLevel()));
+    const char* drawError = "";
+    std::fprintf(stderr, "bench: draw level %s\n", DefaultDrawPath(&drawError).name);
+    if (*drawError != '\0') {
+        std::fprintf(stderr, "bench: %s\n", drawError);
+        return 2;
+    }
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

@@ -10,22 +10,19 @@
 #include "shell/saver_texts.h"
 #include "shell/settings_store.h"
 #include "shell/shell_state.h"
-#include "trails/frame_renderer.h"
-#include "trails/saver_settings.h"
-#include "trails/trail_pool.h"
+#include "shell/win32_seams.h"
+#include "tools/common/frame_tick.h"
 
 HWND SaverWindow = nullptr;
-POINT SavedCursorPos = {0, 0};
-uint16_t MouseMoveCount = 0;
+Animation SaverAnimation;
+FullScreenExitRule SaverExitRule;
 
 namespace {
 
 constexpr UINT_PTR FrameTimerId = 0;
-constexpr UINT FramePeriodMilliseconds = 5;
-// The first mouse moves after start (or after a refused close) never end the saver: the host
-// and the cursor's own settling send a few of them without the user touching anything.
-constexpr uint16_t IgnoredMouseMoves = 6;
-constexpr int32_t MoveTolerance = 3;  // pixels, on each axis
+// The window's size as recorded when it was created: signed 16-bit, as the saver always kept it.
+int16_t windowWidth = 0;
+int16_t windowHeight = 0;
 
 const DWORD PreviewStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
 const DWORD FullScreenStyle = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
@@ -35,14 +32,18 @@ bool IsPreview() {
 }
 
 LRESULT SetUpWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (!LoadSettings(&TrailCount, &ColorMode)) return 0;  // a bare black window from now on
+    uint32_t trailCount = 0;
+    int32_t colorMode = 0;
+    if (!LoadSettings(&trailCount, &colorMode)) return 0;  // a bare black window from now on
     SaverWindow = window;
-    FrameSurface.Create(WindowWidth, WindowHeight, 24);
-    // A stored count above the pool's size is kept as stored but never goes past the pool.
-    InitTrails(UsableTrailCount(TrailCount));
-    SetTimer(window, FrameTimerId, FramePeriodMilliseconds, nullptr);
+    SaverAnimation.SetMillisecondClock(ReadPlatformClock, nullptr);
+    SaverAnimation.SetFrameCopy(CopyFrameToWindow, window);
+    SaverAnimation.Start(windowWidth, windowHeight, trailCount, colorMode);
+    SetTimer(window, FrameTimerId, FrameTickMilliseconds, nullptr);
     if (!IsPreview()) {
-        GetCursorPos(&SavedCursorPos);
+        POINT cursor = {0, 0};
+        GetCursorPos(&cursor);
+        SaverExitRule.Start(cursor.x, cursor.y);
         ShowCursor(FALSE);
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -50,24 +51,6 @@ LRESULT SetUpWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 
 void RequestClose() {
     PostMessageA(SaverWindow, WM_CLOSE, 0, 0);
-}
-
-// The distance between a saved and a current coordinate, as a signed 16-bit number.
-int32_t AxisDistance(LONG saved, uint32_t current) {
-    const int32_t difference = static_cast<int32_t>(static_cast<uint32_t>(saved) - current);
-    const uint32_t magnitude =
-        difference < 0 ? 0u - static_cast<uint32_t>(difference) : static_cast<uint32_t>(difference);
-    return static_cast<int16_t>(static_cast<uint16_t>(magnitude));
-}
-
-// Only a cursor more than 3 pixels away on both axes at once ends the saver: a mouse that
-// slides along one axis, or one that jitters, does not.
-bool MovedFarEnough(LPARAM lParam) {
-    const uint32_t x = static_cast<uint32_t>(lParam) & 0xFFFF;
-    const uint32_t y = (static_cast<uint32_t>(lParam) >> 16) & 0xFFFF;
-    if (AxisDistance(SavedCursorPos.x, x) <= MoveTolerance) return false;
-    if (AxisDistance(SavedCursorPos.y, y) <= MoveTolerance) return false;
-    return true;
 }
 
 }  // namespace
@@ -99,12 +82,12 @@ int CreateSaverWindow(int preview) {
         height = GetDeviceCaps(screen, VERTRES);
         ReleaseDC(nullptr, screen);
     }
-    WindowWidth = static_cast<int16_t>(width);
-    WindowHeight = static_cast<int16_t>(height);
+    windowWidth = static_cast<int16_t>(width);
+    windowHeight = static_cast<int16_t>(height);
 
     SaverWindow = CreateWindowExA(preview ? 0 : WS_EX_TOPMOST, SaverClassName, SaverWindowTitle,
-                                  preview ? PreviewStyle : FullScreenStyle, 0, 0, WindowWidth,
-                                  WindowHeight, ParentWindow, nullptr, InstanceHandle, nullptr);
+                                  preview ? PreviewStyle : FullScreenStyle, 0, 0, windowWidth,
+                                  windowHeight, ParentWindow, nullptr, InstanceHandle, nullptr);
     return SaverWindow != nullptr ? 0 : 1;
 }
 
@@ -116,14 +99,14 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         case WM_DESTROY:
             KillTimer(window, FrameTimerId);
             ShowCursor(TRUE);
-            FrameSurface.Destroy();
+            SaverAnimation.Stop();
             PostQuitMessage(0);
             return 0;
 
         case WM_CLOSE:
             if (!IsPreview() && CheckPasswordOnClose(SaverWindow) != 0) {
-                SetCursorPos(SavedCursorPos.x, SavedCursorPos.y);
-                MouseMoveCount = 0;
+                SetCursorPos(SaverExitRule.GetStartX(), SaverExitRule.GetStartY());
+                SaverExitRule.RestartMotionCount();
                 return 0;
             }
             DestroyWindow(window);
@@ -140,12 +123,9 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
             break;
         }
 
-        case WM_TIMER: {
-            HDC dc = GetDC(SaverWindow);
-            RenderFrame(dc);
-            ReleaseDC(SaverWindow, dc);
+        case WM_TIMER:
+            SaverAnimation.RenderFrame();
             break;
-        }
 
         case WM_SYSCOMMAND:
             // Every system command is swallowed: neither the host's screen-saver start nor a move,
@@ -154,17 +134,25 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN:
+            if (IsPreview() || !SaverExitRule.OnKeyDown()) break;
+            RequestClose();
+            return 0;
+
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
-            if (IsPreview()) break;
+            if (IsPreview() ||
+                !SaverExitRule.OnButtonDown(message == WM_LBUTTONDOWN ? PointerButton::Left
+                                                                      : PointerButton::Right))
+                break;
             RequestClose();
             return 0;
 
         case WM_MOUSEMOVE:
-            if (IsPreview()) break;
-            ++MouseMoveCount;
-            if (MouseMoveCount <= IgnoredMouseMoves) break;
-            if (!MovedFarEnough(lParam)) break;
+            // The position's 16-bit halves, as the rule expects them.
+            if (IsPreview() ||
+                !SaverExitRule.OnMotion(static_cast<int32_t>(lParam & 0xFFFF),
+                                        static_cast<int32_t>((lParam >> 16) & 0xFFFF)))
+                break;
             RequestClose();
             return 0;
 

@@ -7,12 +7,15 @@
 
 #include <cstdint>
 
+#include "tools/common/exit_rule.h"
+#include "trails/animation.h"
+
 extern HWND SaverWindow;
-// Where the cursor stood when the full-screen window was created, in screen coordinates; the
-// cursor goes back there when a close is refused. (0, 0) until then.
-extern POINT SavedCursorPos;
-// WM_MOUSEMOVE messages since start or since the last refused close; wraps at 65536.
-extern uint16_t MouseMoveCount;
+// The window's animation: the window procedure has no user pointer, so it finds it here.
+extern Animation SaverAnimation;
+// In full screen: where the cursor stood when the window was created, in screen coordinates
+// (the cursor goes back there when a close is refused), and the mouse moves seen since then.
+extern FullScreenExitRule SaverExitRule;
 
 // Registers the window class and creates the window for the current SaverMode. Returns 0 when
 // the window exists and 1 when the class or the window could not be created.

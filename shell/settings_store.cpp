@@ -7,7 +7,7 @@
 
 #include "shell/registry_value.h"
 #include "shell/saver_texts.h"
-#include "trails/saver_settings.h"
+#include "trails/setting_limits.h"
 
 namespace {
 

@@ -11,13 +11,10 @@
 #include "shell/saver_texts.h"
 #include "shell/settings_store.h"
 #include "shell/shell_state.h"
-#include "trails/color_scheme.h"
-#include "trails/saver_settings.h"
-#include "trails/trail_pool.h"
+#include "trails/setting_limits.h"
 
 namespace {
 
-constexpr int32_t MinTrailCount = 2;
 constexpr int32_t ColorButtonBase = IDC_COLOR_FIRST - 1;  // button id of scheme m is base + m
 
 LRESULT SendToControl(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -26,31 +23,34 @@ LRESULT SendToControl(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM l
 
 INT_PTR InitDialog(HWND dialog) {
     SendToControl(dialog, IDC_COUNT_SLIDER, TBM_SETRANGE, TRUE,
-                  MAKELPARAM(MinTrailCount, MaxTrails));
-    if (!LoadSettings(&TrailCount, &ColorMode)) return 0;
+                  MAKELPARAM(MinTrailCount, MaxTrailCount));
+    uint32_t trailCount = 0;
+    int32_t colorMode = 0;
+    if (!LoadSettings(&trailCount, &colorMode)) return 0;
     for (int id = IDC_COLOR_FIRST; id <= IDC_COLOR_LAST; ++id) {
         SendToControl(dialog, id, BM_SETCHECK, BST_UNCHECKED, 0);
     }
     // A stored scheme outside 1..9 leaves every button unchecked.
-    for (int32_t mode = 1; mode <= ColorSchemeCount; ++mode) {
-        if (ColorMode == mode)
+    for (int32_t mode = MinColorMode; mode <= MaxColorMode; ++mode) {
+        if (colorMode == mode)
             SendToControl(dialog, ColorButtonBase + mode, BM_SETCHECK, BST_CHECKED, 0);
     }
     // The trackbar itself moves a stored count outside 2..80 to the nearer end of its range.
-    SendToControl(dialog, IDC_COUNT_SLIDER, TBM_SETPOS, TRUE, static_cast<LPARAM>(TrailCount));
+    SendToControl(dialog, IDC_COUNT_SLIDER, TBM_SETPOS, TRUE, static_cast<LPARAM>(trailCount));
     return 1;
 }
 
 INT_PTR Confirm(HWND dialog) {
-    TrailCount = static_cast<uint32_t>(SendToControl(dialog, IDC_COUNT_SLIDER, TBM_GETPOS, 0, 0));
-    ColorMode = 1;
+    const auto trailCount =
+        static_cast<uint32_t>(SendToControl(dialog, IDC_COUNT_SLIDER, TBM_GETPOS, 0, 0));
+    int32_t colorMode = MinColorMode;
     for (int id = IDC_COLOR_FIRST; id <= IDC_COLOR_LAST; ++id) {
         if (SendToControl(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED) {
-            ColorMode = id - ColorButtonBase;
+            colorMode = id - ColorButtonBase;
             break;
         }
     }
-    if (!SaveSettings(TrailCount, ColorMode)) {
+    if (!SaveSettings(trailCount, colorMode)) {
         // The dialog stays open so the user may try again or cancel.
         MessageBoxA(nullptr, SaveFailedText, SaveFailedCaption, MB_OK);
         return 1;

@@ -1,6 +1,6 @@
 // The configuration dialog: the number of trails on a trackbar and the colour scheme as nine
 // radio buttons, stored through the settings store when the user presses OK. It keeps no state
-// of its own; it reads and writes TrailCount and ColorMode.
+// of its own.
 #pragma once
 
 #include <windows.h>

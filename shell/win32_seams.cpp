@@ -15,29 +15,30 @@ static_assert(sizeof(BitmapInfoHeader) == sizeof(BITMAPINFOHEADER), "headers mus
 
 namespace {
 
-uint32_t ReadTimeGetTime() {
-    return timeGetTime();
-}
-
-// COLORONCOLOR first, then the whole bottom-up surface in one call, destination and source at
-// (0, 0) and no colour table.
-void CopyFrameToDevice(void* target, const BitmapInfoHeader& header, const uint8_t* bits) {
-    HDC dc = static_cast<HDC>(target);
-    SetStretchBltMode(dc, COLORONCOLOR);
-    SetDIBitsToDevice(dc, 0, 0, static_cast<DWORD>(header.biWidth),
-                      static_cast<DWORD>(header.biHeight), 0, 0, 0,
-                      static_cast<UINT>(header.biHeight), bits,
-                      reinterpret_cast<const BITMAPINFO*>(&header), DIB_RGB_COLORS);
-}
-
 intptr_t ReadForegroundWindow() {
     return reinterpret_cast<intptr_t>(GetForegroundWindow());
 }
 
 }  // namespace
 
+uint32_t ReadPlatformClock(void*) {
+    return timeGetTime();
+}
+
+// COLORONCOLOR first, then the whole bottom-up surface in one call, destination and source at
+// (0, 0) and no colour table.
+void CopyFrameToWindow(void* window, const FrameView& frame) {
+    HWND target = static_cast<HWND>(window);
+    HDC dc = GetDC(target);
+    const BitmapInfoHeader& header = frame.header;
+    SetStretchBltMode(dc, COLORONCOLOR);
+    SetDIBitsToDevice(dc, 0, 0, static_cast<DWORD>(header.biWidth),
+                      static_cast<DWORD>(header.biHeight), 0, 0, 0,
+                      static_cast<UINT>(header.biHeight), frame.bits,
+                      reinterpret_cast<const BITMAPINFO*>(&header), DIB_RGB_COLORS);
+    ReleaseDC(target, dc);
+}
+
 void InstallWin32Seams() {
-    SetMillisecondClock(ReadTimeGetTime);
-    SetFrameCopy(CopyFrameToDevice);
     SetForegroundWindowQuery(ReadForegroundWindow);
 }

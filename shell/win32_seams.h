@@ -1,7 +1,14 @@
-// The Windows side of the animation core's seams: timeGetTime as the millisecond clock, the
-// device-context copy of a finished frame, and GetForegroundWindow as the command line's
-// fallback window.
+// The Windows side of the seams: timeGetTime as an animation's millisecond clock, the copy of a
+// finished frame to a window, and GetForegroundWindow as the command line's fallback window.
 #pragma once
 
-// Plugs all three in; start-up calls it before anything else runs.
+#include <cstdint>
+
+#include "trails/frame_seams.h"
+
+uint32_t ReadPlatformClock(void* unused);
+// window is the HWND to draw into.
+void CopyFrameToWindow(void* window, const FrameView& frame);
+
+// Plugs the command line's seam in; start-up calls it before anything else runs.
 void InstallWin32Seams();

@@ -4,6 +4,7 @@
 // every target we build), so neither side converts anything.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 struct BitmapInfoHeader {
@@ -36,4 +37,9 @@ inline BitmapInfoHeader MakeFrameHeader(int32_t width, int32_t height) {
     header.biClrUsed = 0;
     header.biClrImportant = 0;
     return header;
+}
+
+// Bytes from one row of such a frame to the next: three a pixel, padded to a multiple of four.
+inline size_t FrameRowStride(const BitmapInfoHeader& header) {
+    return (static_cast<size_t>(header.biWidth) * 3 + 3) & ~static_cast<size_t>(3);
 }

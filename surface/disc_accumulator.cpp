@@ -154,12 +154,13 @@ void DiscAccumulator::ForgetSurface() {
 }
 
 int DiscAccumulator::Resolve(RasterSurface& surface) {
-    return ResolveAt(surface, CurrentDrawLevel());
+    return ResolveWith(surface, BestDrawPath().writeRows);
 }
 
-int DiscAccumulator::ResolveAt(RasterSurface& surface, DrawLevel level) {
-    if (discs == nullptr || surface.GetBitDepth() != 24 || surface.GetWidth() != width ||
-        surface.GetHeight() != height || surface.GetBits() == nullptr)
+int DiscAccumulator::ResolveWith(RasterSurface& surface, DiscRowWriter writeRows) {
+    if (discs == nullptr || writeRows == nullptr || surface.GetBitDepth() != 24 ||
+        surface.GetWidth() != width || surface.GetHeight() != height ||
+        surface.GetBits() == nullptr)
         return 0;
     if (surface.GetBits() != lastBits) ForgetSurface();
     DiscResolveJob job;
@@ -174,26 +175,7 @@ int DiscAccumulator::ResolveAt(RasterSurface& surface, DrawLevel level) {
     job.delta = delta;
     job.marks = marks;
     job.extents = extents;
-    // A level the processor lacks falls back to the plain writer rather than faulting.
-    if (!DrawLevelSupported(level)) level = DrawLevel::Plain;
-    switch (level) {
-#if TOLVA_WIDE_VECTORS
-        case DrawLevel::Avx512:
-            ResolveDiscsAvx512(job);
-            break;
-        case DrawLevel::Avx2:
-            ResolveDiscsAvx2(job);
-            break;
-#endif
-#if TOLVA_X86_VECTORS
-        case DrawLevel::Sse2:
-            ResolveDiscsSse2(job);
-            break;
-#endif
-        default:
-            ResolveDiscsPlain(job);
-            break;
-    }
+    writeRows(job);
     // The writers have emptied every row's list on the way.
     discCount = 0;
     lastBits = surface.GetBits();

@@ -13,8 +13,8 @@
 
 #include <cstdint>
 
-#include "surface/disc_resolve_levels.h"
-#include "surface/draw_level.h"
+#include "surface/disc_resolve_job.h"
+#include "surface/draw_paths.h"
 #include "surface/raster_surface.h"
 
 class DiscAccumulator {
@@ -48,16 +48,16 @@ class DiscAccumulator {
                         int32_t green, int32_t blue);
     int32_t GetDiscCount() const { return discCount; }
 
-    // Makes every pixel of surface black plus the recorded discs, at the current draw level,
-    // and forgets the discs. Returns 0 and writes nothing unless surface has depth 24 and the
-    // accumulator's size.
+    // Makes every pixel of surface black plus the recorded discs, with the best drawing path
+    // (or the given row writer), and forgets the discs. Returns 0 and writes nothing unless
+    // surface has depth 24 and the accumulator's size and the writer is not null.
     //
     // Pixels that are black already are not written again: the accumulator remembers, row by
     // row, where the frame it resolved last into the same surface was lit. That holds as long
     // as nothing else writes to the surface in between (new zeroed pixels are fine); after
     // anything else has drawn on it, call ForgetSurface first.
     int Resolve(RasterSurface& surface);
-    int ResolveAt(RasterSurface& surface, DrawLevel level);
+    int ResolveWith(RasterSurface& surface, DiscRowWriter writeRows);
     // The next Resolve writes every pixel.
     void ForgetSurface();
 

@@ -1,9 +1,9 @@
 // The AVX2 row writer: 32-byte stores of the pixel spread by a byte shuffle. Built only where
-// the wide levels are (64-bit x86, not MinGW) and run only on processors with AVX2.
+// the wide paths are (64-bit x86, not MinGW) and run only on processors with AVX2.
 #include <cstddef>
 #include <cstdint>
 
-#include "surface/disc_resolve_levels.h"
+#include "surface/disc_resolve_job.h"
 
 #if TOLVA_WIDE_VECTORS
 #include <immintrin.h>

@@ -1,11 +1,11 @@
 // The AVX-512 row writer: the running sum saturated and spread into 64-byte rows of pixels in
 // vector registers (a byte permute, AVX-512 VBMI), the last store of each run masked to end
-// exactly where the run ends. Built only where the wide levels are (64-bit x86, not MinGW) and
+// exactly where the run ends. Built only where the wide paths are (64-bit x86, not MinGW) and
 // run only on processors with AVX-512 BW and VBMI.
 #include <cstddef>
 #include <cstdint>
 
-#include "surface/disc_resolve_levels.h"
+#include "surface/disc_resolve_job.h"
 
 #if TOLVA_WIDE_VECTORS
 #include <immintrin.h>

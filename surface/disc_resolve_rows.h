@@ -1,10 +1,10 @@
-// The row walk shared by every draw level, written once and compiled into each level's own
-// file with that level's run filler. Everything here has internal linkage on purpose: a copy
-// compiled for AVX-512 must never be the one that the plain level links to.
+// The row walk shared by every accumulated drawing path, written once and compiled into each path's
+// own file with its run filler. Everything here has internal linkage on purpose: a copy compiled
+// for AVX-512 must never be the one that the scalar path links to.
 //
 // For each row, top to bottom: discs whose first row it is join the active list; each active
 // disc adds its colour at the column where its span starts and takes it away just past its
-// end, in a difference array of packed sums; each such column is marked with a byte (plain
+// end, in a difference array of packed sums; each such column is marked with a byte (single-byte
 // stores: marks that land close together do not queue behind each other as read-modify-writes
 // of one word would). The row is then written left to right as runs of one colour between
 // marked columns, each the saturated running sum, from the first mark to the last colour.
@@ -17,7 +17,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "surface/disc_resolve_levels.h"
+#include "surface/disc_resolve_job.h"
 
 namespace {
 

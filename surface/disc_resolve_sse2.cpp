@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "surface/disc_resolve_levels.h"
+#include "surface/disc_resolve_job.h"
 
 #if TOLVA_X86_VECTORS
 #include <emmintrin.h>

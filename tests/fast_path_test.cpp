@@ -1,7 +1,7 @@
-// The accumulated way of drawing frames against the plain surface operations it stands in
-// for: the table of disc rows, single discs and pixels of every kind at every draw level the
-// processor runs, crowds of discs that saturate, the edges of rows, and whole animation frames
-// at several sizes. Equal means equal bytes, padding included.
+// The accumulated way of drawing frames against the reference drawing with the surface's own
+// operations: the table of disc rows, single discs and pixels of every kind on every drawing
+// path the processor runs, crowds of discs that saturate, the edges of rows, and whole animation
+// frames at several sizes. Equal means equal bytes, padding included.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -9,13 +9,9 @@
 #include <vector>
 
 #include "surface/disc_accumulator.h"
-#include "surface/draw_level.h"
+#include "surface/draw_paths.h"
 #include "surface/raster_surface.h"
-#include "trails/frame_renderer.h"
-#include "trails/frame_seams.h"
-#include "trails/random.h"
-#include "trails/saver_settings.h"
-#include "trails/trail_pool.h"
+#include "trails/animation.h"
 
 namespace {
 
@@ -36,13 +32,13 @@ class TestRandom {
     uint64_t state;
 };
 
-std::vector<DrawLevel> SupportedLevels() {
-    std::vector<DrawLevel> levels;
-    for (int level = 0; level < DrawLevelCount; ++level) {
-        if (DrawLevelSupported(static_cast<DrawLevel>(level)))
-            levels.push_back(static_cast<DrawLevel>(level));
+// The accumulated paths this build and processor run.
+std::vector<const DrawPath*> SupportedPaths() {
+    std::vector<const DrawPath*> paths;
+    for (const DrawPath& path : DrawPaths) {
+        if (path.writeRows != nullptr && path.supported()) paths.push_back(&path);
     }
-    return levels;
+    return paths;
 }
 
 std::vector<uint8_t> Bytes(const RasterSurface& surface) {
@@ -80,15 +76,15 @@ void ExpectSameBytes(int32_t width, int32_t height, const std::vector<Disc>& dis
     DiscAccumulator accumulator;
     ASSERT_EQ(1, accumulator.Create(width, height));
     TestRandom random(seed);
-    for (const DrawLevel level : SupportedLevels()) {
+    for (const DrawPath* path : SupportedPaths()) {
         Scribble(fast, random);
         accumulator.ForgetSurface();
         for (const Disc& d : discs) {
             ASSERT_EQ(1, accumulator.AddFilledCircle(d.x, d.y, d.radius, d.red, d.green, d.blue));
         }
-        ASSERT_EQ(1, accumulator.ResolveAt(fast, level));
-        ASSERT_EQ(expected, Bytes(fast)) << "level " << DrawLevelName(level) << ", " << width << "x"
-                                         << height << ", " << discs.size() << " discs";
+        ASSERT_EQ(1, accumulator.ResolveWith(fast, path->writeRows));
+        ASSERT_EQ(expected, Bytes(fast)) << "path " << path->name << ", " << width << "x" << height
+                                         << ", " << discs.size() << " discs";
     }
 }
 
@@ -250,7 +246,7 @@ TEST(AccumulatedDiscs, FramesResolvedOneAfterAnotherEqualFreshlyDrawnOnes) {
     TestRandom random(7);
     const int32_t width = 150;
     const int32_t height = 90;
-    for (const DrawLevel level : SupportedLevels()) {
+    for (const DrawPath* path : SupportedPaths()) {
         RasterSurface fast;
         ASSERT_EQ(1, fast.Create(width, height, 24));
         DiscAccumulator accumulator;
@@ -274,9 +270,9 @@ TEST(AccumulatedDiscs, FramesResolvedOneAfterAnotherEqualFreshlyDrawnOnes) {
                 reference.AddFilledCircle(x, y, radius, red, green, blue);
                 ASSERT_EQ(1, accumulator.AddFilledCircle(x, y, radius, red, green, blue));
             }
-            ASSERT_EQ(1, accumulator.ResolveAt(fast, level));
+            ASSERT_EQ(1, accumulator.ResolveWith(fast, path->writeRows));
             ASSERT_EQ(Bytes(reference), Bytes(fast))
-                << "frame " << frame << " at level " << DrawLevelName(level);
+                << "frame " << frame << " on path " << path->name;
         }
     }
 }
@@ -305,17 +301,17 @@ TEST(AccumulatedDiscs, AnotherSurfaceOrAForgottenOneIsWrittenWhole) {
     EXPECT_EQ(expected, Bytes(second));
 }
 
-TEST(DrawLevels, PlainIsAlwaysThereAndTheBestIsTheDefault) {
-    EXPECT_EQ(1, DrawLevelSupported(DrawLevel::Plain));
-    EXPECT_EQ(1, DrawLevelSupported(BestDrawLevel()));
-    EXPECT_EQ(BestDrawLevel(), CurrentDrawLevel());
+TEST(DrawPaths, ScalarAndReferenceAreAlwaysThereAndTheBestIsTheDefault) {
+    EXPECT_EQ(1, ScalarDrawPath().supported());
+    EXPECT_EQ(1, ReferenceDrawPath().supported());
+    EXPECT_EQ(1, BestDrawPath().supported());
+    EXPECT_FALSE(IsReferencePath(BestDrawPath()));
+    EXPECT_EQ(&BestDrawPath(), &Animation().GetDrawPath());
 #if (defined(__x86_64__) || defined(__i386__)) && defined(__SSE2__)
-    EXPECT_EQ(1, DrawLevelSupported(DrawLevel::Sse2));
-    EXPECT_NE(DrawLevel::Plain, BestDrawLevel());
+    EXPECT_EQ(1, FindDrawPath("sse2")->supported());
+    EXPECT_NE(&ScalarDrawPath(), &BestDrawPath());
 #endif
-    ASSERT_EQ(1, SetDrawLevel(DrawLevel::Plain));
-    EXPECT_EQ(DrawLevel::Plain, CurrentDrawLevel());
-    ASSERT_EQ(1, SetDrawLevel(BestDrawLevel()));
+    EXPECT_EQ(nullptr, FindDrawPath("plain"));
 }
 
 // A word-at-a-time hash: the frames compared here are large and many.
@@ -334,116 +330,70 @@ uint64_t FrameHash(const RasterSurface& surface) {
     return hash;
 }
 
-uint32_t scriptedClock = 0;
-uint32_t ScriptedClock() {
-    return scriptedClock;
+uint32_t ReadScriptedClock(void* now) {
+    return *static_cast<uint32_t*>(now);
 }
 
-// The hashes of frames 0..frames-1 of the animation in a window of this size.
+// The hashes of frames 0..frames-1 of the animation in a window of this size, drawn with path.
 std::vector<uint64_t> AnimationHashes(int16_t width, int16_t height, uint32_t count, int32_t color,
-                                      uint32_t frames) {
-    ResetRandom();
-    WindowWidth = width;
-    WindowHeight = height;
-    TrailCount = count;
-    ColorMode = color;
-    SetMillisecondClock(ScriptedClock);
-    if (FrameSurface.Create(width, height, 24) != 1) return {};
-    InitTrails(count);
+                                      uint32_t frames, const DrawPath& path) {
+    Animation animation;
+    if (animation.SetDrawPath(path) != 1) return {};
+    uint32_t now = 0;
+    animation.SetMillisecondClock(ReadScriptedClock, &now);
+    if (animation.Start(width, height, count, color) != 1) return {};
     std::vector<uint64_t> hashes;
     for (uint32_t f = 0; f < frames; ++f) {
-        scriptedClock = 2500 * f;  // scheme 9 changes every fourth frame
-        RenderFrame(nullptr);
-        hashes.push_back(FrameHash(FrameSurface));
+        now = 2500 * f;  // scheme 9 changes every fourth frame
+        animation.RenderFrame();
+        hashes.push_back(FrameHash(animation.GetSurface()));
     }
     return hashes;
 }
 
-class AccumulatedFrames : public ::testing::Test {
-  protected:
-    void TearDown() override {
-        SetFrameDrawing(FrameDrawing::Accumulated);
-        SetDrawLevel(BestDrawLevel());
-        SetMillisecondClock(nullptr);
-        FrameSurface.Destroy();
-        ResetRandom();
-    }
-
-    // The whole run drawn the plain way, then at each draw level (or only the best one, the
-    // default), frame for frame.
-    void ExpectSameFrames(int16_t width, int16_t height, uint32_t count, int32_t color,
-                          uint32_t frames, bool everyLevel) {
-        SetFrameDrawing(FrameDrawing::Reference);
-        const std::vector<uint64_t> expected = AnimationHashes(width, height, count, color, frames);
-        ASSERT_EQ(frames, expected.size());
-        SetFrameDrawing(FrameDrawing::Accumulated);
-        const std::vector<DrawLevel> levels =
-            everyLevel ? SupportedLevels() : std::vector<DrawLevel>{BestDrawLevel()};
-        for (const DrawLevel level : levels) {
-            ASSERT_EQ(1, SetDrawLevel(level));
-            const std::vector<uint64_t> actual =
-                AnimationHashes(width, height, count, color, frames);
-            ASSERT_EQ(frames, actual.size());
-            for (uint32_t f = 0; f < frames; ++f) {
-                ASSERT_EQ(expected[f], actual[f])
-                    << "frame " << f << " at level " << DrawLevelName(level) << ", " << width << "x"
-                    << height;
-            }
+// The whole run drawn the reference way, then on each accumulated path (or only the best one,
+// the default), frame for frame.
+void ExpectSameFrames(int16_t width, int16_t height, uint32_t count, int32_t color, uint32_t frames,
+                      bool everyPath) {
+    const std::vector<uint64_t> expected =
+        AnimationHashes(width, height, count, color, frames, ReferenceDrawPath());
+    ASSERT_EQ(frames, expected.size());
+    const std::vector<const DrawPath*> paths =
+        everyPath ? SupportedPaths() : std::vector<const DrawPath*>{&BestDrawPath()};
+    for (const DrawPath* path : paths) {
+        const std::vector<uint64_t> actual =
+            AnimationHashes(width, height, count, color, frames, *path);
+        ASSERT_EQ(frames, actual.size());
+        for (uint32_t f = 0; f < frames; ++f) {
+            ASSERT_EQ(expected[f], actual[f])
+                << "frame " << f << " on path " << path->name << ", " << width << "x" << height;
         }
     }
-};
+}
 
-TEST_F(AccumulatedFrames, ThousandsOfFramesEqualThePlainOnes) {
+TEST(AccumulatedFrames, ThousandsOfFramesEqualTheReferenceOnes) {
     ExpectSameFrames(160, 120, 80, 8, 1500, false);
     ExpectSameFrames(333, 217, 80, 9, 250, false);
 }
 
-TEST_F(AccumulatedFrames, FramesAtEveryDrawLevelEqualThePlainOnes) {
+TEST(AccumulatedFrames, FramesOnEveryPathEqualTheReferenceOnes) {
     ExpectSameFrames(333, 217, 80, 9, 100, true);
     ExpectSameFrames(7, 3, 25, 1, 200, true);
     ExpectSameFrames(1, 1, 80, 5, 100, true);
     ExpectSameFrames(1280, 720, 80, 8, 30, true);
 }
 
-TEST_F(AccumulatedFrames, SwitchingBetweenPlainAndAccumulatedFramesKeepsThemEqual) {
-    SetFrameDrawing(FrameDrawing::Reference);
-    const std::vector<uint64_t> expected = AnimationHashes(240, 160, 80, 8, 200);
-    ResetRandom();
-    ASSERT_EQ(1, FrameSurface.Create(240, 160, 24));
-    InitTrails(80);
+TEST(AccumulatedFrames, SwitchingBetweenReferenceAndAccumulatedFramesKeepsThemEqual) {
+    const std::vector<uint64_t> expected =
+        AnimationHashes(240, 160, 80, 8, 200, ReferenceDrawPath());
+    Animation animation;
+    ASSERT_EQ(1, animation.Start(240, 160, 80, 8));
     for (uint32_t f = 0; f < 200; ++f) {
         // Runs of either kind, of varying length.
-        SetFrameDrawing((f / 7 + f / 3) % 2 == 0 ? FrameDrawing::Accumulated
-                                                 : FrameDrawing::Reference);
-        RenderFrame(nullptr);
-        ASSERT_EQ(expected[f], FrameHash(FrameSurface)) << "frame " << f;
+        animation.SetDrawPath((f / 7 + f / 3) % 2 == 0 ? BestDrawPath() : ReferenceDrawPath());
+        animation.RenderFrame();
+        ASSERT_EQ(expected[f], FrameHash(animation.GetSurface())) << "frame " << f;
     }
-}
-
-TEST_F(AccumulatedFrames, ASurfaceLargerThanTheWindowIsDrawnAsThePlainWayDrawsIt) {
-    // Only the window's part is cleared while the discs are clipped to the surface: not a
-    // frame the accumulator can write, so the plain drawing must be taken.
-    std::vector<uint8_t> frames[2];
-    std::vector<uint8_t> scribbled;
-    for (int pass = 0; pass < 2; ++pass) {
-        SetFrameDrawing(pass == 0 ? FrameDrawing::Reference : FrameDrawing::Accumulated);
-        ResetRandom();
-        WindowWidth = 64;
-        WindowHeight = 48;
-        TrailCount = 10;
-        ColorMode = 8;
-        ASSERT_EQ(1, FrameSurface.Create(80, 60, 24));
-        InitTrails(10);
-        TestRandom random(6);
-        Scribble(FrameSurface, random);
-        scribbled = Bytes(FrameSurface);
-        RenderFrame(nullptr);
-        frames[pass] = Bytes(FrameSurface);
-    }
-    EXPECT_EQ(frames[0], frames[1]);
-    // The bottom row, first in memory, lies below the window and out of the discs' reach.
-    EXPECT_EQ(0, std::memcmp(scribbled.data(), frames[1].data(), 3 * 80));
-    EXPECT_NE(scribbled, frames[1]);
 }
 
 }  // namespace

@@ -11,15 +11,14 @@
 #include "trails/random.h"
 
 TEST(Random, ProducesTheFixedSequenceFromTheStartState) {
-    ResetRandom();
+    RandomGenerator random;
     const int expected[] = {41, 18467, 6334, 26500, 19169, 15724, 11478, 29358, 26962, 24464};
-    for (int value : expected) EXPECT_EQ(value, Rand15());
-    ResetRandom();
-    EXPECT_EQ(41.0 / 32768.0, Random01());
-    EXPECT_EQ(18467.0 / 32768.0, Random01());
+    for (int value : expected) EXPECT_EQ(value, random.Rand15());
+    random.Reset();
+    EXPECT_EQ(41.0 / 32768.0, random.Random01());
+    EXPECT_EQ(18467.0 / 32768.0, random.Random01());
     // The largest value a draw can give stays below 1.
     EXPECT_LT(32767 * (1.0 / 32768.0), 1.0);
-    ResetRandom();
 }
 
 TEST(FixedPoint, RoundsHalfAwayFromZero) {

@@ -7,11 +7,8 @@
 #include <cstdlib>
 #include <new>
 
-#include "surface/draw_level.h"
-#include "trails/frame_renderer.h"
-#include "trails/random.h"
-#include "trails/saver_settings.h"
-#include "trails/trail_pool.h"
+#include "surface/draw_paths.h"
+#include "trails/animation.h"
 
 namespace {
 long allocations = 0;
@@ -67,24 +64,7 @@ OUT_OF_LINE void operator delete[](void* p, std::size_t) noexcept {
 
 namespace {
 
-class FrameAllocations : public ::testing::Test {
-  protected:
-    void TearDown() override {
-        SetFrameDrawing(FrameDrawing::Accumulated);
-        SetDrawLevel(BestDrawLevel());
-        FrameSurface.Destroy();
-        ResetRandom();
-    }
-    void StartSaver(int16_t width, int16_t height) {
-        ResetRandom();
-        WindowWidth = width;
-        WindowHeight = height;
-        TrailCount = 80;
-        ColorMode = 8;
-        ASSERT_EQ(1, FrameSurface.Create(width, height, 24));
-        InitTrails(80);
-    }
-};
+class FrameAllocations : public ::testing::Test {};
 
 TEST_F(FrameAllocations, TheCounterSeesAllocations) {
     const long before = allocations;
@@ -101,23 +81,15 @@ TEST_F(FrameAllocations, TheCounterSeesAllocations) {
 #endif
 }
 
-TEST_F(FrameAllocations, FramesAfterTheFirstAllocateNothingAtAnyLevel) {
-    StartSaver(320, 200);
-    for (int level = 0; level < DrawLevelCount; ++level) {
-        if (!SetDrawLevel(static_cast<DrawLevel>(level))) continue;
-        RenderFrame(nullptr);  // the first frame of a size may set up the accumulator
+TEST_F(FrameAllocations, FramesAllocateNothingOnAnyPath) {
+    Animation animation;
+    ASSERT_EQ(1, animation.Start(320, 200, 80, 8));
+    for (const DrawPath& path : DrawPaths) {
+        if (!animation.SetDrawPath(path)) continue;
         const long before = allocations;
-        for (int f = 0; f < 100; ++f) RenderFrame(nullptr);
-        EXPECT_EQ(before, allocations) << DrawLevelName(static_cast<DrawLevel>(level));
+        for (int f = 0; f < 100; ++f) animation.RenderFrame();
+        EXPECT_EQ(before, allocations) << path.name;
     }
-}
-
-TEST_F(FrameAllocations, PlainFramesAllocateNothing) {
-    StartSaver(320, 200);
-    SetFrameDrawing(FrameDrawing::Reference);
-    const long before = allocations;
-    for (int f = 0; f < 50; ++f) RenderFrame(nullptr);
-    EXPECT_EQ(before, allocations);
 }
 
 }  // namespace

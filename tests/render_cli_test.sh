@@ -101,6 +101,20 @@ ARGS
 "$render" --out /proc/forbidden/dir --frames 1 >/dev/null 2>"$work/err"
 [ $? -eq 2 ] || fail "an unwritable --out should exit 2"
 
+# Every drawing path forced through TOLVA_DRAW draws the reference path's bytes; a path the
+# build or processor lacks, or a name that is no path, is refused with one line and code 2.
+TOLVA_DRAW=reference "$render" --size 333x217 --count 80 --color 9 --frames 120 --hash >"$work/ref"
+for path in scalar sse2 avx2 avx512; do
+  if TOLVA_DRAW=$path "$render" --size 333x217 --count 80 --color 9 --frames 120 --hash \
+      >"$work/path" 2>"$work/err"; then
+    cmp -s "$work/ref" "$work/path" || fail "TOLVA_DRAW=$path draws other bytes than the reference"
+  else
+    grep -q "cannot draw with '$path'" "$work/err" || fail "TOLVA_DRAW=$path: $(cat "$work/err")"
+  fi
+done
+TOLVA_DRAW=plain "$render" --frames 1 >/dev/null 2>"$work/err"
+[ $? -eq 2 ] && grep -q "no drawing path 'plain'" "$work/err" || fail "TOLVA_DRAW=plain not refused"
+
 if [ "$failures" -ne 0 ]; then
   echo "$failures check(s) failed"
   exit 1

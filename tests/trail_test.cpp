@@ -158,29 +158,29 @@ TEST(Trail, RefusalsChangeNothing) {
 }
 
 TEST(TrailPool, InitTrailsDrawsYawThenPitchPerTrail) {
-    ResetRandom();
-    InitTrails(2);
-    EXPECT_EQ(0, TrailPool[0].GetYaw());
-    EXPECT_EQ(202, TrailPool[0].GetPitch());
-    EXPECT_EQ(69, TrailPool[1].GetYaw());
-    EXPECT_EQ(291, TrailPool[1].GetPitch());
-    EXPECT_EQ(8, TrailPool[1].GetPointCount());
-    for (int k = 1; k <= 8; ++k) EXPECT_EQ((Vec{0, 0, 409600}), PointOf(TrailPool[1], k));
+    RandomGenerator random;
+    static Trail pool[MaxTrails];
+    InitTrails(pool, 2, random);
+    EXPECT_EQ(0, pool[0].GetYaw());
+    EXPECT_EQ(202, pool[0].GetPitch());
+    EXPECT_EQ(69, pool[1].GetYaw());
+    EXPECT_EQ(291, pool[1].GetPitch());
+    EXPECT_EQ(8, pool[1].GetPointCount());
+    for (int k = 1; k <= 8; ++k) EXPECT_EQ((Vec{0, 0, 409600}), PointOf(pool[1], k));
     Vec target{};
-    TrailPool[1].GetTarget(&target.x, &target.y, &target.z);
+    pool[1].GetTarget(&target.x, &target.y, &target.z);
     EXPECT_EQ((Vec{0, 0, 1228800}), target);
-    ResetRandom();
 }
 
 TEST(TrailPool, CountsBeyondThePoolSetUpOnlyThePool) {
-    ResetRandom();
-    InitTrails(200);
-    const int afterOversized = Rand15();
-    ResetRandom();
-    InitTrails(MaxTrails);
-    EXPECT_EQ(afterOversized, Rand15());  // two draws per pool slot, none more
-    EXPECT_EQ(360, TrailPool[MaxTrails - 1].GetTableSize());
+    RandomGenerator random;
+    static Trail pool[MaxTrails];
+    InitTrails(pool, 200, random);
+    const int afterOversized = random.Rand15();
+    random.Reset();
+    InitTrails(pool, MaxTrails, random);
+    EXPECT_EQ(afterOversized, random.Rand15());  // two draws per pool slot, none more
+    EXPECT_EQ(360, pool[MaxTrails - 1].GetTableSize());
     EXPECT_EQ(80u, UsableTrailCount(UINT32_MAX));
     EXPECT_EQ(0u, UsableTrailCount(0));
-    ResetRandom();
 }

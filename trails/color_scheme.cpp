@@ -3,8 +3,6 @@
 
 #include <cstdint>
 
-#include "trails/frame_seams.h"
-
 namespace {
 
 struct Triple {
@@ -18,14 +16,15 @@ constexpr Triple BaseColors[7] = {
 
 }  // namespace
 
-void SchemeColor(int32_t mode, int32_t* red, int32_t* green, int32_t* blue, uint32_t trailIndex) {
+void SchemeColor(int32_t mode, int32_t* red, int32_t* green, int32_t* blue, uint32_t trailIndex,
+                 const ClockSeam& clock) {
     if (mode < 1 || mode > ColorSchemeCount) mode = 1;
     if (mode == 8) {
-        SchemeColor(static_cast<int32_t>(trailIndex % 7) + 1, red, green, blue, 0);
+        SchemeColor(static_cast<int32_t>(trailIndex % 7) + 1, red, green, blue, 0, clock);
     } else if (mode == 9) {
         // Read anew for every trail: a frame that straddles a 10-second boundary shows both.
-        const uint32_t now = ReadMillisecondClock();
-        SchemeColor(static_cast<int32_t>((now / 10000) % 7) + 1, red, green, blue, 0);
+        const uint32_t now = clock.Read();
+        SchemeColor(static_cast<int32_t>((now / 10000) % 7) + 1, red, green, blue, 0, clock);
     } else {
         const Triple& base = BaseColors[mode - 1];
         *red = base.red;

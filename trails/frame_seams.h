@@ -1,7 +1,9 @@
 // The animation core's only two contacts with a platform: reading a millisecond clock (for the
-// colour scheme that changes over time) and handing a finished frame to a window. Each host
-// plugs its own in at start: the Windows saver timeGetTime and SetDIBitsToDevice, the viewer
-// SDL's texture upload, the headless renderer a scripted clock and no window at all.
+// colour scheme that changes over time) and handing a finished frame to a window. Each
+// animation has its own pair, each with a user pointer, so a host finds its window (or its log)
+// through the pointer it handed in: the Windows saver plugs in timeGetTime and
+// SetDIBitsToDevice, the viewer its texture or image upload, the headless renderer a scripted
+// clock and a frame keeper.
 #pragma once
 
 #include <cstdint>
@@ -9,14 +11,20 @@
 #include "surface/bitmap_header.h"
 
 // A 32-bit millisecond count that wraps like the platform's.
-using MillisecondClock = uint32_t (*)();
-// Copies a finished frame to target (a device context, a texture, ...). bits is the first byte
-// of the bottom-up pixel rows that header describes.
-using FrameCopy = void (*)(void* target, const BitmapInfoHeader& header, const uint8_t* bits);
+using MillisecondClock = uint32_t (*)(void* user);
 
-// Null restores the default: a clock that always reads 0, and no copy at all.
-void SetMillisecondClock(MillisecondClock clock);
-void SetFrameCopy(FrameCopy copy);
+// A finished frame: bits is the first byte of the bottom-up pixel rows that header describes.
+struct FrameView {
+    BitmapInfoHeader header;
+    const uint8_t* bits;
+};
+// Copies a finished frame to the host's window (a device context, a texture, an image...).
+using FrameCopy = void (*)(void* user, const FrameView& frame);
 
-uint32_t ReadMillisecondClock();
-void CopyFrame(void* target, const BitmapInfoHeader& header, const uint8_t* bits);
+// The clock as an animation holds it; with no function it always reads 0.
+struct ClockSeam {
+    MillisecondClock read = nullptr;
+    void* user = nullptr;
+
+    uint32_t Read() const { return read != nullptr ? read(user) : 0; }
+};

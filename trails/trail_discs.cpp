@@ -3,8 +3,6 @@
 
 #include <cstdint>
 
-#include "trails/random.h"
-
 namespace {
 
 constexpr int32_t SteerStep = 10;
@@ -12,13 +10,13 @@ constexpr double RetargetChance = 0.3;
 
 }  // namespace
 
-void MoveTrail(Trail& trail, int32_t width, int32_t height) {
+void MoveTrail(Trail& trail, int32_t width, int32_t height, RandomGenerator& random) {
     trail.Advance();
     trail.Steer(SteerStep);
-    if (Random01() < RetargetChance) {
-        const double r1 = Random01();
-        const double r2 = Random01();
-        const double r3 = Random01();
+    if (random.Random01() < RetargetChance) {
+        const double r1 = random.Random01();
+        const double r2 = random.Random01();
+        const double r3 = random.Random01();
         trail.SetTarget(static_cast<int32_t>((r1 - 0.5) * width * 40.96),
                         static_cast<int32_t>((r2 - 0.5) * height * 40.96),
                         static_cast<int32_t>((r3 * 200 + 10) * 4096));

@@ -1,5 +1,6 @@
-// The two steps that RenderFrame takes for each trail in use: project its points into five
-// additive discs each, then move and steer it and now and then give it a new random target.
+// The two steps that a frame takes for each trail in use: project its points into five
+// additive discs each, in the trail's colour for this frame, then move and steer it and now and
+// then give it a new random target.
 // The discs go to any target with RasterSurface's AddFilledCircle signature (the surface, the
 // disc accumulator, or a benchmark's stand-in), so every way of drawing sees the same discs in
 // the same order.
@@ -7,9 +8,8 @@
 
 #include <cstdint>
 
-#include "trails/color_scheme.h"
 #include "trails/fixed_point.h"
-#include "trails/saver_settings.h"
+#include "trails/random.h"
 #include "trails/trail.h"
 
 constexpr int32_t PointsPerTrail = 8;
@@ -21,13 +21,10 @@ inline int32_t FadedComponent(int32_t value, int32_t fade) {
     return value - fade < 0 ? 0 : value - fade;
 }
 
+// red, green and blue are the trail's colour scheme amounts for this frame (SchemeColor).
 template <typename DiscTarget>
-void DrawTrailDiscs(DiscTarget& target, const Trail& trail, uint32_t trailIndex, int32_t width,
-                    int32_t height) {
-    int32_t red = 0;
-    int32_t green = 0;
-    int32_t blue = 0;
-    SchemeColor(ColorMode, &red, &green, &blue, trailIndex);
+void DrawTrailDiscs(DiscTarget& target, const Trail& trail, int32_t red, int32_t green,
+                    int32_t blue, int32_t width, int32_t height) {
     for (int32_t k = 1; k <= PointsPerTrail; ++k) {
         int32_t x = 0;
         int32_t y = 0;
@@ -59,4 +56,4 @@ void DrawTrailDiscs(DiscTarget& target, const Trail& trail, uint32_t trailIndex,
 
 // Advance, steer by 10 degrees, and with probability 0.3 a new target within the window's
 // reach (three more draws of the generator).
-void MoveTrail(Trail& trail, int32_t width, int32_t height);
+void MoveTrail(Trail& trail, int32_t width, int32_t height, RandomGenerator& random);

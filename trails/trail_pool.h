@@ -1,19 +1,19 @@
-// The fixed pool of trails, built at static initialisation and kept for the whole process.
-// Only the first TrailCount slots are ever set up and drawn.
+// The fixed pool of trails an animation owns. Only the first slots, as many as its trail count
+// (at most the pool's size), are ever set up and drawn.
 #pragma once
 
 #include <cstdint>
 
+#include "trails/random.h"
+#include "trails/setting_limits.h"
 #include "trails/trail.h"
 
-constexpr uint32_t MaxTrails = 80;
+constexpr uint32_t MaxTrails = MaxTrailCount;
 
-extern Trail TrailPool[MaxTrails];
-
-// Sets up trails 0 .. count-1 in pool order, each 8 points 100 units ahead of the viewer,
-// a random heading (yaw drawn first) and a target 300 units ahead. A count above the pool's
-// size sets up the whole pool and no more.
-void InitTrails(uint32_t count);
+// Sets up pool[0 .. count-1] in order, each 8 points 100 units ahead of the viewer, a random
+// heading (yaw drawn first from random) and a target 300 units ahead. A count above the pool's
+// size sets up the whole pool (MaxTrails slots) and no more.
+void InitTrails(Trail* pool, uint32_t count, RandomGenerator& random);
 
 // The number of pool slots a stored trail count may use.
 inline uint32_t UsableTrailCount(uint32_t count) {

@@ -1,11 +1,11 @@
-// Fuzz target: the accumulated frame drawing, at every draw level this processor runs, against
-// the plain surface operations it stands in for. Each input is a few frames of discs with
-// arbitrary centres, radii and amounts on a small surface whose width crosses the vector widths;
-// every frame resolved by every level must equal, byte for byte with the row padding, clearing
-// the plain surface and drawing the accepted discs one by one. Between frames the input may
-// scribble on a level's surface (after ForgetSurface the next frame must still come out whole),
-// flood an accumulator past its capacity, or resolve into a surface of another size (refused,
-// nothing written). The documented refusals of AddFilledCircle are checked call by call.
+// Fuzz target: the accumulated frame drawing, on every accumulated drawing path this processor
+// runs, against the reference surface operations it stands in for. Each input is a few frames of
+// discs with arbitrary centres, radii and amounts on a small surface whose width crosses the vector
+// widths; every frame resolved on every path must equal, byte for byte with the row padding,
+// clearing the reference surface and drawing the accepted discs one by one. Between frames the
+// input may scribble on a path's surface (after ForgetSurface the next frame must still come out
+// whole), flood an accumulator past its capacity, or resolve into a surface of another size
+// (refused, nothing written). The documented refusals of AddFilledCircle are checked call by call.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "surface/disc_accumulator.h"
-#include "surface/draw_level.h"
+#include "surface/draw_paths.h"
 #include "surface/raster_surface.h"
 #include "tests/fuzz/fuzz_input.h"
 
@@ -24,9 +24,9 @@ constexpr int32_t MaxWidth = 96;
 constexpr int32_t MaxHeight = 48;
 constexpr int MaxFrames = 6;
 
-void Check(bool condition, const char* what, DrawLevel level) {
+void Check(bool condition, const char* what, const DrawPath* path) {
     if (condition) return;
-    std::fprintf(stderr, "disc_accumulator_fuzzer: %s (level %s)\n", what, DrawLevelName(level));
+    std::fprintf(stderr, "disc_accumulator_fuzzer: %s (path %s)\n", what, path->name);
     std::abort();
 }
 
@@ -35,7 +35,7 @@ struct Disc {
 };
 
 struct Level {
-    DrawLevel level;
+    const DrawPath* path;
     DiscAccumulator accumulator;
     RasterSurface surface;
 };
@@ -73,15 +73,15 @@ void Offer(const std::vector<Level*>& levels, const Disc& d, std::vector<Disc>* 
         const int result =
             level->accumulator.AddFilledCircle(d.x, d.y, d.radius, d.red, d.green, d.blue);
         if (badArguments)
-            Check(result == 0, "a refused disc was taken", level->level);
+            Check(result == 0, "a refused disc was taken", level->path);
         else if (!full)
-            Check(result == 1, "a disc was refused with room left", level->level);
+            Check(result == 1, "a disc was refused with room left", level->path);
         if (first < 0) first = result;
-        Check(result == first, "levels answer a disc differently", level->level);
+        Check(result == first, "levels answer a disc differently", level->path);
         Check(level->accumulator.GetDiscCount() == levels[0]->accumulator.GetDiscCount(),
-              "levels disagree on the discs kept", level->level);
+              "levels disagree on the discs kept", level->path);
         Check(level->accumulator.GetDiscCount() <= DiscAccumulator::MaxDiscs,
-              "more discs kept than there is room for", level->level);
+              "more discs kept than there is room for", level->path);
     }
     if (first == 1) frame->push_back(d);
 }
@@ -94,12 +94,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int32_t height = 1 + in.Byte() % MaxHeight;
 
     std::vector<Level*> levels;
-    for (int l = 0; l < DrawLevelCount; ++l) {
-        if (!DrawLevelSupported(static_cast<DrawLevel>(l))) continue;
+    for (const DrawPath& path : DrawPaths) {
+        if (path.writeRows == nullptr || !path.supported()) continue;
         auto* level = new Level;
-        level->level = static_cast<DrawLevel>(l);
-        Check(level->accumulator.Create(width, height) == 1, "Create failed", level->level);
-        Check(level->surface.Create(width, height, 24) == 1, "surface Create failed", level->level);
+        level->path = &path;
+        Check(level->accumulator.Create(width, height) == 1, "Create failed", level->path);
+        Check(level->surface.Create(width, height, 24) == 1, "surface Create failed", level->path);
         levels.push_back(level);
     }
     RasterSurface reference;
@@ -142,10 +142,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 const std::vector<uint8_t> before(other.GetBits(),
                                                   other.GetBits() + StoreSize(other));
                 for (Level* level : levels) {
-                    Check(level->accumulator.ResolveAt(other, level->level) == 0,
-                          "resolved into a surface of another size", level->level);
+                    Check(level->accumulator.ResolveWith(other, level->path->writeRows) == 0,
+                          "resolved into a surface of another size", level->path);
                     Check(std::memcmp(before.data(), other.GetBits(), before.size()) == 0,
-                          "a refused Resolve wrote", level->level);
+                          "a refused Resolve wrote", level->path);
                 }
             } else {
                 break;  // end of this frame
@@ -156,12 +156,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (const Disc& d : frame)
             reference.AddFilledCircle(d.x, d.y, d.radius, d.red, d.green, d.blue);
         for (Level* level : levels) {
-            Check(level->accumulator.ResolveAt(level->surface, level->level) == 1,
-                  "Resolve refused its own size", level->level);
+            Check(level->accumulator.ResolveWith(level->surface, level->path->writeRows) == 1,
+                  "Resolve refused its own size", level->path);
             Check(std::memcmp(reference.GetBits(), level->surface.GetBits(),
                               StoreSize(reference)) == 0,
-                  "accumulated frame differs from the plain surface", level->level);
-            Check(level->accumulator.GetDiscCount() == 0, "Resolve kept discs", level->level);
+                  "accumulated frame differs from the reference surface", level->path);
+            Check(level->accumulator.GetDiscCount() == 0, "Resolve kept discs", level->path);
         }
     }
     for (Level* level : levels) delete level;

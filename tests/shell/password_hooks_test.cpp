@@ -149,7 +149,7 @@ TEST_F(PasswordHooksTest, CloseArrivingWhileTheHostVerifiesIsRefusedAndTheOuterV
     SetCursorPos(300, 200);
     ASSERT_EQ(CreateSaverWindow(0), 0);
     SetCursorPos(20, 30);
-    MouseMoveCount = 5;
+    for (int i = 0; i < 5; ++i) SaverExitRule.OnMotion(20, 30);
     SetStandinNumber("TOLVA_VERIFY_NESTED_CLOSE", 1);
     SetStandinNumber("TOLVA_VERIFY_ANSWER", 1);
     std::vector<SeenMessageBox> boxes;

@@ -15,7 +15,6 @@
 #include "shell/saver_window.h"
 #include "shell/shell_state.h"
 #include "shell/win32_seams.h"
-#include "trails/saver_settings.h"
 #include "win_test_support.h"
 
 namespace {
@@ -117,8 +116,8 @@ TEST_F(SaverProgramTest, PreviewIsAChildOfTheNumberedWindowAndEndsOnClose) {
     EXPECT_EQ(code, 0);
     EXPECT_EQ(parent, host);
     EXPECT_EQ(ParentWindow, host);
-    EXPECT_EQ(WindowWidth, 100);
-    EXPECT_EQ(WindowHeight, 80);
+    EXPECT_EQ(SaverAnimation.GetWidth(), 100);
+    EXPECT_EQ(SaverAnimation.GetHeight(), 80);
     DestroyWindow(host);
 }
 

@@ -14,11 +14,6 @@
 #include "shell/saver_texts.h"
 #include "shell/shell_state.h"
 #include "shell/win32_seams.h"
-#include "trails/frame_renderer.h"
-#include "trails/frame_seams.h"
-#include "trails/random.h"
-#include "trails/saver_settings.h"
-#include "trails/trail_pool.h"
 #include "win_test_support.h"
 
 namespace {
@@ -36,8 +31,7 @@ class SaverWindowTest : public ::testing::Test {
         InstallWin32Seams();
         InstanceHandle = GetModuleHandleA(nullptr);
         ParentWindow = nullptr;
-        SavedCursorPos = {0, 0};
-        MouseMoveCount = 0;
+        SaverExitRule = FullScreenExitRule{};
         ResetStandinRecords();
         UseStandins("standins");
         SetCursorPos(SavedX, SavedY);
@@ -106,21 +100,12 @@ class SaverWindowTest : public ::testing::Test {
     // The same frames drawn headless, from a fresh generator, as the renderer's bytes.
     static std::vector<uint8_t> HeadlessFrame(int width, int height, uint32_t count, int32_t color,
                                               int frames) {
-        ResetRandom();
-        TrailCount = count;
-        ColorMode = color;
-        WindowWidth = static_cast<int16_t>(width);
-        WindowHeight = static_cast<int16_t>(height);
-        FrameSurface.Create(width, height, 24);
-        InitTrails(count);
-        SetFrameCopy(nullptr);
-        for (int i = 0; i < frames; ++i) RenderFrame(nullptr);
-        InstallWin32Seams();
-        const uint8_t* bits = FrameSurface.GetBits();
-        std::vector<uint8_t> bytes(bits,
-                                   bits + static_cast<size_t>(FrameSurface.GetStride()) * height);
-        FrameSurface.Destroy();
-        return bytes;
+        Animation animation;
+        animation.Start(width, height, count, color);
+        for (int i = 0; i < frames; ++i) animation.RenderFrame();
+        const RasterSurface& surface = animation.GetSurface();
+        const uint8_t* bits = surface.GetBits();
+        return std::vector<uint8_t>(bits, bits + static_cast<size_t>(surface.GetStride()) * height);
     }
 
     RegistrySandbox sandbox;
@@ -131,26 +116,26 @@ class SaverWindowTest : public ::testing::Test {
 TEST_F(SaverWindowTest, FullScreenCreationSavesAndHidesTheCursorAndStartsTheTimer) {
     HWND window = OpenFullScreen();
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ(SavedCursorPos.x, SavedX);
-    EXPECT_EQ(SavedCursorPos.y, SavedY);
+    EXPECT_EQ(SaverExitRule.GetStartX(), SavedX);
+    EXPECT_EQ(SaverExitRule.GetStartY(), SavedY);
     EXPECT_EQ(CursorDisplayCount(), cursorCountBefore - 1);
-    EXPECT_EQ(WindowWidth, GetSystemMetrics(SM_CXSCREEN));
-    EXPECT_EQ(WindowHeight, GetSystemMetrics(SM_CYSCREEN));
+    EXPECT_EQ(SaverAnimation.GetWidth(), GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_EQ(SaverAnimation.GetHeight(), GetSystemMetrics(SM_CYSCREEN));
     EXPECT_EQ(GetWindowLongA(window, GWL_STYLE), static_cast<LONG>(0x96000000));
     EXPECT_EQ(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST, WS_EX_TOPMOST);
     char title[64] = {};
     GetWindowTextA(window, title, sizeof title);
     EXPECT_STREQ(title, "Screen Saver");
     EXPECT_EQ(FindWindowA("TOLVA.gwp", nullptr), window);
-    EXPECT_NE(FrameSurface.GetBits(), nullptr);
-    EXPECT_EQ(TrailCount, 25u);
+    EXPECT_NE(SaverAnimation.GetSurface().GetBits(), nullptr);
+    EXPECT_EQ(SaverAnimation.GetTrailCount(), 25u);
     EXPECT_EQ(KillTimer(window, 0), TRUE);  // the frame timer was running
 }
 
 TEST_F(SaverWindowTest, SixMovesAreGraceThenOnlyMoreThanThreePixelsOnBothAxesClose) {
     HWND window = OpenFullScreen();
     EXPECT_TRUE(IgnoredMoves(window, 6));
-    EXPECT_EQ(MouseMoveCount, 6);
+    EXPECT_EQ(SaverExitRule.GetMotionCount(), 6);
     // Exactly 3 on either axis does not count; 4 on both does.
     SendMessageA(window, WM_MOUSEMOVE, 0, At(SavedX + 3, SavedY + 50));
     SendMessageA(window, WM_MOUSEMOVE, 0, At(SavedX - 50, SavedY - 3));
@@ -170,7 +155,7 @@ TEST_F(SaverWindowTest, MovementAlongOneAxisNeverCloses) {
         SendMessageA(window, WM_MOUSEMOVE, 0, At(SavedX, step * 3));
     }
     EXPECT_FALSE(TakePostedClose(window));
-    EXPECT_EQ(MouseMoveCount, 400);
+    EXPECT_EQ(SaverExitRule.GetMotionCount(), 400);
 }
 
 TEST_F(SaverWindowTest, KeysAndLeftOrRightButtonCloseFullScreenButTheMiddleButtonDoesNot) {
@@ -194,13 +179,13 @@ TEST_F(SaverWindowTest, PreviewIgnoresAllInput) {
     EXPECT_EQ(GetParent(window), host);
     EXPECT_EQ(GetWindowLongA(window, GWL_STYLE), static_cast<LONG>(0x56000000));
     EXPECT_EQ(CursorDisplayCount(), cursorCountBefore);  // the preview keeps the cursor
-    EXPECT_EQ(SavedCursorPos.x, 0);
+    EXPECT_EQ(SaverExitRule.GetStartX(), 0);
     for (UINT message : {WM_KEYDOWN, WM_SYSKEYDOWN, WM_LBUTTONDOWN, WM_RBUTTONDOWN}) {
         SendMessageA(window, message, 'A', 0);
     }
     for (int i = 0; i < 20; ++i) SendMessageA(window, WM_MOUSEMOVE, 0, At(i * 40, i * 30));
     EXPECT_FALSE(TakePostedClose(window));
-    EXPECT_EQ(MouseMoveCount, 0);
+    EXPECT_EQ(SaverExitRule.GetMotionCount(), 0);
     // A close request ends the preview without any password check.
     WriteDword(DesktopKeyPath, UsePasswordValueName, 1);
     SendMessageA(window, WM_CLOSE, 0, 0);
@@ -239,7 +224,7 @@ TEST_F(SaverWindowTest, RefusedCloseReturnsTheCursorAndRestartsTheGrace) {
     GetCursorPos(&cursor);
     EXPECT_EQ(cursor.x, SavedX);
     EXPECT_EQ(cursor.y, SavedY);
-    EXPECT_EQ(MouseMoveCount, 0);
+    EXPECT_EQ(SaverExitRule.GetMotionCount(), 0);
     EXPECT_TRUE(IgnoredMoves(window, 6));
     SendMessageA(window, WM_MOUSEMOVE, 0, At(5, 5));
     EXPECT_TRUE(TakePostedClose(window));
@@ -255,10 +240,10 @@ TEST_F(SaverWindowTest, RefusedCloseReturnsTheCursorAndRestartsTheGrace) {
 
 TEST_F(SaverWindowTest, DestroyStopsTheTimerShowsTheCursorFreesPixelsAndPostsQuitZero) {
     HWND window = OpenFullScreen();
-    ASSERT_NE(FrameSurface.GetBits(), nullptr);
+    ASSERT_NE(SaverAnimation.GetSurface().GetBits(), nullptr);
     EXPECT_EQ(SendMessageA(window, WM_DESTROY, 0, 0), 0);
     EXPECT_EQ(KillTimer(window, 0), FALSE);  // already stopped
-    EXPECT_EQ(FrameSurface.GetBits(), nullptr);
+    EXPECT_EQ(SaverAnimation.GetSurface().GetBits(), nullptr);
     EXPECT_EQ(CursorDisplayCount(), cursorCountBefore);
     WPARAM code = 99;
     EXPECT_TRUE(TakePostedQuit(&code));
@@ -271,11 +256,11 @@ TEST_F(SaverWindowTest, WithoutSettingsTheWindowStaysBareBlackAndInputStillClose
     HWND window = OpenFullScreen();
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(IsWindowVisible(window));
-    EXPECT_EQ(FrameSurface.GetBits(), nullptr);
+    EXPECT_EQ(SaverAnimation.GetSurface().GetBits(), nullptr);
     EXPECT_EQ(KillTimer(window, 0), FALSE);  // no frame timer
     EXPECT_EQ(CursorDisplayCount(), cursorCountBefore);
-    EXPECT_EQ(SavedCursorPos.x, 0);
-    EXPECT_EQ(SavedCursorPos.y, 0);
+    EXPECT_EQ(SaverExitRule.GetStartX(), 0);
+    EXPECT_EQ(SaverExitRule.GetStartY(), 0);
     RedrawWindow(window, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_UPDATENOW);
     HDC dc = GetDC(window);
     EXPECT_EQ(GetPixel(dc, 10, 10), RGB(0, 0, 0));
@@ -306,10 +291,9 @@ TEST_F(SaverWindowTest, FramesOnTheScreenEqualTheHeadlessRenderersBytes) {
     for (const Case& c : {Case{25, 8, 25}, Case{200, 4, 80}, Case{0, 1, 0}}) {
         WriteDword(SettingsKeyPath, CountValueName, c.storedCount);
         WriteDword(SettingsKeyPath, ColorValueName, static_cast<DWORD>(c.color));
-        ResetRandom();
         HWND window = OpenPreview(Width, Height);
         ASSERT_NE(window, nullptr);
-        EXPECT_EQ(TrailCount, c.storedCount);
+        EXPECT_EQ(SaverAnimation.GetTrailCount(), c.storedCount);
         KillTimer(window, 0);  // the test drives the ticks itself
         for (int i = 0; i < Frames; ++i) SendMessageA(window, WM_TIMER, 0, 0);
         const std::vector<uint8_t> onScreen = ReadBack(window, Width, Height);

@@ -16,7 +16,6 @@
 #include "shell/dialog_ids.h"
 #include "shell/saver_texts.h"
 #include "shell/shell_state.h"
-#include "trails/saver_settings.h"
 #include "win_test_support.h"
 
 namespace {
@@ -123,8 +122,6 @@ TEST_F(SetupDialogTest, OpensWithTheStoredValuesAndOkStoresTheControls) {
     EXPECT_EQ(focusAtOpen, okButton);
     EXPECT_EQ(Stored(CountValueName), 55u);
     EXPECT_EQ(Stored(ColorValueName), 9u);
-    EXPECT_EQ(TrailCount, 55u);
-    EXPECT_EQ(ColorMode, 9);
 
     EXPECT_TRUE(RunDialog([&](HWND dialog) {
         Send(dialog, 1002, BM_CLICK);  // "赤"
@@ -220,8 +217,6 @@ TEST_F(SetupDialogTest, FailedSaveShowsTheErrorAndKeepsTheDialogOpen) {
     EXPECT_FALSE(boxes[0].hasOwner);
     EXPECT_FALSE(boxes[0].hasCancel);
     EXPECT_TRUE(openAfterOk);
-    EXPECT_EQ(TrailCount, 2u);
-    EXPECT_EQ(ColorMode, 1);
     EXPECT_EQ(Stored(CountValueName), 30u);
     EXPECT_EQ(Stored(ColorValueName), 3u);
 }

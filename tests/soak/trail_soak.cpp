@@ -1,5 +1,5 @@
-// tolva-soak: runs the animation for a long stretch exactly as a saver window would (generator at
-// its start state, InitTrails, one RenderFrame per 5 ms tick) and watches, in exact 64-bit
+// tolva-soak: runs the animation for a long stretch exactly as a saver window would (one frame
+// per 5 ms tick from the design's start) and watches, in exact 64-bit
 // arithmetic beside the 32-bit animation, for the moments its arithmetic wraps: a point in front
 // of the viewer whose 3000 * x or 3000 * y leaves int32 (|x| above 715827), and a steering cross
 // product that leaves int32. Built with the sanitizers, a long run without a report shows the
@@ -13,11 +13,7 @@
 #include <cstring>
 
 #include "surface/pixel_hash.h"
-#include "trails/frame_renderer.h"
-#include "trails/frame_seams.h"
-#include "trails/random.h"
-#include "trails/saver_settings.h"
-#include "trails/trail_pool.h"
+#include "trails/animation.h"
 
 namespace {
 
@@ -26,7 +22,7 @@ constexpr int64_t Int32Min = INT32_MIN;
 constexpr int64_t Int32Max = INT32_MAX;
 
 uint32_t clockNow = 0;
-uint32_t ReadClock() {
+uint32_t ReadClock(void*) {
     return clockNow;
 }
 
@@ -129,29 +125,26 @@ int main(int argc, char** argv) {
         }
     }
 
-    ResetRandom();
-    TrailCount = static_cast<uint32_t>(count);
-    ColorMode = static_cast<int32_t>(color);
-    WindowWidth = static_cast<int16_t>(width);
-    WindowHeight = static_cast<int16_t>(height);
-    if (!FrameSurface.Create(static_cast<int32_t>(width), static_cast<int32_t>(height), 24)) {
+    static Animation animation;
+    if (!animation.Start(static_cast<int32_t>(width), static_cast<int32_t>(height),
+                         static_cast<uint32_t>(count), static_cast<int32_t>(color))) {
         std::fputs("tolva-soak: cannot create the surface\n", stderr);
         return 2;
     }
-    InitTrails(TrailCount);
-    SetMillisecondClock(ReadClock);
+    animation.SetMillisecondClock(ReadClock, nullptr);
 
     WrapCounts wraps;
-    const uint32_t used = UsableTrailCount(TrailCount);
+    const uint32_t used = UsableTrailCount(static_cast<uint32_t>(count));
     for (int64_t frame = 0; frame < frames; ++frame) {
         bool projectionWrapped = false;
         for (uint32_t i = 0; i < used; ++i) {
-            WatchProjection(TrailPool[i], static_cast<uint64_t>(frame), &projectionWrapped, &wraps);
-            WatchSteering(TrailPool[i], static_cast<uint64_t>(frame), &wraps);
+            WatchProjection(animation.TrailAt(i), static_cast<uint64_t>(frame), &projectionWrapped,
+                            &wraps);
+            WatchSteering(animation.TrailAt(i), static_cast<uint64_t>(frame), &wraps);
         }
         if (projectionWrapped) ++wraps.projectionFrames;
         clockNow = static_cast<uint32_t>(5 * frame);  // the saver's 5 ms tick, wrapping as it does
-        RenderFrame(nullptr);
+        animation.RenderFrame();
     }
 
     std::printf(
@@ -159,7 +152,7 @@ int main(int argc, char** argv) {
         static_cast<long long>(frames), static_cast<long long>(width),
         static_cast<long long>(height), static_cast<long long>(count),
         static_cast<long long>(color),
-        static_cast<unsigned long long>(HashPixelStore(FrameSurface)));
+        static_cast<unsigned long long>(HashPixelStore(animation.GetSurface())));
     std::printf(
         "tolva-soak: largest |x| %lld; projection wrapped for %llu points in %llu frames "
         "(first in frame %llu); steering products wrapped %llu times (first in frame %llu), "
@@ -171,7 +164,6 @@ int main(int argc, char** argv) {
         static_cast<unsigned long long>(wraps.steeringProducts),
         static_cast<unsigned long long>(wraps.firstSteeringFrame),
         static_cast<unsigned long long>(wraps.steeringSignFlips));
-    FrameSurface.Destroy();
     if (requireWrap && (wraps.projectedPoints == 0 || wraps.steeringProducts == 0)) {
         std::fputs(
             "tolva-soak: the animation never reached the 32-bit wrap; this run proves "

@@ -21,14 +21,10 @@ void Put32(std::vector<uint8_t>* out, uint32_t value) {
 
 }  // namespace
 
-int32_t FrameStride(const FrameImage& frame) {
-    return ((frame.header.biWidth * 24 + 31) / 32) * 4;
-}
-
-int WriteBmpFile(const std::string& path, const FrameImage& frame, std::string* error) {
+int WriteBmpFile(const std::string& path, const FrameView& frame, std::string* error) {
     const BitmapInfoHeader& h = frame.header;
     const uint32_t pixelBytes =
-        static_cast<uint32_t>(FrameStride(frame)) * static_cast<uint32_t>(h.biHeight);
+        static_cast<uint32_t>(FrameRowStride(frame.header)) * static_cast<uint32_t>(h.biHeight);
     const uint32_t offset = 14 + 40;
     std::vector<uint8_t> head;
     head.reserve(offset);

@@ -69,12 +69,12 @@ int GifAnimation::Open(const std::string& path, int32_t newWidth, int32_t newHei
     return 1;
 }
 
-int GifAnimation::AddFrame(const FrameImage& frame, std::string* error) {
+int GifAnimation::AddFrame(const FrameView& frame, std::string* error) {
     GifFileType* gif = AsGif(file);
     if (gif == nullptr) return 0;
     const size_t pixels = static_cast<size_t>(width) * static_cast<size_t>(height);
     std::vector<GifByteType> red(pixels), green(pixels), blue(pixels), indices(pixels);
-    const int32_t stride = FrameStride(frame);
+    const auto stride = static_cast<int32_t>(FrameRowStride(frame.header));
     for (int32_t y = 0; y < height; ++y) {
         const uint8_t* source = frame.bits + static_cast<size_t>(height - 1 - y) * stride;
         for (int32_t x = 0; x < width; ++x) {
@@ -138,7 +138,7 @@ int GifAnimation::Open(const std::string&, int32_t, int32_t, int, std::string* e
     *error = "this build has no GIF support";
     return 0;
 }
-int GifAnimation::AddFrame(const FrameImage&, std::string* error) {
+int GifAnimation::AddFrame(const FrameView&, std::string* error) {
     *error = "this build has no GIF support";
     return 0;
 }

@@ -7,21 +7,15 @@
 #include <cstdio>
 #include <string>
 
-#include "surface/bitmap_header.h"
+#include "trails/frame_seams.h"
 
-// A finished frame as the frame copy hands it over: bottom-up 24-bit rows padded to 4 bytes.
-struct FrameImage {
-    BitmapInfoHeader header;
-    const uint8_t* bits;
-};
-
-int32_t FrameStride(const FrameImage& frame);
+// Frames are written as the frame copy hands them over: bottom-up 24-bit rows padded to 4 bytes.
 
 // Each returns 1 on success, 0 with a message in *error.
-int WriteBmpFile(const std::string& path, const FrameImage& frame, std::string* error);
+int WriteBmpFile(const std::string& path, const FrameView& frame, std::string* error);
 
 bool PngSupported();
-int WritePngFile(const std::string& path, const FrameImage& frame, std::string* error);
+int WritePngFile(const std::string& path, const FrameView& frame, std::string* error);
 
 bool GifSupported();
 class GifAnimation {
@@ -34,7 +28,7 @@ class GifAnimation {
     // delayCentiseconds is the time each frame stays on screen.
     int Open(const std::string& path, int32_t width, int32_t height, int delayCentiseconds,
              std::string* error);
-    int AddFrame(const FrameImage& frame, std::string* error);
+    int AddFrame(const FrameView& frame, std::string* error);
     // Writes the trailer; returns 0 when the file could not be finished.
     int Close(std::string* error);
 

@@ -1,51 +1,29 @@
 // tolva-render: plays the deterministic animation headless, exactly as a saver window of the
-// given size would (generator at its start state, InitTrails, one RenderFrame per frame), and
-// prints frame hashes or saves the frames as BMP, PNG or an animated GIF.
+// given size would, and prints frame hashes or saves the frames as BMP, PNG or an animated GIF.
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <system_error>
 
-#include "surface/pixel_hash.h"
+#include "tools/common/frame_tick.h"
+#include "tools/common/hash_line.h"
 #include "tools/render/image_files.h"
 #include "tools/render/render_options.h"
-#include "trails/frame_renderer.h"
-#include "trails/frame_seams.h"
-#include "trails/random.h"
-#include "trails/saver_settings.h"
-#include "trails/trail_pool.h"
+#include "trails/animation.h"
 
 namespace {
 
-constexpr uint32_t TickMilliseconds = 5;  // the saver's frame timer
 constexpr uint32_t ProgressEvery = 10000;
 
-uint32_t scriptedClock = 0;
-uint32_t ReadScriptedClock() {
-    return scriptedClock;
-}
-
 // The frame copy: keeps what the window would have been handed.
-void KeepFrame(void* target, const BitmapInfoHeader& header, const uint8_t* bits) {
-    auto* frame = static_cast<FrameImage*>(target);
-    frame->header = header;
-    frame->bits = bits;
+void KeepFrame(void* kept, const FrameView& frame) {
+    *static_cast<FrameView*>(kept) = frame;
 }
 
 int Fail(const std::string& message) {
     std::fprintf(stderr, "tolva-render: %s\n", message.c_str());
     return 2;
-}
-
-void PrintHash(uint32_t index, uint64_t hash) {
-    char digits[17];
-    for (int i = 15; i >= 0; --i) {
-        digits[i] = "0123456789abcdef"[hash & 0xF];
-        hash >>= 4;
-    }
-    digits[16] = '\0';
-    std::printf("%lu %s\n", static_cast<unsigned long>(index), digits);
 }
 
 std::string FramePath(const std::string& dir, uint32_t index, const char* extension) {
@@ -78,32 +56,32 @@ int main(int argc, char** argv) {
         if (ec) return Fail("cannot create " + options.outDir + ": " + ec.message());
     }
 
-    ResetRandom();
-    TrailCount = options.count;
-    ColorMode = options.color;
-    WindowWidth = static_cast<int16_t>(options.width);
-    WindowHeight = static_cast<int16_t>(options.height);
-    if (!FrameSurface.Create(options.width, options.height, 24))
+    const char* drawError = "";
+    DefaultDrawPath(&drawError);
+    if (*drawError != '\0') return Fail(drawError);
+    Animation animation;
+    if (!animation.Start(options.width, options.height, options.count, options.color))
         return Fail("cannot allocate a " + std::to_string(options.width) + "x" +
                     std::to_string(options.height) + " surface");
-    InitTrails(TrailCount);
-    SetMillisecondClock(ReadScriptedClock);
-    SetFrameCopy(KeepFrame);
+    ScriptedClock clock;
+    clock.start = options.clockStart;
+    animation.SetMillisecondClock(ScriptedClock::Read, &clock);
+    FrameView frame{};
+    animation.SetFrameCopy(KeepFrame, &frame);
 
     GifAnimation gif;
     // Frames last 5 ms in the saver; a GIF cannot show less than 2 centiseconds per frame.
-    const uint32_t delay = options.every * TickMilliseconds / 10;
+    const uint32_t delay = options.every * FrameTickMilliseconds / 10;
     if (!options.gifPath.empty() && !gif.Open(options.gifPath, options.width, options.height,
                                               delay < 2 ? 2 : static_cast<int>(delay), &error))
         return Fail(error);
 
-    FrameImage frame{};
     for (uint32_t index = 0; index < options.frames; ++index) {
-        scriptedClock = options.clockStart + TickMilliseconds * index;  // wraps as the platform's
+        clock.frameIndex = index;
         frame.bits = nullptr;
-        RenderFrame(&frame);
+        animation.RenderFrame();
         if (frame.bits == nullptr) return Fail("the frame was not drawn");
-        if (options.hash) PrintHash(index, HashPixelStore(FrameSurface));
+        if (options.hash) PrintHashLine(stdout, index, frame);
         if (index % options.every == 0) {
             if (!options.outDir.empty()) {
                 const bool png = options.format == ImageFormat::Png;

@@ -19,10 +19,10 @@ bool PngSupported() {
 namespace {
 
 // All of libpng's work happens here, where its longjmp on error can skip no destructor.
-bool EncodePng(std::FILE* out, const FrameImage& frame, uint8_t* row) {
+bool EncodePng(std::FILE* out, const FrameView& frame, uint8_t* row) {
     const int32_t width = frame.header.biWidth;
     const int32_t height = frame.header.biHeight;
-    const int32_t stride = FrameStride(frame);
+    const auto stride = static_cast<int32_t>(FrameRowStride(frame.header));
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     if (png == nullptr) return false;
     png_infop info = png_create_info_struct(png);
@@ -51,7 +51,7 @@ bool EncodePng(std::FILE* out, const FrameImage& frame, uint8_t* row) {
 
 }  // namespace
 
-int WritePngFile(const std::string& path, const FrameImage& frame, std::string* error) {
+int WritePngFile(const std::string& path, const FrameView& frame, std::string* error) {
     std::FILE* out = std::fopen(path.c_str(), "wb");
     if (out == nullptr) {
         *error = "cannot create " + path;
@@ -72,7 +72,7 @@ bool PngSupported() {
     return false;
 }
 
-int WritePngFile(const std::string&, const FrameImage&, std::string* error) {
+int WritePngFile(const std::string&, const FrameView&, std::string* error) {
     *error = "this build has no PNG support";
     return 0;
 }

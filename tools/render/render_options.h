@@ -4,13 +4,15 @@
 #include <cstdint>
 #include <string>
 
+#include "trails/setting_limits.h"
+
 enum class ImageFormat { Bmp, Png };
 
 struct RenderOptions {
     int32_t width = 640;
     int32_t height = 480;
-    uint32_t count = 25;  // the settings store's defaults
-    int32_t color = 1;
+    uint32_t count = DefaultTrailCount;  // the settings store's defaults
+    int32_t color = DefaultColorMode;
     uint32_t frames = 1;
     uint32_t clockStart = 0;  // milliseconds read by the first frame
     bool hash = false;

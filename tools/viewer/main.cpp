@@ -7,11 +7,10 @@
 #include <cstdlib>
 #include <string>
 
+#include "surface/draw_paths.h"
 #include "tools/viewer/presenters.h"
 #include "tools/viewer/settings_file.h"
-#include "tools/viewer/viewer_animation.h"
 #include "tools/viewer/viewer_options.h"
-#include "trails/saver_settings.h"
 
 namespace {
 
@@ -49,14 +48,19 @@ int main(int argc, char** argv) {
     const std::string path = SettingsFilePath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
     if (options.mode == ViewerMode::Configure) return Configure(options, path);
 
+    const char* drawError = "";
+    DefaultDrawPath(&drawError);
+    if (*drawError != '\0') {
+        std::fprintf(stderr, "tolva: %s\n", drawError);
+        return 2;
+    }
+    uint32_t count = 0;
+    int32_t color = 0;
     std::string warning;
-    if (!LoadSettingsFile(path, &TrailCount, &ColorMode, &warning))
+    if (!LoadSettingsFile(path, &count, &color, &warning))
         std::fprintf(stderr, "tolva: warning: %s\n", warning.c_str());
-    if (options.countGiven) TrailCount = options.count;
-    if (options.colorGiven) ColorMode = options.color;
-
-    FrameHashLog hashLog;
-    FrameHashLog* log = options.hash ? &hashLog : nullptr;
-    return options.mode == ViewerMode::ForeignWindow ? RunX11Viewer(options, log)
-                                                     : RunSdlViewer(options, log);
+    if (options.countGiven) count = options.count;
+    if (options.colorGiven) color = options.color;
+    return options.mode == ViewerMode::ForeignWindow ? RunX11Viewer(options, count, color)
+                                                     : RunSdlViewer(options, count, color);
 }

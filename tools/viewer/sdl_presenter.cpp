@@ -8,12 +8,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "tools/viewer/frame_pacer.h"
-#include "tools/viewer/input_rule.h"
+#include "surface/bitmap_header.h"
+#include "tools/common/exit_rule.h"
+#include "tools/viewer/frame_loop.h"
 #include "tools/viewer/presenters.h"
-#include "tools/viewer/viewer_animation.h"
-#include "trails/frame_renderer.h"
-#include "trails/frame_seams.h"
 
 namespace {
 
@@ -23,26 +21,23 @@ struct SdlScreen {
     SDL_Texture* texture = nullptr;
     int textureWidth = 0;
     int textureHeight = 0;
-    FrameHashLog* hashLog = nullptr;
+    ViewerLoop* loop = nullptr;
+    bool fullScreen = false;
+    FullScreenExitRule rule;
 };
 
-FrameHashLog* clockLog = nullptr;  // the scripted clock of --hash
-uint32_t ReadScriptedClock() {
-    return clockLog->ClockForCurrentFrame();
-}
-
-void PresentFrame(void* target, const BitmapInfoHeader& header, const uint8_t* bits) {
-    auto* screen = static_cast<SdlScreen*>(target);
-    if (screen->hashLog != nullptr) screen->hashLog->Print(stdout, header, bits);
-    const int width = header.biWidth;
-    const int height = header.biHeight;
+LoopStep ShowFrame(void* self, const FrameView& frame) {
+    auto* screen = static_cast<SdlScreen*>(self);
+    const int width = frame.header.biWidth;
+    const int height = frame.header.biHeight;
+    const uint8_t* bits = frame.bits;
     if (screen->texture == nullptr || width != screen->textureWidth ||
         height != screen->textureHeight)
-        return;
+        return LoopStep::Continue;
     void* pixels = nullptr;
     int pitch = 0;
-    if (SDL_LockTexture(screen->texture, nullptr, &pixels, &pitch) != 0) return;
-    const size_t stride = (static_cast<size_t>(width) * 3 + 3) & ~static_cast<size_t>(3);
+    if (SDL_LockTexture(screen->texture, nullptr, &pixels, &pitch) != 0) return LoopStep::Continue;
+    const size_t stride = FrameRowStride(frame.header);
     const size_t rowBytes = static_cast<size_t>(width) * 3;
     auto* out = static_cast<uint8_t*>(pixels);
     for (int y = 0; y < height; ++y)
@@ -51,6 +46,7 @@ void PresentFrame(void* target, const BitmapInfoHeader& header, const uint8_t* b
     SDL_UnlockTexture(screen->texture);
     SDL_RenderCopy(screen->renderer, screen->texture, nullptr, nullptr);
     SDL_RenderPresent(screen->renderer);
+    return LoopStep::Continue;
 }
 
 // A new texture and a fresh animation for the window's current size.
@@ -76,8 +72,7 @@ int Restart(SdlScreen* screen) {
     }
     screen->textureWidth = width;
     screen->textureHeight = height;
-    if (screen->hashLog != nullptr) screen->hashLog->Restart();
-    StartAnimation(width, height);
+    screen->loop->Restart(width, height);
     return 1;
 }
 
@@ -95,8 +90,9 @@ PointerButton ButtonOf(uint8_t sdlButton) {
 }
 
 // Returns 1 when the event ends the viewer.
-int HandleEvent(const SDL_Event& event, bool fullScreen, FullScreenExitRule* rule,
-                SdlScreen* screen, int* failed) {
+int HandleEvent(const SDL_Event& event, SdlScreen* screen, int* failed) {
+    const bool fullScreen = screen->fullScreen;
+    FullScreenExitRule* rule = &screen->rule;
     switch (event.type) {
         case SDL_QUIT:
             return 1;  // window closed, or SIGINT / SIGTERM
@@ -125,6 +121,19 @@ int HandleEvent(const SDL_Event& event, bool fullScreen, FullScreenExitRule* rul
     }
 }
 
+LoopStep HandleEvents(void* self, int waitMilliseconds) {
+    auto* screen = static_cast<SdlScreen*>(self);
+    int failed = 0;
+    SDL_Event event;
+    if (waitMilliseconds > 0 && SDL_WaitEventTimeout(&event, waitMilliseconds) &&
+        HandleEvent(event, screen, &failed))
+        return failed ? LoopStep::Fail : LoopStep::Stop;
+    while (SDL_PollEvent(&event)) {
+        if (HandleEvent(event, screen, &failed)) return failed ? LoopStep::Fail : LoopStep::Stop;
+    }
+    return LoopStep::Continue;
+}
+
 void Close(SdlScreen* screen) {
     if (screen->texture != nullptr) SDL_DestroyTexture(screen->texture);
     if (screen->renderer != nullptr) SDL_DestroyRenderer(screen->renderer);
@@ -136,7 +145,7 @@ void Close(SdlScreen* screen) {
 
 }  // namespace
 
-int RunSdlViewer(const ViewerOptions& options, FrameHashLog* hashLog) {
+int RunSdlViewer(const ViewerOptions& options, uint32_t trailCount, int32_t colorMode) {
     const bool fullScreen = options.mode == ViewerMode::FullScreen;
     // A saver that minimises itself when another window takes the focus shows nothing.
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
@@ -144,8 +153,10 @@ int RunSdlViewer(const ViewerOptions& options, FrameHashLog* hashLog) {
         std::fprintf(stderr, "tolva: cannot open the display: %s\n", SDL_GetError());
         return 1;
     }
+    ViewerLoop loop(options, trailCount, colorMode);
     SdlScreen screen;
-    screen.hashLog = hashLog;
+    screen.loop = &loop;
+    screen.fullScreen = fullScreen;
     const Uint32 flags = fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_RESIZABLE;
     screen.window = SDL_CreateWindow("TOLVA", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                      options.width, options.height, flags);
@@ -159,40 +170,14 @@ int RunSdlViewer(const ViewerOptions& options, FrameHashLog* hashLog) {
         Close(&screen);
         return 1;
     }
-    FullScreenExitRule rule;
     if (fullScreen) {
         int x = 0;
         int y = 0;
         SDL_GetGlobalMouseState(&x, &y);
-        rule.Start(x, y);
+        screen.rule.Start(x, y);
         SDL_ShowCursor(SDL_DISABLE);
     }
-    clockLog = hashLog;
-    SetMillisecondClock(hashLog != nullptr ? ReadScriptedClock : MonotonicMilliseconds);
-    SetFrameCopy(PresentFrame);
-
-    FramePacer pacer;
-    pacer.Start(MonotonicNanoseconds(), uint64_t{options.tickMilliseconds} * 1000000u);
-    uint32_t framesDrawn = 0;
-    int failed = 0;
-    bool done = false;
-    while (!done) {
-        const uint64_t wait = pacer.WaitTime(MonotonicNanoseconds());
-        SDL_Event event;
-        // Whole milliseconds, rounded up so the frame is never early.
-        const int waitMs = static_cast<int>((wait + 999999u) / 1000000u);
-        if (waitMs > 0 && SDL_WaitEventTimeout(&event, waitMs))
-            done = HandleEvent(event, fullScreen, &rule, &screen, &failed) != 0;
-        while (!done && SDL_PollEvent(&event))
-            done = HandleEvent(event, fullScreen, &rule, &screen, &failed) != 0;
-        if (done || pacer.WaitTime(MonotonicNanoseconds()) > 0) continue;
-        RenderFrame(&screen);
-        pacer.FrameDrawn(MonotonicNanoseconds());
-        ++framesDrawn;
-        if (options.frames != 0 && framesDrawn >= options.frames) done = true;
-    }
-    SetFrameCopy(nullptr);
-    SetMillisecondClock(nullptr);
+    const int exitCode = loop.Run(FramePresenter{&screen, HandleEvents, ShowFrame}, nullptr);
     Close(&screen);
-    return failed;
+    return exitCode;
 }

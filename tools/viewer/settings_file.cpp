@@ -12,7 +12,7 @@
 #include <string>
 #include <system_error>
 
-#include "trails/saver_settings.h"
+#include "trails/setting_limits.h"
 
 namespace {
 

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "tools/common/option_numbers.h"
+#include "trails/setting_limits.h"
 
 namespace {
 
@@ -164,12 +165,14 @@ int ParseViewerOptions(int argc, char** argv, const char* environmentWindow, Vie
         }
         // The same choices the settings dialog offers; a one-run --count or --color is not
         // checked, as a stored value is not.
-        if (parsed.countGiven && (parsed.count < 2 || parsed.count > 80)) {
-            *error = "--configure: --count must be 2 to 80";
+        if (parsed.countGiven && (parsed.count < MinTrailCount || parsed.count > MaxTrailCount)) {
+            *error = "--configure: --count must be " + std::to_string(MinTrailCount) + " to " +
+                     std::to_string(MaxTrailCount);
             return 0;
         }
-        if (parsed.colorGiven && (parsed.color < 1 || parsed.color > 9)) {
-            *error = "--configure: --color must be 1 to 9";
+        if (parsed.colorGiven && (parsed.color < MinColorMode || parsed.color > MaxColorMode)) {
+            *error = "--configure: --color must be " + std::to_string(MinColorMode) + " to " +
+                     std::to_string(MaxColorMode);
             return 0;
         }
         if (sizeGiven || parsed.hash || parsed.frames != 0) {

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "tools/common/frame_tick.h"
+
 enum class ViewerMode { Window, FullScreen, ForeignWindow, Configure };
 
 struct ViewerOptions {
@@ -16,7 +18,7 @@ struct ViewerOptions {
     uint32_t count = 0;
     bool colorGiven = false;
     int32_t color = 0;
-    uint32_t tickMilliseconds = 5;  // the Windows saver's frame timer
+    uint32_t tickMilliseconds = FrameTickMilliseconds;
     // Foreign window: an X window id, or 0 for the root window (--root).
     unsigned long windowId = 0;
     // Debug: print each presented frame's hash, and stop after this many frames (0: never).

@@ -18,11 +18,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "tools/viewer/frame_pacer.h"
+#include "surface/bitmap_header.h"
+#include "tools/viewer/frame_loop.h"
 #include "tools/viewer/presenters.h"
-#include "tools/viewer/viewer_animation.h"
-#include "trails/frame_renderer.h"
-#include "trails/frame_seams.h"
 
 namespace {
 
@@ -72,7 +70,7 @@ struct XScreenTarget {
     int height = 0;
     ChannelShift red, green, blue;
     bool fastPath = false;  // 32-bit pixels, 8 bits a channel at 16, 8, 0, native byte order
-    FrameHashLog* hashLog = nullptr;
+    ViewerLoop* loop = nullptr;
 };
 
 void ReleaseImage(XScreenTarget* target) {
@@ -158,14 +156,16 @@ int CreateImage(XScreenTarget* target, int width, int height) {
     return 1;
 }
 
-void PresentFrame(void* where, const BitmapInfoHeader& header, const uint8_t* bits) {
+LoopStep ShowFrame(void* where, const FrameView& frame) {
     auto* target = static_cast<XScreenTarget*>(where);
-    if (target->hashLog != nullptr) target->hashLog->Print(stdout, header, bits);
-    const int width = header.biWidth;
-    const int height = header.biHeight;
-    if (target->image == nullptr || width != target->width || height != target->height) return;
+    const int width = frame.header.biWidth;
+    const int height = frame.header.biHeight;
+    const uint8_t* bits = frame.bits;
+    if (target->image == nullptr || width != target->width || height != target->height)
+        return LoopStep::Continue;
     XImage* image = target->image;
-    const size_t stride = (static_cast<size_t>(width) * 3 + 3) & ~static_cast<size_t>(3);
+    const size_t stride = FrameRowStride(frame.header);
+    lastXError = 0;
     for (int y = 0; y < height; ++y) {
         const uint8_t* in = bits + static_cast<size_t>(height - 1 - y) * stride;  // bottom-up
         if (target->fastPath) {
@@ -190,6 +190,9 @@ void PresentFrame(void* where, const BitmapInfoHeader& header, const uint8_t* bi
     // Waiting for the server keeps us from writing into shared memory it is still reading,
     // and from queueing frames faster than it shows them.
     XSync(target->display, False);
+    // The owner destroyed its window between two frames: nothing left to draw into.
+    return lastXError == BadWindow || lastXError == BadDrawable ? LoopStep::Stop
+                                                                : LoopStep::Continue;
 }
 
 // A new image and a fresh animation for the window's size.
@@ -200,14 +203,29 @@ int Restart(XScreenTarget* target, int width, int height) {
         std::fprintf(stderr, "tolva: cannot allocate a %dx%d image\n", width, height);
         return 0;
     }
-    if (target->hashLog != nullptr) target->hashLog->Restart();
-    StartAnimation(width, height);
+    target->loop->Restart(width, height);
     return 1;
 }
 
-FrameHashLog* clockLog = nullptr;
-uint32_t ReadScriptedClock() {
-    return clockLog->ClockForCurrentFrame();
+LoopStep HandleEvents(void* where, int waitMilliseconds) {
+    auto* target = static_cast<XScreenTarget*>(where);
+    Display* display = target->display;
+    while (XPending(display) > 0) {
+        XEvent event;
+        XNextEvent(display, &event);
+        if (event.type == DestroyNotify && event.xdestroywindow.window == target->window)
+            return LoopStep::Stop;
+        if (event.type == ConfigureNotify && event.xconfigure.window == target->window &&
+            (event.xconfigure.width != target->width ||
+             event.xconfigure.height != target->height) &&
+            !Restart(target, event.xconfigure.width, event.xconfigure.height))
+            return LoopStep::Fail;
+    }
+    if (waitMilliseconds > 0 && !stopRequested) {
+        pollfd connection{ConnectionNumber(display), POLLIN, 0};
+        poll(&connection, 1, waitMilliseconds);  // EINTR: a stop request
+    }
+    return LoopStep::Continue;
 }
 
 void CatchStopSignals() {
@@ -222,10 +240,11 @@ void CatchStopSignals() {
 
 }  // namespace
 
-int RunX11Viewer(const ViewerOptions& options, FrameHashLog* hashLog) {
+int RunX11Viewer(const ViewerOptions& options, uint32_t trailCount, int32_t colorMode) {
     CatchStopSignals();
+    ViewerLoop loop(options, trailCount, colorMode);
     XScreenTarget target;
-    target.hashLog = hashLog;
+    target.loop = &loop;
     target.display = XOpenDisplay(nullptr);
     if (target.display == nullptr) {
         std::fprintf(stderr, "tolva: cannot open the display %s\n", XDisplayName(nullptr));
@@ -253,49 +272,9 @@ int RunX11Viewer(const ViewerOptions& options, FrameHashLog* hashLog) {
     // Only the window's size and its end matter here; its owner reads the input.
     XSelectInput(display, target.window, StructureNotifyMask);
     target.gc = XCreateGC(display, target.window, 0, nullptr);
-    int exitCode = 0;
-    if (!Restart(&target, attributes.width, attributes.height)) exitCode = 1;
-
-    clockLog = hashLog;
-    SetMillisecondClock(hashLog != nullptr ? ReadScriptedClock : MonotonicMilliseconds);
-    SetFrameCopy(PresentFrame);
-    FramePacer pacer;
-    pacer.Start(MonotonicNanoseconds(), uint64_t{options.tickMilliseconds} * 1000000u);
-    uint32_t framesDrawn = 0;
-    bool done = exitCode != 0;
-    while (!done && !stopRequested) {
-        while (XPending(display) > 0) {
-            XEvent event;
-            XNextEvent(display, &event);
-            if (event.type == DestroyNotify && event.xdestroywindow.window == target.window) {
-                done = true;
-            } else if (event.type == ConfigureNotify && event.xconfigure.window == target.window &&
-                       (event.xconfigure.width != target.width ||
-                        event.xconfigure.height != target.height)) {
-                if (!Restart(&target, event.xconfigure.width, event.xconfigure.height)) {
-                    exitCode = 1;
-                    done = true;
-                }
-            }
-        }
-        if (done) break;
-        const uint64_t wait = pacer.WaitTime(MonotonicNanoseconds());
-        if (wait > 0) {
-            pollfd connection{ConnectionNumber(display), POLLIN, 0};
-            poll(&connection, 1,
-                 static_cast<int>((wait + 999999u) / 1000000u));  // EINTR: stop request
-            continue;
-        }
-        lastXError = 0;
-        RenderFrame(&target);
-        pacer.FrameDrawn(MonotonicNanoseconds());
-        // The owner destroyed its window between two frames: nothing left to draw into.
-        if (lastXError == BadWindow || lastXError == BadDrawable) break;
-        ++framesDrawn;
-        if (options.frames != 0 && framesDrawn >= options.frames) done = true;
-    }
-    SetFrameCopy(nullptr);
-    SetMillisecondClock(nullptr);
+    int exitCode = 1;
+    if (Restart(&target, attributes.width, attributes.height))
+        exitCode = loop.Run(FramePresenter{&target, HandleEvents, ShowFrame}, &stopRequested);
     ReleaseImage(&target);
     XFreeGC(display, target.gc);
     XCloseDisplay(display);

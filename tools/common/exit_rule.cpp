@@ -1,5 +1,5 @@
 // The full-screen exit rule.
-#include "tools/viewer/input_rule.h"
+#include "tools/common/exit_rule.h"
 
 #include <cstdint>
 

@@ -1,13 +1,14 @@
-// The seam between the disc accumulator and its per-level row writers: the job they share and
-// one entry per draw level. Each writer lives in its own file, compiled for its instruction set,
-// and runs only when the processor has been found to support it.
+// The job that the disc accumulator hands to a row writer: the recorded discs, the scratch the
+// walk uses and the surface's rows, and one row writer per accumulated drawing path. Each writer
+// lives in its own file, compiled for its instruction set, and runs only when the processor has
+// been found to support it (surface/draw_paths.h).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
-// Vector code is built for x86 only; every other target draws with the plain loop. The wide
-// levels are left out of MinGW builds: GCC there cannot align the stack to 32 bytes, and a
+// Vector code is built for x86 only; every other target draws with the scalar loop. The wide
+// paths are left out of MinGW builds: GCC there cannot align the stack to 32 bytes, and a
 // spilled AVX register would fault.
 #if (defined(__x86_64__) || defined(__i386__)) && defined(__SSE2__)
 #define TOLVA_X86_VECTORS 1
@@ -68,7 +69,7 @@ struct DiscResolveJob {
                          // left all zero
 };
 
-void ResolveDiscsPlain(const DiscResolveJob& job);
+void ResolveDiscsScalar(const DiscResolveJob& job);
 #if TOLVA_X86_VECTORS
 void ResolveDiscsSse2(const DiscResolveJob& job);
 #endif

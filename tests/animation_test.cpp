@@ -1,6 +1,7 @@
-// The frame renderer: colours, projection, sizes, draw order of the random sequence, the two
-// platform seams, and golden hashes that pin the whole deterministic animation.
-#include "trails/frame_renderer.h"
+// The animation: colours, projection, sizes, draw order of the random sequence, the two
+// platform seams, golden hashes that pin the whole deterministic animation, and animations
+// that run side by side.
+#include "trails/animation.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +12,6 @@
 #include "surface/raster_surface.h"
 #include "trails/color_scheme.h"
 #include "trails/frame_seams.h"
-#include "trails/random.h"
-#include "trails/saver_settings.h"
 #include "trails/trail_pool.h"
 
 namespace {
@@ -24,55 +23,40 @@ struct Rgb {
     }
 };
 
-Rgb Scheme(int32_t mode, uint32_t trail = 0) {
-    Rgb c{-1, -1, -1};
-    SchemeColor(mode, &c.red, &c.green, &c.blue, trail);
-    return c;
+uint32_t ReadFakeClock(void* now) {
+    return *static_cast<uint32_t*>(now);
+}
+uint32_t ReadTickingClock(void* now) {
+    return (*static_cast<uint32_t*>(now))++;
 }
 
-uint32_t fakeNow = 0;
-uint32_t FakeClock() {
-    return fakeNow;
-}
-uint32_t TickingClock() {
-    return fakeNow++;
+Rgb Scheme(int32_t mode, uint32_t trail = 0, uint32_t now = 0) {
+    Rgb c{-1, -1, -1};
+    SchemeColor(mode, &c.red, &c.green, &c.blue, trail, ClockSeam{ReadFakeClock, &now});
+    return c;
 }
 
 struct CopiedFrame {
     int calls = 0;
-    BitmapInfoHeader header{};
-    const uint8_t* bits = nullptr;
+    FrameView frame{};
 };
 
-void RecordCopy(void* target, const BitmapInfoHeader& header, const uint8_t* bits) {
-    auto* copied = static_cast<CopiedFrame*>(target);
-    ++copied->calls;
-    copied->header = header;
-    copied->bits = bits;
+void RecordCopy(void* copied, const FrameView& frame) {
+    ++static_cast<CopiedFrame*>(copied)->calls;
+    static_cast<CopiedFrame*>(copied)->frame = frame;
 }
 
-// A fresh process, as far as the animation can tell, with a window of the given size.
 class FrameTest : public ::testing::Test {
   protected:
     void StartSaver(int16_t width, int16_t height, uint32_t count, int32_t color) {
-        ResetRandom();
-        WindowWidth = width;
-        WindowHeight = height;
-        TrailCount = count;
-        ColorMode = color;
-        ASSERT_EQ(1, FrameSurface.Create(width, height, 24));
-        InitTrails(count);
-    }
-    void TearDown() override {
-        FrameSurface.Destroy();
-        SetMillisecondClock(nullptr);
-        SetFrameCopy(nullptr);
-        ResetRandom();
+        ASSERT_EQ(1, animation.Start(width, height, count, color));
     }
     static std::vector<uint8_t> Pixels(const RasterSurface& s) {
         return std::vector<uint8_t>(
             s.GetBits(), s.GetBits() + static_cast<size_t>(s.GetHeight()) * s.GetStride());
     }
+    Animation animation;
+    const RasterSurface& surface = animation.GetSurface();
 };
 
 }  // namespace
@@ -100,22 +84,20 @@ TEST(ColorScheme, PerTrailSchemeCyclesThroughSevenAtFourTimesBase) {
 }
 
 TEST(ColorScheme, TimedSchemeStepsEveryTenSecondsOfTheClock) {
-    SetMillisecondClock(FakeClock);
-    fakeNow = 69999;
-    EXPECT_EQ((Rgb{40, 40, 40}), Scheme(9));  // scheme 7
-    fakeNow = 70000;
-    EXPECT_EQ((Rgb{80, 40, 8}), Scheme(9));  // back to scheme 1
-    fakeNow = 10000;
-    EXPECT_EQ((Rgb{8, 80, 32}), Scheme(9));
-    fakeNow = UINT32_MAX;  // 429496 ten-second steps: 429496 mod 7 = 4, scheme 5
-    EXPECT_EQ((Rgb{32, 60, 60}), Scheme(9));
-    SetMillisecondClock(nullptr);
-    EXPECT_EQ((Rgb{80, 40, 8}), Scheme(9));  // the default clock stands at 0
+    EXPECT_EQ((Rgb{40, 40, 40}), Scheme(9, 0, 69999));  // scheme 7
+    EXPECT_EQ((Rgb{80, 40, 8}), Scheme(9, 0, 70000));   // back to scheme 1
+    EXPECT_EQ((Rgb{8, 80, 32}), Scheme(9, 0, 10000));
+    // 429496 ten-second steps: 429496 mod 7 = 4, scheme 5
+    EXPECT_EQ((Rgb{32, 60, 60}), Scheme(9, 0, UINT32_MAX));
+    // A clock with no function stands at 0.
+    Rgb c{-1, -1, -1};
+    SchemeColor(9, &c.red, &c.green, &c.blue, 0, ClockSeam{});
+    EXPECT_EQ((Rgb{80, 40, 8}), c);
 }
 
 TEST_F(FrameTest, FirstFrameDrawsEveryPointAtTheCentreWithItsSizeAndFade) {
     StartSaver(100, 80, 1, 1);
-    RenderFrame(nullptr);
+    animation.RenderFrame();
 
     // Eight points at (0, 0, 100 units): sizes 60 - 3k, cores faded by 5k, halos rotated.
     RasterSurface expected;
@@ -132,23 +114,23 @@ TEST_F(FrameTest, FirstFrameDrawsEveryPointAtTheCentreWithItsSizeAndFade) {
         for (int divisor = 3; divisor <= 6; ++divisor)
             expected.AddFilledCircle(50, 40, size / divisor, c.red, c.green, c.blue);
     }
-    EXPECT_EQ(Pixels(expected), Pixels(FrameSurface));
+    EXPECT_EQ(Pixels(expected), Pixels(surface));
     // The head's halo reaches 28 pixels out and no further.
-    const uint8_t* row = FrameSurface.RowPointer(40);
+    const uint8_t* row = surface.RowPointer(40);
     EXPECT_NE(0, row[3 * 22 + 0]);
     EXPECT_EQ(0, row[3 * 21 + 0]);
 }
 
 TEST_F(FrameTest, FrameDrawsOneRetargetDrawAndThreeMoreWhenItPasses) {
     StartSaver(640, 480, 1, 1);  // InitTrails took values 1 and 2 of the sequence
-    RenderFrame(nullptr);
+    animation.RenderFrame();
     // Value 3 (6334 / 32768 < 0.3) passed, so values 4..6 made the new target.
     int32_t x = 0, y = 0, z = 0;
-    TrailPool[0].GetTarget(&x, &y, &z);
-    EXPECT_EQ(8092, x);          // (26500/32768 - 0.5) * 640 * 40.96
-    EXPECT_EQ(1671, y);          // (19169/32768 - 0.5) * 480 * 40.96
-    EXPECT_EQ(434060, z);        // (15724/32768 * 200 + 10) * 4096
-    EXPECT_EQ(11478, Rand15());  // value 7 is next
+    animation.TrailAt(0).GetTarget(&x, &y, &z);
+    EXPECT_EQ(8092, x);                             // (26500/32768 - 0.5) * 640 * 40.96
+    EXPECT_EQ(1671, y);                             // (19169/32768 - 0.5) * 480 * 40.96
+    EXPECT_EQ(434060, z);                           // (15724/32768 * 200 + 10) * 4096
+    EXPECT_EQ(11478, animation.Random().Rand15());  // value 7 is next
 }
 
 TEST_F(FrameTest, PointsAreDrawnOnlyInFrontAndAtSizesTwoTo399) {
@@ -158,13 +140,13 @@ TEST_F(FrameTest, PointsAreDrawnOnlyInFrontAndAtSizesTwoTo399) {
     } cases[] = {{4915200, 5}, {6144000, 0}, {61134, -1}, {60982, 0}, {0, 0}, {-409600, 0}};
     for (const Case& c : cases) {
         StartSaver(1000, 1000, 1, 1);
-        Trail& trail = TrailPool[0];
+        Trail& trail = animation.TrailAt(0);
         trail.SetPoint(1, 0, 0, c.z);
         for (int k = 2; k <= 8; ++k) trail.SetPoint(k, 0, 0, 0);  // behind the viewer
-        RenderFrame(nullptr);
+        animation.RenderFrame();
         int lit = 0;
         for (int y = 0; y < 1000; ++y) {
-            const uint8_t* row = FrameSurface.RowPointer(y);
+            const uint8_t* row = surface.RowPointer(y);
             for (int x = 0; x < 3000; x += 3) lit += (row[x] | row[x + 1] | row[x + 2]) != 0;
         }
         if (c.litPixels >= 0)
@@ -174,14 +156,14 @@ TEST_F(FrameTest, PointsAreDrawnOnlyInFrontAndAtSizesTwoTo399) {
     }
     // Size 2: a five-pixel halo and four single-pixel cores, all at the centre.
     StartSaver(1000, 1000, 1, 1);
-    TrailPool[0].SetPoint(1, 0, 0, 4915200);
-    for (int k = 2; k <= 8; ++k) TrailPool[0].SetPoint(k, 0, 0, 0);
-    RenderFrame(nullptr);
-    const uint8_t* centre = FrameSurface.RowPointer(500) + 3 * 500;
+    animation.TrailAt(0).SetPoint(1, 0, 0, 4915200);
+    for (int k = 2; k <= 8; ++k) animation.TrailAt(0).SetPoint(k, 0, 0, 0);
+    animation.RenderFrame();
+    const uint8_t* centre = surface.RowPointer(500) + 3 * 500;
     EXPECT_EQ(8, centre[0]);    // blue: halo 8
     EXPECT_EQ(60, centre[1]);   // green: 4 x 15
     EXPECT_EQ(143, centre[2]);  // red: halo 3 + 4 x 35
-    const uint8_t* above = FrameSurface.RowPointer(499) + 3 * 500;
+    const uint8_t* above = surface.RowPointer(499) + 3 * 500;
     EXPECT_EQ(8, above[0]);
     EXPECT_EQ(3, above[2]);
 }
@@ -190,52 +172,52 @@ TEST_F(FrameTest, ProjectionUsesTheWrappedProducts) {
     // 3000 * 715828 passes 2^31: the point lands left of centre, where the wrapped product
     // puts it, not right of centre where exact arithmetic would.
     StartSaver(1000, 1000, 1, 1);
-    TrailPool[0].SetPoint(1, 715828, 0, 4915200);
-    for (int k = 2; k <= 8; ++k) TrailPool[0].SetPoint(k, 0, 0, 0);
-    RenderFrame(nullptr);
-    const uint8_t* row = FrameSurface.RowPointer(500);
+    animation.TrailAt(0).SetPoint(1, 715828, 0, 4915200);
+    for (int k = 2; k <= 8; ++k) animation.TrailAt(0).SetPoint(k, 0, 0, 0);
+    animation.RenderFrame();
+    const uint8_t* row = surface.RowPointer(500);
     EXPECT_EQ(143, row[3 * (500 - 436) + 2]);
     EXPECT_EQ(0, row[3 * (500 + 436) + 2]);
 }
 
 TEST_F(FrameTest, FrameIsCopiedWithTheBitmapHeaderOfTheWindow) {
     StartSaver(33, 17, 0, 1);
-    SetFrameCopy(RecordCopy);
     CopiedFrame copied;
-    FrameSurface.FillRectangle(0, 0, 32, 16, 9, 9, 9);
-    RenderFrame(&copied);
+    animation.SetFrameCopy(RecordCopy, &copied);
+    animation.RenderFrame();
     ASSERT_EQ(1, copied.calls);
-    EXPECT_EQ(FrameSurface.GetBits(), copied.bits);  // the first byte of the store: the bottom row
-    EXPECT_EQ(40u, copied.header.biSize);
-    EXPECT_EQ(33, copied.header.biWidth);
-    EXPECT_EQ(17, copied.header.biHeight);
-    EXPECT_EQ(1, copied.header.biPlanes);
-    EXPECT_EQ(24, copied.header.biBitCount);
-    EXPECT_EQ(0u, copied.header.biCompression);
-    EXPECT_EQ(0u, copied.header.biSizeImage);
-    EXPECT_EQ(1, copied.header.biXPelsPerMeter);
-    EXPECT_EQ(1, copied.header.biYPelsPerMeter);
-    EXPECT_EQ(0u, copied.header.biClrUsed);
-    EXPECT_EQ(0u, copied.header.biClrImportant);
+    // The first byte of the store: the bottom row.
+    EXPECT_EQ(surface.GetBits(), copied.frame.bits);
+    EXPECT_EQ(40u, copied.frame.header.biSize);
+    EXPECT_EQ(33, copied.frame.header.biWidth);
+    EXPECT_EQ(17, copied.frame.header.biHeight);
+    EXPECT_EQ(1, copied.frame.header.biPlanes);
+    EXPECT_EQ(24, copied.frame.header.biBitCount);
+    EXPECT_EQ(0u, copied.frame.header.biCompression);
+    EXPECT_EQ(0u, copied.frame.header.biSizeImage);
+    EXPECT_EQ(1, copied.frame.header.biXPelsPerMeter);
+    EXPECT_EQ(1, copied.frame.header.biYPelsPerMeter);
+    EXPECT_EQ(0u, copied.frame.header.biClrUsed);
+    EXPECT_EQ(0u, copied.frame.header.biClrImportant);
     // No trails: the frame is cleared to black and copied all the same.
-    for (uint8_t byte : Pixels(FrameSurface)) ASSERT_EQ(0, byte);
+    for (uint8_t byte : Pixels(surface)) ASSERT_EQ(0, byte);
 
     // Without pixels nothing is drawn and nothing copied, but the trails still move.
     StartSaver(33, 17, 1, 1);
-    FrameSurface.Destroy();
-    RenderFrame(&copied);
+    animation.Stop();
+    animation.RenderFrame();
     EXPECT_EQ(1, copied.calls);
     int32_t x = 0, y = 0, z = 0;
-    TrailPool[0].GetPoint(1, &x, &y, &z);
+    animation.TrailAt(0).GetPoint(1, &x, &y, &z);
     EXPECT_EQ(2048, x);  // yaw 0, pitch 202: straight along +x
 }
 
 TEST_F(FrameTest, TimedSchemeReadsTheClockOncePerTrail) {
     StartSaver(64, 48, 3, 9);
-    SetMillisecondClock(TickingClock);
-    fakeNow = 100;
-    RenderFrame(nullptr);
-    EXPECT_EQ(103u, fakeNow);
+    uint32_t now = 100;
+    animation.SetMillisecondClock(ReadTickingClock, &now);
+    animation.RenderFrame();
+    EXPECT_EQ(103u, now);
 }
 
 // Golden hashes of whole frames: any change to the generator, the draw order, the projection,
@@ -253,8 +235,8 @@ TEST_F(FrameTest, AnimationIsDeterministic) {
     };
     for (const auto& c : cases) {
         StartSaver(c.width, c.height, c.count, c.color);
-        for (uint32_t f = 0; f <= c.frame; ++f) RenderFrame(nullptr);
-        EXPECT_EQ(c.hash, HashPixelStore(FrameSurface))
+        for (uint32_t f = 0; f <= c.frame; ++f) animation.RenderFrame();
+        EXPECT_EQ(c.hash, HashPixelStore(surface))
             << c.width << "x" << c.height << " frame " << c.frame;
     }
 }
@@ -266,13 +248,59 @@ TEST_F(FrameTest, TrailsReachTheWrapOfTheProjection) {
     StartSaver(64, 48, 80, 8);
     bool wrapped = false;
     for (int frame = 0; frame < 1000 && !wrapped; ++frame) {
-        RenderFrame(nullptr);
+        animation.RenderFrame();
         for (uint32_t i = 0; i < MaxTrails; ++i) {
             int32_t x = 0, y = 0, z = 0;
-            ASSERT_EQ(1, TrailPool[i].GetPoint(1, &x, &y, &z));
+            ASSERT_EQ(1, animation.TrailAt(i).GetPoint(1, &x, &y, &z));
             const int64_t projected = 3000 * static_cast<int64_t>(x);
             wrapped = wrapped || projected > INT32_MAX || projected < INT32_MIN;
         }
     }
     EXPECT_TRUE(wrapped);
+}
+
+// Animations share nothing: frames drawn alternately in one thread, each with its own size,
+// count, scheme, seed and drawing path, are exactly the frames each draws alone.
+TEST(Animations, InterleavedAnimationsDrawTheirOwnFrames) {
+    struct Setup {
+        int32_t width, height;
+        uint32_t count;
+        int32_t color;
+        uint32_t seed;
+        bool reference;
+    } setups[] = {{160, 120, 25, 9, Animation::DesignSeed, false},
+                  {97, 203, 80, 8, 12345, true},
+                  {64, 48, 3, 2, Animation::DesignSeed, false}};
+    std::vector<std::vector<uint64_t>> alone;
+    for (const Setup& s : setups) {
+        Animation animation;
+        if (s.reference) animation.SetDrawPath(ReferenceDrawPath());
+        ASSERT_EQ(1, animation.Start(s.width, s.height, s.count, s.color, s.seed));
+        std::vector<uint64_t> hashes;
+        uint32_t now = 0;
+        animation.SetMillisecondClock(ReadTickingClock, &now);
+        for (int f = 0; f < 60; ++f) {
+            animation.RenderFrame();
+            hashes.push_back(HashPixelStore(animation.GetSurface()));
+        }
+        alone.push_back(hashes);
+    }
+    // Another seed gives another animation.
+    EXPECT_NE(alone[0], alone[2]);
+
+    Animation animations[3];
+    uint32_t clocks[3] = {0, 0, 0};
+    for (int i = 0; i < 3; ++i) {
+        if (setups[i].reference) animations[i].SetDrawPath(ReferenceDrawPath());
+        ASSERT_EQ(1, animations[i].Start(setups[i].width, setups[i].height, setups[i].count,
+                                         setups[i].color, setups[i].seed));
+        animations[i].SetMillisecondClock(ReadTickingClock, &clocks[i]);
+    }
+    for (int f = 0; f < 60; ++f) {
+        for (int i = 0; i < 3; ++i) {
+            animations[i].RenderFrame();
+            ASSERT_EQ(alone[i][f], HashPixelStore(animations[i].GetSurface()))
+                << "animation " << i << " frame " << f;
+        }
+    }
 }

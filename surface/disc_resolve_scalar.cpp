@@ -1,13 +1,13 @@
-// The row writer with no vector code: the level every target has.
+// The row writer with no vector code: the accumulated path every target has.
 #include <cstdint>
 #include <cstring>
 
-#include "surface/disc_resolve_levels.h"
+#include "surface/disc_resolve_job.h"
 #include "surface/disc_resolve_rows.h"
 
 namespace {
 
-struct PlainFiller {
+struct ScalarFiller {
     static uint64_t TakeMarks(uint8_t* marks) {
         uint64_t bits = 0;
         for (int i = 0; i < 64; i += 8) {
@@ -37,6 +37,6 @@ struct PlainFiller {
 
 }  // namespace
 
-void ResolveDiscsPlain(const DiscResolveJob& job) {
-    ResolveDiscRows<PlainFiller>(job);
+void ResolveDiscsScalar(const DiscResolveJob& job) {
+    ResolveDiscRows<ScalarFiller>(job);
 }

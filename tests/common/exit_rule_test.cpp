@@ -1,5 +1,5 @@
 // The full-screen exit rule: which keys, buttons and pointer motions end the saver.
-#include "tools/viewer/input_rule.h"
+#include "tools/common/exit_rule.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,81 @@
+// Animation: start-up order, the frame's order of work, and the choice between the
+// accumulated paths and the reference path.
+#include "trails/animation.h"
+
+#include <cstdint>
+
+#include "surface/bitmap_header.h"
+#include "trails/color_scheme.h"
+#include "trails/trail_discs.h"
+
+Animation::Animation() : drawPath(&DefaultDrawPath(nullptr)) {}
+
+int Animation::Start(int32_t newWidth, int32_t newHeight, uint32_t newTrailCount,
+                     int32_t newColorMode, uint32_t seed) {
+    Stop();
+    trailCount = newTrailCount;
+    colorMode = newColorMode;
+    random.Reset(seed);
+    const bool sizeFits =
+        newWidth >= 1 && newWidth <= MaxSide && newHeight >= 1 && newHeight <= MaxSide;
+    width = sizeFits ? newWidth : 0;
+    height = sizeFits ? newHeight : 0;
+    InitTrails(pool, trailCount, random);
+    if (!sizeFits || !surface.Create(width, height, 24)) return 0;
+    // Without the accumulator's memory the frames are still drawn, disc by disc.
+    discs.Create(width, height);
+    return 1;
+}
+
+void Animation::Stop() {
+    surface.Destroy();
+    discs.Destroy();
+}
+
+void Animation::SetMillisecondClock(MillisecondClock read, void* user) {
+    clock.read = read;
+    clock.user = user;
+}
+
+void Animation::SetFrameCopy(FrameCopy copy, void* user) {
+    frameCopy = copy;
+    frameCopyUser = user;
+}
+
+int Animation::SetDrawPath(const DrawPath& path) {
+    if (!path.supported() || (!IsReferencePath(path) && path.writeRows == nullptr)) return 0;
+    drawPath = &path;
+    return 1;
+}
+
+void Animation::RenderFrame() {
+    const uint32_t trailsInUse = UsableTrailCount(trailCount);
+    const bool accumulated = !IsReferencePath(*drawPath) && discs.GetWidth() == width &&
+                             discs.GetHeight() == height && surface.GetBits() != nullptr;
+    int32_t red = 0;
+    int32_t green = 0;
+    int32_t blue = 0;
+    if (accumulated) {
+        // Drawing a trail never depends on another's motion, so drawing and moving may still
+        // alternate trail by trail; the clear and all the adds happen in ResolveWith.
+        discs.Clear();
+        for (uint32_t i = 0; i < trailsInUse; ++i) {
+            SchemeColor(colorMode, &red, &green, &blue, i, clock);
+            DrawTrailDiscs(discs, pool[i], red, green, blue, width, height);
+            MoveTrail(pool[i], width, height, random);
+        }
+        discs.ResolveWith(surface, drawPath->writeRows);
+    } else {
+        // The accumulator's memory of which pixels are lit no longer holds.
+        discs.ForgetSurface();
+        surface.FillRectangle(0, 0, width - 1, height - 1, 0, 0, 0);
+        for (uint32_t i = 0; i < trailsInUse; ++i) {
+            SchemeColor(colorMode, &red, &green, &blue, i, clock);
+            DrawTrailDiscs(surface, pool[i], red, green, blue, width, height);
+            MoveTrail(pool[i], width, height, random);
+        }
+    }
+    const uint8_t* bits = surface.RowPointer(height - 1);
+    if (bits == nullptr || frameCopy == nullptr) return;  // no pixels, or no window to show them
+    frameCopy(frameCopyUser, FrameView{MakeFrameHeader(width, height), bits});
+}

@@ -1,0 +1,81 @@
+// Animation: one whole run of the trail animation as a value. It owns its size, its surface,
+// its pool of trails, its own random generator, its trail count and colour scheme, the disc
+// accumulator and the drawing path, and its two platform seams (clock and frame copy) with a
+// user pointer each. A host starts it with one call and asks for one frame per tick; nothing is
+// shared between animations, so several run side by side in one thread (a window per monitor)
+// and each draws exactly the frames it would draw alone.
+//
+// A frame clears the surface, draws every trail in use as discs seen in perspective, moves and
+// steers each trail, now and then gives it a new random target, and hands the result to the
+// frame copy. The host owns the timing; a frame allocates nothing.
+#pragma once
+
+#include <cstdint>
+
+#include "surface/disc_accumulator.h"
+#include "surface/draw_paths.h"
+#include "surface/raster_surface.h"
+#include "trails/frame_seams.h"
+#include "trails/random.h"
+#include "trails/trail.h"
+#include "trails/trail_pool.h"
+
+class Animation {
+  public:
+    // The generator's start state, from which every frame of the original animation follows.
+    static constexpr uint32_t DesignSeed = RandomGenerator::StartState;
+    // Sizes are kept in 16 signed bits, as a saver window records them.
+    static constexpr int32_t MaxSide = 32767;
+
+    Animation();
+    Animation(const Animation&) = delete;
+    Animation& operator=(const Animation&) = delete;
+
+    // Starts afresh at width x height pixels with trailCount trails (kept as given; a count
+    // above the pool's size draws the whole pool) in colorMode (outside 1..9 draws as 1): the
+    // generator back at seed, a new black surface, the trails set up. Returns 1, or 0 when
+    // the size is outside 1..MaxSide or the pixels cannot be had; the trails still move then,
+    // but frames draw and show nothing.
+    int Start(int32_t width, int32_t height, uint32_t trailCount, int32_t colorMode,
+              uint32_t seed = DesignSeed);
+    // Gives the pixels back; frames show nothing until the next Start.
+    void Stop();
+
+    // Null clock: reads 0 forever. Null copy: frames are drawn and kept, not handed on.
+    void SetMillisecondClock(MillisecondClock read, void* user);
+    void SetFrameCopy(FrameCopy copy, void* user);
+
+    // A new animation draws with DefaultDrawPath(). Returns 0 and keeps the current path when
+    // this build or processor cannot run the one given.
+    int SetDrawPath(const DrawPath& path);
+    const DrawPath& GetDrawPath() const { return *drawPath; }
+
+    // Draws the next frame and hands it to the frame copy.
+    void RenderFrame();
+
+    int32_t GetWidth() const { return width; }
+    int32_t GetHeight() const { return height; }
+    uint32_t GetTrailCount() const { return trailCount; }
+    int32_t GetColorMode() const { return colorMode; }
+    // The last frame drawn; only the animation writes it.
+    const RasterSurface& GetSurface() const { return surface; }
+    // For tests that place a trail or follow the generator.
+    Trail& TrailAt(uint32_t index) { return pool[index]; }
+    RandomGenerator& Random() { return random; }
+
+  private:
+    int32_t width = 0;
+    int32_t height = 0;
+    uint32_t trailCount = 0;
+    int32_t colorMode = 1;
+    RandomGenerator random;
+    Trail pool[MaxTrails];
+    RasterSurface surface;
+    // Has the surface's size while the surface has pixels, unless its memory could not be had;
+    // the reference path draws then.
+    DiscAccumulator discs;
+    const DrawPath* drawPath;
+    ClockSeam clock;
+    FrameCopy frameCopy = nullptr;
+    void* frameCopyUser = nullptr;
+};
