@@ -423,7 +423,7 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     const char* drawError = "";
-    std::fprintf(stderr, "bench: draw level %s\n", DefaultDrawPath(&drawError).name);
+    std::fprintf(stderr, "bench: drawing path %s\n", DefaultDrawPath(&drawError).name);
     if (*drawError != '\0') {
         std::fprintf(stderr, "bench: %s\n", drawError);
         return 2;

@@ -14,6 +14,7 @@
 #include "shell/dialog_ids.h"
 #include "shell/saver_texts.h"
 #include "trails/color_scheme.h"
+#include "trails/setting_limits.h"
 
 namespace {
 
@@ -165,7 +166,8 @@ TEST_F(ScreenSaverFile, DialogTemplateMatchesTheLayoutFieldByField) {
 }
 
 TEST_F(ScreenSaverFile, ColourButtonIdsFollowTheSchemeNumbers) {
-    EXPECT_EQ(IDC_COLOR_LAST - IDC_COLOR_FIRST + 1, ColorSchemeCount);
+    EXPECT_EQ(IDC_COLOR_LAST - IDC_COLOR_FIRST + 1, MaxColorMode - MinColorMode + 1);
+    EXPECT_EQ(MaxColorMode - MinColorMode + 1, ColorSchemeCount);
     EXPECT_EQ(IDC_COLOR_FIRST, 1001 + 1);
     EXPECT_EQ(IDC_COLOR_LAST, 1001 + 9);
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tools/viewer/viewer_options.h"
+#include "trails/setting_limits.h"
 
 namespace {
 
@@ -68,11 +69,14 @@ TEST(XScreenSaverConfig, SliderCoversTwoToEightyTrailsAndParses) {
     const std::string command = Attribute(Elements(text, "command").at(0), "arg");
     const auto numbers = Elements(text, "number");
     ASSERT_EQ(numbers.size(), 1u);
-    EXPECT_EQ(Attribute(numbers[0], "low"), "2");
-    EXPECT_EQ(Attribute(numbers[0], "high"), "80");
-    EXPECT_EQ(Attribute(numbers[0], "default"), "25");
+    const std::string low = std::to_string(MinTrailCount);
+    const std::string high = std::to_string(MaxTrailCount);
+    const std::string standard = std::to_string(DefaultTrailCount);
+    EXPECT_EQ(Attribute(numbers[0], "low"), low);
+    EXPECT_EQ(Attribute(numbers[0], "high"), high);
+    EXPECT_EQ(Attribute(numbers[0], "default"), standard);
     const std::string arg = Attribute(numbers[0], "arg");
-    for (const char* value : {"2", "25", "80"}) {
+    for (const std::string& value : {low, standard, high}) {
         ViewerOptions options;
         const std::string line = command + " " + Substitute(arg, value);
         ASSERT_EQ(ParseWords(line, &options), 1) << line;
@@ -90,8 +94,10 @@ TEST(XScreenSaverConfig, MenuOffersEachOfTheNineSchemesOnce) {
         ASSERT_TRUE(parsed.colorGiven) << option;
         schemes.insert(parsed.color);
     }
-    EXPECT_EQ(options.size(), 9u);
-    EXPECT_EQ(schemes, (std::set<int32_t>{1, 2, 3, 4, 5, 6, 7, 8, 9}));
+    std::set<int32_t> offered;
+    for (int32_t mode = MinColorMode; mode <= MaxColorMode; ++mode) offered.insert(mode);
+    EXPECT_EQ(options.size(), offered.size());
+    EXPECT_EQ(schemes, offered);
 }
 
 }  // namespace
