@@ -1,10 +1,13 @@
 // Test fixture: stands in for XScreenSaver by creating a plain X window of the size asked for,
 // with a grey background so a test can tell whether anyone drew over it. Prints the window id
 // in decimal on stdout and then keeps the window until it is sent a signal. With --cursor it
-// instead prints whether the pointer shows a cursor now ("visible") or a blank one ("hidden").
-//   usage: tolva-test-xwindow WIDTH HEIGHT | --cursor
+// instead prints whether the pointer shows a cursor now ("visible") or a blank one ("hidden");
+// --blank-after N sets the X server's own screen saver to start after N idle seconds, and
+// --saver-state prints whether it is running now ("on", "off", or "disabled").
+//   usage: tolva-test-xwindow WIDTH HEIGHT | --cursor | --blank-after N | --saver-state
 #include <X11/Xlib.h>
 #include <X11/extensions/Xfixes.h>
+#include <X11/extensions/scrnsaver.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -30,12 +33,36 @@ int PrintCursorState() {
     return 0;
 }
 
+// The server's saver (what SDL suspends to keep a display awake) stands for the display sleeping.
+int ServerSaver(int blankAfter) {
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) return 1;
+    if (blankAfter > 0) {
+        XSetScreenSaver(display, blankAfter, 0, DontPreferBlanking, DefaultExposures);
+    } else {
+        XScreenSaverInfo* info = XScreenSaverAllocInfo();
+        if (info == nullptr || !XScreenSaverQueryInfo(display, DefaultRootWindow(display), info))
+            return 1;
+        std::puts(info->state == ScreenSaverOn    ? "on"
+                  : info->state == ScreenSaverOff ? "off"
+                                                  : "disabled");
+        XFree(info);
+    }
+    XCloseDisplay(display);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc == 2 && std::string(argv[1]) == "--cursor") return PrintCursorState();
+    if (argc == 2 && std::string(argv[1]) == "--saver-state") return ServerSaver(0);
+    if (argc == 3 && std::string(argv[1]) == "--blank-after")
+        return std::atoi(argv[2]) > 0 ? ServerSaver(std::atoi(argv[2])) : 2;
     if (argc != 3) {
-        std::fputs("usage: tolva-test-xwindow WIDTH HEIGHT | --cursor\n", stderr);
+        std::fputs(
+            "usage: tolva-test-xwindow WIDTH HEIGHT | --cursor | --blank-after N | --saver-state\n",
+            stderr);
         return 2;
     }
     const int width = std::atoi(argv[1]);

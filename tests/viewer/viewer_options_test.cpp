@@ -68,18 +68,28 @@ TEST(ViewerOptions, TakesXScreenSaversSingleDashSpellingsAndHexIds) {
     EXPECT_EQ(parsed.options.windowId, 0ul);
 }
 
-TEST(ViewerOptions, XScreenSaverWindowVariableActsAsWindowIdUnlessAModeIsGiven) {
-    Parsed parsed = Parse({}, "0x600001");
-    ASSERT_EQ(parsed.ok, 1);
-    EXPECT_EQ(parsed.options.mode, ViewerMode::ForeignWindow);
-    EXPECT_EQ(parsed.options.windowId, 0x600001ul);
-    parsed = Parse({"--fullscreen"}, "0x600001");
-    ASSERT_EQ(parsed.ok, 1);
-    EXPECT_EQ(parsed.options.mode, ViewerMode::FullScreen);
-    parsed = Parse({}, "");
-    ASSERT_EQ(parsed.ok, 1);
-    EXPECT_EQ(parsed.options.mode, ViewerMode::Window);
+TEST(ViewerOptions, XScreenSaverWindowVariableIsTheRootAndActsAsWindowIdWithoutAMode) {
+    for (const auto& words : {std::vector<std::string>{}, {"-window", "-root"}}) {
+        const Parsed parsed = Parse(words, "0x600001");
+        ASSERT_EQ(parsed.ok, 1) << parsed.error;
+        EXPECT_EQ(parsed.options.mode, ViewerMode::ForeignWindow);
+        EXPECT_EQ(parsed.options.windowId, 0x600001ul);
+    }
+    EXPECT_EQ(Parse({"--fullscreen"}, "0x600001").options.mode, ViewerMode::FullScreen);
+    EXPECT_EQ(Parse({"-root", "-window"}, "0x600001").options.mode, ViewerMode::OwnXWindow);
+    EXPECT_EQ(Parse({}, "").options.mode, ViewerMode::Window);
     EXPECT_EQ(Parse({}, "nonsense").ok, 0);
+    EXPECT_EQ(Parse({"-root"}, "nonsense").ok, 0);
+}
+
+TEST(ViewerOptions, TakesEveryHacksOptionsAndWindowIdWinsAsThePreviewAppendsIt) {
+    const Parsed parsed =
+        Parse({"-root", "-install", "-visual", "default", "-fps", "-window-id", "0x42"}, "0x7");
+    ASSERT_EQ(parsed.ok, 1) << parsed.error;
+    EXPECT_EQ(parsed.options.mode, ViewerMode::ForeignWindow);
+    EXPECT_EQ(parsed.options.windowId, 0x42ul);
+    EXPECT_TRUE(parsed.options.showFps);
+    EXPECT_FALSE(Parse({"--window", "--fps", "--no-fps"}).options.showFps);
 }
 
 TEST(ViewerOptions, ConfigureTakesOnlyTheDialogsRanges) {
@@ -113,6 +123,8 @@ TEST(ViewerOptions, RefusesBadValuesWithAReason) {
         {"--bogus"},
         {"stray"},
         {"--fullscreen", "--root"},
+        {"--window", "--configure", "--count", "5"},
+        {"-visual"},
         {"--configure", "--window-id", "5"},
     };
     for (const auto& words : bad) {

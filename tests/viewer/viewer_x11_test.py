@@ -5,7 +5,8 @@ Each case starts its own Xvfb (Xvfb picks a free display itself through -display
 viewer with xdotool, looks at it with ImageMagick's import, and kills every process it started
 by its pid. Every wait is bounded. Frame hashes are compared with tolva-render's.
 
-    viewer_x11_test.py --viewer PATH --render PATH --xwindow PATH CASE
+    viewer_x11_test.py --viewer PATH --render PATH --xwindow PATH [--config tolva.xml]
+                       [--installed] CASE
 Exit codes: 0 pass, 1 fail, 77 skipped (a tool is missing).
 """
 import argparse
@@ -16,6 +17,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import xml.etree.ElementTree as ElementTree
 
 SCREEN_W, SCREEN_H = 640, 480
 SKIP = 77
@@ -473,6 +475,163 @@ def case_settings_file(session):
           "a stored count of 200 and color of 12 do not draw as tolva-render draws them")
 
 
+def corner_white(session, window):
+    """Pure white pixels in the lower left corner, where -fps writes its text."""
+    width, height, pixels = session.screenshot(window)
+    return sum(pixels[(y * width + x) * 3:(y * width + x) * 3 + 3] == b"\xff\xff\xff"
+               for y in range(height - 24, height) for x in range(min(width, 320)))
+
+
+def corner_text(session, window, what, timeout=8):
+    deadline = time.monotonic() + timeout
+    while (white := corner_white(session, window)) < 60:
+        check(time.monotonic() < deadline, f"{what}: no frame-rate text ({white} white pixels)")
+        time.sleep(0.3)
+    return white
+
+
+def case_own_window_fps(session):
+    """-window draws into an X window of the hack's own at --size; -fps writes the frame rate
+    in its corner but never into the frame (the hashes stay tolva-render's once the text is up);
+    q ends it with exit code 0. --fps in the SDL window writes the corner too."""
+    viewer = session.start([session.args.viewer, "-window", "--size", "200x150", "-count", "5",
+                            "-color", "3", "-fps", "--hash"])
+    hashes = read_lines(viewer, 300, 15, "own window")  # 1.5 s: the text is up
+    check(hashes == session.render_hashes(200, 150, 5, 3, 300), "-window -fps frames differ")
+    window = session.wait_for_window(viewer)
+    print(f"-window -fps: {corner_text(session, window, '-window')} white corner pixels")
+    session.xdotool("windowfocus", "--sync", str(window))
+    session.xdotool("key", "q")
+    expect_exit(viewer, 0, 5, "q in its own window")
+    viewer = session.start([session.args.viewer, "--size", "320x240", "--fps"])
+    print(f"--fps: {corner_text(session, session.wait_for_window(viewer), 'SDL')} white pixels")
+
+
+def case_display_sleeps(session):
+    """The viewer lets the display sleep: the X server's own saver starts while it runs."""
+    check(session.run([session.args.xwindow, "--blank-after", "1"]).returncode == 0, "xwindow")
+    session.wait_for_window(session.start([session.args.viewer, "--size", "160x120"]))
+    deadline = time.monotonic() + 8
+    while session.run([session.args.xwindow, "--saver-state"]).stdout.strip() != "on":
+        check(time.monotonic() < deadline, "the server's screen saver stays off")
+        time.sleep(0.5)
+
+
+HACK_USER = "tolva-hack-test"
+
+
+def settings_line(config, count, scheme, fps):
+    """The programs: entry xscreensaver-settings writes from tolva.xml: the name, the command's
+    arguments, then each setting in the file's order (the slider only off its default)."""
+    root = ElementTree.parse(config).getroot()
+    words = [root.get("name")]
+    for element in root.iter():
+        if element.tag == "command":
+            words.append(element.get("arg"))
+        elif element.tag == "number" and int(element.get("default")) != count:
+            words.append(element.get("arg").replace("%", str(count)))
+        elif (element.tag == "option" and element.get("id") == scheme) or (
+                element.tag == "boolean" and fps):
+            words.append(element.get("arg-set"))
+    return " ".join(words)
+
+
+def hacks_on(display, uid):
+    """{pid: (arguments, executable)} of uid's tolva processes on this display, zombies too
+    (XScreenSaver hands its hacks DISPLAY=:N.0)."""
+    found = {}
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open(f"/proc/{pid}/comm") as comm, open(f"/proc/{pid}/environ", "rb") as env:
+                if os.stat(f"/proc/{pid}").st_uid != uid or comm.read() != "tolva\n" or not any(
+                        v.split(b".")[0] == f"DISPLAY={display}".encode()
+                        for v in env.read().split(b"\0")):
+                    continue
+            with open(f"/proc/{pid}/cmdline", "rb") as cmdline:
+                found[int(pid)] = (cmdline.read().decode().split("\0")[1:-1],
+                                   os.path.realpath(f"/proc/{pid}/exe"))
+        except OSError:
+            pass  # gone meanwhile
+    return found
+
+
+def case_xscreensaver_daemon(session):
+    """The real XScreenSaver daemon, run as an unprivileged user, blanks the screen with tolva
+    from the lines xscreensaver-settings writes, without and with -fps: trails of the chosen
+    scheme, the corner text only with -fps, and no tolva left after deactivation. --installed:
+    the daemon finds the installed hack in its own folder."""
+    if shutil.which("xscreensaver") is None:
+        print("skipped: xscreensaver is not installed (scripts/install-deps)")
+        sys.exit(SKIP)
+    home, prefix, uid = tempfile.mkdtemp(prefix="tolva-xscreensaver-"), [], os.getuid()
+    if uid == 0:  # the daemon runs no hack as root
+        if subprocess.run(["id", HACK_USER], capture_output=True).returncode != 0:
+            subprocess.run(["useradd", "--system", "--shell", "/usr/sbin/nologin", HACK_USER],
+                           check=True)
+        uid, gid = (int(subprocess.run(["id", flag, HACK_USER], capture_output=True).stdout)
+                    for flag in ("-u", "-g"))
+        os.chown(home, uid, gid)
+        prefix = ["setpriv", f"--reuid={uid}", f"--regid={gid}", "--clear-groups", "--"]
+    env = {"DISPLAY": session.env["DISPLAY"], "HOME": home, "PATH": "/usr/bin:/bin"}
+    lines = [settings_line(session.args.config, 5, "blue", fps) for fps in (False, True)]
+    hack = os.path.realpath(session.args.viewer)
+    if not session.args.installed:
+        # A copy the user can run, named by its path: the daemon puts its own folder, where an
+        # installed tolva may be, first on PATH.
+        hack = shutil.copy(hack, home)
+        lines = [hack + line[len("tolva"):] for line in lines]
+    with open(os.path.join(home, ".xscreensaver"), "w") as settings:
+        settings.write("mode: one\nlock: False\nfade: False\nunfade: False\nsplash: False\n"
+                       "timeout: 1:00:00\nprograms: \\\n" +
+                       "".join(f"  {line} \\n\\\n" for line in lines) + "\n")
+    log = open(os.path.join(home, "log"), "w+")
+    daemon = subprocess.Popen(prefix + ["xscreensaver", "-no-splash"], env=env, cwd=home,
+                              stdin=subprocess.DEVNULL, stdout=log, stderr=log)
+
+    def command(*words):
+        return subprocess.run(prefix + ["xscreensaver-command", *words], env=env,
+                              capture_output=True, timeout=10).returncode == 0
+
+    def wait_for_hacks(count):
+        deadline = time.monotonic() + 10
+        while len(hacks := hacks_on(env["DISPLAY"], uid)) != count:
+            check(time.monotonic() < deadline, f"{len(hacks)} tolva processes, not {count}")
+            time.sleep(0.1)
+        return hacks
+
+    try:
+        deadline = time.monotonic() + 10
+        while not command("-version"):
+            check(time.monotonic() < deadline, "the daemon did not start")
+            time.sleep(0.2)
+        for number, line in enumerate(lines, 1):
+            check(command("-select", str(number)), f"-select {number} failed")
+            [(words, exe)] = wait_for_hacks(1).values()
+            check((words, exe) == (line.split()[1:], hack), f"the daemon ran {exe} {words}")
+            census = dominant_colour(session, "root", 2, line)
+            if line.endswith("-fps"):
+                print(f"{line}: {corner_text(session, 'root', line)} white corner pixels")
+            else:
+                check(corner_white(session, "root") < 20, f"{line}: text in the corner")
+            print(f"{line}: {census[0]} bright pixels, strongest r/g/b {census[1]}")
+            check(command("-deactivate"), "-deactivate failed")
+            wait_for_hacks(0)
+    except Failure as failure:
+        log.seek(0)
+        raise Failure(f"{failure}\n--- the daemon's log:\n{log.read()}")
+    finally:
+        command("-exit")
+        try:
+            daemon.wait(timeout=5)
+        except subprocess.TimeoutExpired:
+            daemon.kill()
+            daemon.wait()
+        for pid in hacks_on(env["DISPLAY"], uid):
+            os.kill(pid, signal.SIGKILL)
+        log.close()
+        shutil.rmtree(home, ignore_errors=True)
+
+
 CASES = {name[len("case_"):]: function for name, function in globals().items()
          if name.startswith("case_")}
 
@@ -482,6 +641,11 @@ def main():
     parser.add_argument("--viewer", required=True)
     parser.add_argument("--render", required=True)
     parser.add_argument("--xwindow", required=True)
+    parser.add_argument("--config", default=os.path.join(os.path.dirname(os.path.abspath(__file__)),
+                                                         "..", "..", "xscreensaver", "tolva.xml"),
+                        help="tolva.xml, as XScreenSaver's settings tool reads it")
+    parser.add_argument("--installed", action="store_true",
+                        help="--viewer is installed where the daemon looks for hacks")
     parser.add_argument("case", choices=sorted(CASES))
     args = parser.parse_args()
     for tool in ("Xvfb", "xdotool", "import"):

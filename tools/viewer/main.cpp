@@ -1,7 +1,7 @@
 // tolva: the saver's animation on a Linux desktop, in a window or full screen (SDL2), or as an
-// XScreenSaver hack drawing into the window XScreenSaver gives it (Xlib). The settings come
-// from the viewer's settings file; --count and --color override them for one run, and
-// tolva --configure stores them.
+// XScreenSaver hack drawing into the window XScreenSaver gives it or one of its own (Xlib). The
+// settings come from the viewer's settings file; --count and --color override them for one
+// run, and tolva --configure stores them.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -37,8 +37,7 @@ int main(int argc, char** argv) {
     ViewerOptions options;
     std::string error;
     if (!ParseViewerOptions(argc, argv, std::getenv("XSCREENSAVER_WINDOW"), &options, &error)) {
-        std::fputs(ViewerUsage(), stderr);
-        std::fprintf(stderr, "tolva: %s\n", error.c_str());
+        std::fprintf(stderr, "tolva: %s (tolva --help lists the options)\n", error.c_str());
         return 2;
     }
     if (options.help) {
@@ -61,6 +60,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tolva: warning: %s\n", warning.c_str());
     if (options.countGiven) count = options.count;
     if (options.colorGiven) color = options.color;
-    return options.mode == ViewerMode::ForeignWindow ? RunX11Viewer(options, count, color)
-                                                     : RunSdlViewer(options, count, color);
+    const bool xlib =
+        options.mode == ViewerMode::ForeignWindow || options.mode == ViewerMode::OwnXWindow;
+    return xlib ? RunX11Viewer(options, count, color) : RunSdlViewer(options, count, color);
 }

@@ -10,6 +10,7 @@
 
 #include "surface/bitmap_header.h"
 #include "tools/common/exit_rule.h"
+#include "tools/viewer/fps_overlay.h"
 #include "tools/viewer/frame_loop.h"
 #include "tools/viewer/presenters.h"
 
@@ -24,6 +25,7 @@ struct SdlScreen {
     ViewerLoop* loop = nullptr;
     bool fullScreen = false;
     FullScreenExitRule rule;
+    FpsOverlay* fps = nullptr;  // null unless --fps
 };
 
 LoopStep ShowFrame(void* self, const FrameView& frame) {
@@ -43,6 +45,8 @@ LoopStep ShowFrame(void* self, const FrameView& frame) {
     for (int y = 0; y < height; ++y)
         std::memcpy(out + static_cast<size_t>(y) * static_cast<size_t>(pitch),
                     bits + static_cast<size_t>(height - 1 - y) * stride, rowBytes);
+    if (screen->fps != nullptr)
+        screen->fps->DrawOnFrame(out, width, height, static_cast<size_t>(pitch), 3);
     SDL_UnlockTexture(screen->texture);
     SDL_RenderCopy(screen->renderer, screen->texture, nullptr, nullptr);
     SDL_RenderPresent(screen->renderer);
@@ -149,6 +153,8 @@ int RunSdlViewer(const ViewerOptions& options, uint32_t trailCount, int32_t colo
     const bool fullScreen = options.mode == ViewerMode::FullScreen;
     // A saver that minimises itself when another window takes the focus shows nothing.
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    // SDL keeps the display awake by default; a saver must let it sleep.
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "tolva: cannot open the display: %s\n", SDL_GetError());
         return 1;
@@ -157,6 +163,8 @@ int RunSdlViewer(const ViewerOptions& options, uint32_t trailCount, int32_t colo
     SdlScreen screen;
     screen.loop = &loop;
     screen.fullScreen = fullScreen;
+    FpsOverlay fps;
+    if (options.showFps) screen.fps = &fps;
     const Uint32 flags = fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_RESIZABLE;
     screen.window = SDL_CreateWindow("TOLVA", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                      options.width, options.height, flags);

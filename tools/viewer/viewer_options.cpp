@@ -32,11 +32,24 @@ bool ParseWindowId(const char* text, unsigned long* id) {
 }  // namespace
 
 const char* ViewerUsage() {
-    return "usage: tolva [--fullscreen | --window-id XID | --root] [--size WxH] [--count N]\n"
-           "             [--color M] [--tick-ms T] [--hash] [--frames F]\n"
+    return "usage: tolva [--fullscreen] [--size WxH] [--count N] [--color M] [--fps]\n"
+           "             [--tick-ms T] [--hash] [--frames F]\n"
+           "       tolva --root | --window | --window-id XID [...]   (as an XScreenSaver hack)\n"
            "       tolva --configure [--count N] [--color M]\n"
-           "Settings: $XDG_CONFIG_HOME/tolva/settings (default ~/.config/tolva/settings).\n"
-           "XScreenSaver's -root, -window-id and $XSCREENSAVER_WINDOW draw into its window.\n";
+           "  --fullscreen       full screen; a key, a click or moving the pointer ends it\n"
+           "  --size WxH         a new window's first size (default 640x480)\n"
+           "  --count N          trails for this run (2..80 in the settings, default 25)\n"
+           "  --color M          colour scheme for this run (1..9, default 1)\n"
+           "  --fps, --no-fps    show the frame rate and CPU load in the lower left corner\n"
+           "  --root             draw into $XSCREENSAVER_WINDOW, else into the root window\n"
+           "  --window           draw into an X window of its own\n"
+           "  --window-id XID    draw into that X window (wins over --root and --window)\n"
+           "  --install, --visual V   taken for XScreenSaver; the window's own visual is used\n"
+           "  --tick-ms T        milliseconds per animation step (default 5)\n"
+           "  --hash, --frames F print each frame's hash as tolva-render does; stop after F\n"
+           "  --configure        store --count and --color as the settings\n"
+           "Every option also takes one dash (-root, -fps). Settings: $XDG_CONFIG_HOME/tolva/\n"
+           "settings (default ~/.config/tolva/settings).\n";
 }
 
 int ParseViewerOptions(int argc, char** argv, const char* environmentWindow, ViewerOptions* options,
@@ -45,6 +58,7 @@ int ParseViewerOptions(int argc, char** argv, const char* environmentWindow, Vie
         FullScreen = 1,
         WindowId,
         Root,
+        OwnWindow,
         Size,
         Count,
         Color,
@@ -52,12 +66,17 @@ int ParseViewerOptions(int argc, char** argv, const char* environmentWindow, Vie
         Configure,
         Hash,
         Frames,
+        Fps,
+        NoFps,
+        Install,
+        Visual,
         Help
     };
     static const option longOptions[] = {
         {"fullscreen", no_argument, nullptr, FullScreen},
         {"window-id", required_argument, nullptr, WindowId},
         {"root", no_argument, nullptr, Root},
+        {"window", no_argument, nullptr, OwnWindow},
         {"size", required_argument, nullptr, Size},
         {"count", required_argument, nullptr, Count},
         {"color", required_argument, nullptr, Color},
@@ -65,11 +84,20 @@ int ParseViewerOptions(int argc, char** argv, const char* environmentWindow, Vie
         {"configure", no_argument, nullptr, Configure},
         {"hash", no_argument, nullptr, Hash},
         {"frames", required_argument, nullptr, Frames},
+        {"fps", no_argument, nullptr, Fps},
+        {"no-fps", no_argument, nullptr, NoFps},
+        {"install", no_argument, nullptr, Install},
+        {"visual", required_argument, nullptr, Visual},
         {"help", no_argument, nullptr, Help},
         {nullptr, 0, nullptr, 0},
     };
     ViewerOptions parsed;
-    int modesGiven = 0;
+    // XScreenSaver's placements (-root, -window, -window-id) combine as its hacks' do; the
+    // viewer's own modes stand alone.
+    enum class Placement { None, Root, OwnWindow };
+    Placement placement = Placement::None;
+    bool windowIdGiven = false;
+    int ownModesGiven = 0;
     bool sizeGiven = false;
     opterr = 0;
     optind = 1;
@@ -84,18 +112,18 @@ int ParseViewerOptions(int argc, char** argv, const char* environmentWindow, Vie
         switch (code) {
             case FullScreen:
                 parsed.mode = ViewerMode::FullScreen;
-                ++modesGiven;
+                ++ownModesGiven;
                 break;
             case WindowId:
                 if (!ParseWindowId(optarg, &parsed.windowId))
                     return bad("expected an X window id, decimal or 0x hex");
-                parsed.mode = ViewerMode::ForeignWindow;
-                ++modesGiven;
+                windowIdGiven = true;
                 break;
             case Root:
-                parsed.mode = ViewerMode::ForeignWindow;
-                parsed.windowId = 0;
-                ++modesGiven;
+                placement = Placement::Root;  // the last of -root and -window counts
+                break;
+            case OwnWindow:
+                placement = Placement::OwnWindow;
                 break;
             case Size:
                 if (!ParseWindowSize(optarg, &parsed.width, &parsed.height))
@@ -121,7 +149,7 @@ int ParseViewerOptions(int argc, char** argv, const char* environmentWindow, Vie
                 break;
             case Configure:
                 parsed.mode = ViewerMode::Configure;
-                ++modesGiven;
+                ++ownModesGiven;
                 break;
             case Hash:
                 parsed.hash = true;
@@ -130,6 +158,17 @@ int ParseViewerOptions(int argc, char** argv, const char* environmentWindow, Vie
                 if (!ParseWholeNumber(optarg, 1, UINT32_MAX, &value))
                     return bad("expected a frame count 1 or more");
                 parsed.frames = static_cast<uint32_t>(value);
+                break;
+            case Fps:
+                parsed.showFps = true;
+                break;
+            case NoFps:
+                parsed.showFps = false;
+                break;
+            case Install:
+            case Visual:
+                // Both choose colours for hacks with colour maps; the trails are drawn with
+                // the window's own true-colour visual whatever is asked.
                 break;
             case Help:
                 parsed.help = true;
@@ -146,17 +185,28 @@ int ParseViewerOptions(int argc, char** argv, const char* environmentWindow, Vie
         *error = std::string("unexpected argument ") + argv[optind];
         return 0;
     }
-    if (modesGiven > 1) {
-        *error = "choose one of --fullscreen, --window-id, --root and --configure";
+    const bool placed = windowIdGiven || placement != Placement::None;
+    if (ownModesGiven + (placed ? 1 : 0) > 1) {
+        *error = "choose one of --fullscreen, --configure and --root, --window or --window-id";
         return 0;
     }
-    if (modesGiven == 0 && environmentWindow != nullptr && *environmentWindow != '\0') {
-        if (!ParseWindowId(environmentWindow, &parsed.windowId)) {
-            *error = std::string("XSCREENSAVER_WINDOW: not an X window id (got '") +
-                     environmentWindow + "')";
-            return 0;
-        }
+    const bool environmentGiven = environmentWindow != nullptr && *environmentWindow != '\0';
+    unsigned long environmentId = 0;
+    const bool environmentNeeded =
+        !windowIdGiven && (placement == Placement::Root || (!placed && ownModesGiven == 0));
+    if (environmentNeeded && environmentGiven &&
+        !ParseWindowId(environmentWindow, &environmentId)) {
+        *error = std::string("XSCREENSAVER_WINDOW: not an X window id (got '") + environmentWindow +
+                 "')";
+        return 0;
+    }
+    if (windowIdGiven) {
         parsed.mode = ViewerMode::ForeignWindow;
+    } else if (placement == Placement::OwnWindow) {
+        parsed.mode = ViewerMode::OwnXWindow;
+    } else if (placement == Placement::Root || (environmentNeeded && environmentGiven)) {
+        parsed.mode = ViewerMode::ForeignWindow;
+        parsed.windowId = environmentId;  // 0, the real root, when the variable is unset
     }
     if (parsed.mode == ViewerMode::Configure) {
         if (!parsed.countGiven && !parsed.colorGiven) {
@@ -175,7 +225,7 @@ int ParseViewerOptions(int argc, char** argv, const char* environmentWindow, Vie
                      std::to_string(MaxColorMode);
             return 0;
         }
-        if (sizeGiven || parsed.hash || parsed.frames != 0) {
+        if (sizeGiven || parsed.hash || parsed.frames != 0 || parsed.showFps) {
             *error = "--configure takes only --count and --color";
             return 0;
         }

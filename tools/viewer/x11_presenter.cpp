@@ -1,9 +1,10 @@
 // The Xlib presenter: draws into a window that someone else owns, the one XScreenSaver hands
-// a hack (-window-id, $XSCREENSAVER_WINDOW) or the root window (-root). SDL_CreateWindowFrom is
-// known to miss a foreign window's size and events, so frames go out with XPutImage,
-// through MIT-SHM shared memory where the server offers it. The window's owner handles input;
-// this only follows the window's size (a new size restarts the animation), ends cleanly with
-// exit code 0 on SIGTERM, SIGINT or SIGHUP, and ends quietly when the window goes away.
+// a hack (-window-id, $XSCREENSAVER_WINDOW) or the root window (-root), or into a window of its
+// own (-window); x11_window.h chooses. SDL_CreateWindowFrom is known to miss a foreign window's
+// size and events, so frames go out with XPutImage, through MIT-SHM shared memory where the
+// server offers it. A foreign window's owner handles input; this only follows the window's
+// size (a new size restarts the animation), ends cleanly with exit code 0 on SIGTERM, SIGINT
+// or SIGHUP, and ends quietly when the window goes away.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
@@ -19,8 +20,10 @@
 #include <cstdlib>
 
 #include "surface/bitmap_header.h"
+#include "tools/viewer/fps_overlay.h"
 #include "tools/viewer/frame_loop.h"
 #include "tools/viewer/presenters.h"
+#include "tools/viewer/x11_window.h"
 
 namespace {
 
@@ -71,6 +74,8 @@ struct XScreenTarget {
     ChannelShift red, green, blue;
     bool fastPath = false;  // 32-bit pixels, 8 bits a channel at 16, 8, 0, native byte order
     ViewerLoop* loop = nullptr;
+    FpsOverlay* fps = nullptr;  // null unless -fps
+    XTargetWindow chosen;       // with its own window's close request
 };
 
 void ReleaseImage(XScreenTarget* target) {
@@ -181,6 +186,10 @@ LoopStep ShowFrame(void* where, const FrameView& frame) {
                               Place(in[0], target->blue));
         }
     }
+    if (target->fps != nullptr && image->bits_per_pixel % 8 == 0)
+        target->fps->DrawOnFrame(reinterpret_cast<uint8_t*>(image->data), width, height,
+                                 static_cast<size_t>(image->bytes_per_line),
+                                 image->bits_per_pixel / 8);
     if (target->usingShm)
         XShmPutImage(target->display, target->window, target->gc, image, 0, 0, 0, 0,
                      static_cast<unsigned>(width), static_cast<unsigned>(height), False);
@@ -213,7 +222,8 @@ LoopStep HandleEvents(void* where, int waitMilliseconds) {
     while (XPending(display) > 0) {
         XEvent event;
         XNextEvent(display, &event);
-        if (event.type == DestroyNotify && event.xdestroywindow.window == target->window)
+        if ((event.type == DestroyNotify && event.xdestroywindow.window == target->window) ||
+            OwnWindowCloseRequested(target->chosen, &event))
             return LoopStep::Stop;
         if (event.type == ConfigureNotify && event.xconfigure.window == target->window &&
             (event.xconfigure.width != target->width ||
@@ -252,7 +262,14 @@ int RunX11Viewer(const ViewerOptions& options, uint32_t trailCount, int32_t colo
     }
     XSetErrorHandler(RecordXError);
     Display* display = target.display;
-    target.window = options.windowId != 0 ? options.windowId : DefaultRootWindow(display);
+    if (!OpenXTargetWindow(display, options, &target.chosen)) {
+        std::fprintf(stderr, "tolva: cannot create a window\n");
+        XCloseDisplay(display);
+        return 1;
+    }
+    target.window = target.chosen.window;
+    FpsOverlay fps;
+    if (options.showFps) target.fps = &fps;
     XWindowAttributes attributes{};
     lastXError = 0;
     if (!XGetWindowAttributes(display, target.window, &attributes) || lastXError != 0) {
@@ -269,8 +286,7 @@ int RunX11Viewer(const ViewerOptions& options, uint32_t trailCount, int32_t colo
     }
     target.shmAvailable =
         XShmQueryExtension(display) != False && std::getenv("TOLVA_NO_SHM") == nullptr;
-    // Only the window's size and its end matter here; its owner reads the input.
-    XSelectInput(display, target.window, StructureNotifyMask);
+    XSelectInput(display, target.window, target.chosen.eventMask);
     target.gc = XCreateGC(display, target.window, 0, nullptr);
     int exitCode = 1;
     if (Restart(&target, attributes.width, attributes.height))
