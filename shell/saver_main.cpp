@@ -7,6 +7,7 @@
 
 #include "shell/command_line.h"
 #include "shell/password_hooks.h"
+#include "shell/saver_messages.h"
 #include "shell/saver_texts.h"
 #include "shell/saver_window.h"
 #include "shell/setup_dialog.h"
@@ -25,7 +26,7 @@ int RunMessageLoop() {
 
 int RunSaverWindow(int preview) {
     if (CreateSaverWindow(preview) != 0) {
-        MessageBoxA(nullptr, CreateFailedText, CreateFailedCaption, MB_OK | MB_SETFOREGROUND);
+        ShowSaverMessage(CreateFailedMessage, MB_OK | MB_SETFOREGROUND);
         return 0;
     }
     return RunMessageLoop();

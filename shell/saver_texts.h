@@ -1,7 +1,9 @@
 // Every text the saver shows or looks up, in one place: the window class and title, the
-// registry paths and value names, the host library names, and the message boxes. The message
-// texts go to MessageBoxA, so they are Shift-JIS (code page 932) byte strings, written byte by
-// byte; the comment beside each gives what it reads as. The dialog's own texts live in its
+// registry paths and value names, the host library names, and the message boxes. The Japanese
+// message texts are kept as the Shift-JIS (code page 932) bytes they have always been, written
+// byte by byte with what they read as beside each; they are decoded from code page 932 when
+// shown, so they read the same under any ANSI code page. Each message also has an English
+// text for users whose interface language is not Japanese. The dialog's own texts live in its
 // resource (resources/tolva.rc) as UTF-16.
 #pragma once
 
@@ -16,6 +18,7 @@ constexpr char ColorValueName[] = "COLOR";
 constexpr char DesktopKeyPath[] = "Control Panel\\desktop";
 constexpr char UsePasswordValueName[] = "ScreenSaveUsePassword";
 
+// Both host libraries are loaded from the system folder only.
 constexpr char PasswordLibraryName[] = "PASSWORD.CPL";
 constexpr char VerifyPasswordEntryName[] = "VerifyScreenSavePwd";
 constexpr char ChangeLibraryName[] = "MPR.DLL";
@@ -50,3 +53,23 @@ constexpr char SaveFailedText[] =
 // "設定値登録エラー"
 constexpr char SaveFailedCaption[] =
     "\x90\xDD\x92\xE8\x92\x6C\x93\x6F\x98\x5E\x83\x47\x83\x89\x81\x5B";
+
+// One message box's texts: the Japanese ones as Shift-JIS bytes, the English ones as ASCII.
+struct MessageTexts {
+    const char* shiftJisText;
+    const char* shiftJisCaption;
+    const char* englishText;
+    const char* englishCaption;
+};
+
+constexpr MessageTexts CreateFailedMessage = {CreateFailedText, CreateFailedCaption,
+                                              "The saver window cannot be created.",
+                                              "Initialisation error"};
+constexpr MessageTexts PasswordCheckFailedMessage = {
+    PasswordCheckFailedText, PasswordCheckFailedCaption, "The password cannot be verified.",
+    "Error reading a setting"};
+constexpr MessageTexts ChangeLibraryMissingMessage = {
+    ChangeLibraryMissingText, ChangeLibraryMissingCaption, "MPR.DLL cannot be found.", "TOLVA"};
+constexpr MessageTexts SaveFailedMessage = {SaveFailedText, SaveFailedCaption,
+                                            "The settings cannot be stored in the registry.",
+                                            "Error storing the settings"};

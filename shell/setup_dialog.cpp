@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "shell/dialog_ids.h"
+#include "shell/saver_messages.h"
 #include "shell/saver_texts.h"
 #include "shell/settings_store.h"
 #include "shell/shell_state.h"
@@ -52,18 +53,32 @@ INT_PTR Confirm(HWND dialog) {
     }
     if (!SaveSettings(trailCount, colorMode)) {
         // The dialog stays open so the user may try again or cancel.
-        MessageBoxA(nullptr, SaveFailedText, SaveFailedCaption, MB_OK);
+        ShowSaverMessage(SaveFailedMessage, MB_OK);
         return 1;
     }
     EndDialog(dialog, 1);
     return 1;
 }
 
+HRSRC FindDialogTemplate(WORD language) {
+    return FindResourceExW(InstanceHandle, MAKEINTRESOURCEW(5) /* RT_DIALOG */,
+                           MAKEINTRESOURCEW(IDD_SETUP), language);
+}
+
 }  // namespace
 
 void RunSetupDialog() {
     InitCommonControls();
-    DialogBoxParamA(InstanceHandle, MAKEINTRESOURCEA(IDD_SETUP), nullptr, SetupDialogProc, 0);
+    // The template is picked here rather than by the system's own resource lookup, so the user's
+    // interface language alone decides, with the Japanese dialog when that language has none.
+    HRSRC found = FindDialogTemplate(UserResourceLanguage());
+    if (found == nullptr) found = FindDialogTemplate(MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT));
+    if (found == nullptr) return;
+    const auto* dialogTemplate =
+        static_cast<const DLGTEMPLATE*>(LockResource(LoadResource(InstanceHandle, found)));
+    // A wide dialog: an ANSI one would pass its UTF-16 texts through the ANSI code page, and the
+    // Japanese ones would come out as question marks under any other.
+    DialogBoxIndirectParamW(InstanceHandle, dialogTemplate, nullptr, SetupDialogProc, 0);
 }
 
 INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {

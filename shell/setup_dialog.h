@@ -5,7 +5,8 @@
 
 #include <windows.h>
 
-// Opens the modal dialog (resource 106 of InstanceHandle, no owner) and returns when it closes.
+// Opens the modal dialog (resource 106 of InstanceHandle in the user's language, no owner) and
+// returns when it closes.
 void RunSetupDialog();
 
 INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
