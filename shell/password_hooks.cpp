@@ -4,8 +4,10 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstring>
 
 #include "shell/registry_value.h"
+#include "shell/saver_messages.h"
 #include "shell/saver_texts.h"
 
 int32_t PasswordCheckDepth = 0;
@@ -16,8 +18,29 @@ using VerifyPasswordEntry = BOOL(WINAPI*)(HWND window);
 using ChangePasswordEntry = DWORD(WINAPI*)(LPCSTR provider, HWND owner, DWORD reserved1,
                                            LPVOID reserved2);
 
+// The box opens while the topmost saver is up: it must come above it and take the keyboard.
 void ShowCheckFailed() {
-    MessageBoxA(nullptr, PasswordCheckFailedText, PasswordCheckFailedCaption, MB_OK);
+    ShowSaverMessage(PasswordCheckFailedMessage, MB_OK | MB_TOPMOST | MB_SETFOREGROUND);
+}
+
+// The host's password services exist on Windows 95, 98 and Me only. The NT family locks the
+// session itself when the saver ends and has no PASSWORD.CPL, so there a leftover
+// ScreenSaveUsePassword must not keep the saver open.
+bool HostHasPasswordServices() {
+    return (GetVersion() & 0x80000000u) != 0;
+}
+
+// A host library from the system folder, by full path, with its own imports looked for there
+// too: a library of the same name beside the saver, in the current folder or on PATH must never
+// decide whether the saver unlocks.
+HMODULE LoadSystemLibrary(const char* name) {
+    char path[MAX_PATH];
+    const UINT folderLength = GetSystemDirectoryA(path, MAX_PATH);
+    const size_t nameLength = std::strlen(name);
+    if (folderLength == 0 || folderLength + 1 + nameLength >= MAX_PATH) return nullptr;
+    path[folderLength] = '\\';
+    std::memcpy(path + folderLength + 1, name, nameLength + 1);
+    return LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
 // Whether the desktop settings ask for a password: 1 yes, 0 no, -1 the key cannot be opened.
@@ -31,23 +54,27 @@ int PasswordRequired() {
                         KEY_READ, nullptr, &key, &disposition) != ERROR_SUCCESS) {
         return -1;
     }
-    uint8_t data[4] = {};
+    // Room for the flag as text, which is how the desktop settings store it; an integer value
+    // longer than 4 bytes still counts as unreadable.
+    uint8_t data[64] = {};
     DWORD size = sizeof data;
-    const LONG result = RegQueryValueExA(key, UsePasswordValueName, nullptr, nullptr, data, &size);
+    DWORD type = REG_NONE;
+    const LONG result = RegQueryValueExA(key, UsePasswordValueName, nullptr, &type, data, &size);
     uint32_t usePassword = 0;
-    const int read = TakeRegistryInteger(result, data, size, &usePassword);
+    const int read = TakeRegistrySetting(result, type, data, size, sizeof data, &usePassword);
     RegCloseKey(key);
     return read && usePassword != 0 ? 1 : 0;
 }
 
 int VerifyWithHost(HWND window) {
+    if (!HostHasPasswordServices()) return 0;
     const int required = PasswordRequired();
     if (required < 0) {
         ShowCheckFailed();
         return 1;
     }
     if (required == 0) return 0;
-    HMODULE library = LoadLibraryA(PasswordLibraryName);
+    HMODULE library = LoadSystemLibrary(PasswordLibraryName);
     if (library == nullptr) {
         ShowCheckFailed();
         return 1;
@@ -76,9 +103,9 @@ int CheckPasswordOnClose(HWND window) {
 }
 
 void RunPasswordChange(HWND ownerWindow) {
-    HMODULE library = LoadLibraryA(ChangeLibraryName);
+    HMODULE library = LoadSystemLibrary(ChangeLibraryName);
     if (library == nullptr) {
-        MessageBoxA(nullptr, ChangeLibraryMissingText, ChangeLibraryMissingCaption, MB_OK);
+        ShowSaverMessage(ChangeLibraryMissingMessage, MB_OK);
         return;
     }
     auto change = reinterpret_cast<ChangePasswordEntry>(

@@ -11,14 +11,24 @@
 
 namespace {
 
-HKEY OpenSettingsKey() {
+// Opens the key with the access asked for, creating it (empty) when it does not exist.
+HKEY CreateSettingsKey(REGSAM access) {
     HKEY key = nullptr;
     DWORD disposition = 0;
     char emptyClass[] = "";
     const LONG result =
         RegCreateKeyExA(HKEY_CURRENT_USER, SettingsKeyPath, 0, emptyClass, REG_OPTION_NON_VOLATILE,
-                        KEY_ALL_ACCESS, nullptr, &key, &disposition);
+                        access, nullptr, &key, &disposition);
     return result == ERROR_SUCCESS ? key : nullptr;
+}
+
+// Loading only reads, so it asks for read access alone: a key the user may read but not write
+// (one an administrator set) still gives its stored values. It is created only when missing.
+HKEY OpenSettingsKeyToRead() {
+    HKEY key = nullptr;
+    const LONG result = RegOpenKeyExA(HKEY_CURRENT_USER, SettingsKeyPath, 0, KEY_READ, &key);
+    if (result == ERROR_SUCCESS) return key;
+    return result == ERROR_FILE_NOT_FOUND ? CreateSettingsKey(KEY_READ) : nullptr;
 }
 
 // No type is asked for: any value of at most 4 bytes is read as the integer its bytes form.
@@ -40,7 +50,7 @@ void WriteInteger(HKEY key, const char* name, uint32_t value) {
 int LoadSettings(uint32_t* count, int32_t* colorMode) {
     *count = DefaultTrailCount;
     *colorMode = DefaultColorMode;
-    HKEY key = OpenSettingsKey();
+    HKEY key = OpenSettingsKeyToRead();
     if (key == nullptr) return 0;
     ReadInteger(key, CountValueName, count);
     uint32_t color = static_cast<uint32_t>(*colorMode);
@@ -51,7 +61,7 @@ int LoadSettings(uint32_t* count, int32_t* colorMode) {
 }
 
 int SaveSettings(uint32_t count, int32_t colorMode) {
-    HKEY key = OpenSettingsKey();
+    HKEY key = CreateSettingsKey(KEY_SET_VALUE);
     if (key == nullptr) return 0;
     WriteInteger(key, CountValueName, count);
     WriteInteger(key, ColorValueName, static_cast<uint32_t>(colorMode));

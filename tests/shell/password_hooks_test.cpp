@@ -1,5 +1,7 @@
-// The password hooks with stand-in host libraries: every outcome of the close-time check, the
-// re-entrancy guard, and the password change's call.
+// The password hooks with stand-in host libraries in the system folder: every outcome of the
+// close-time check, the re-entrancy guard, and the password change's call. The check asks the
+// host only on Windows 9x, so this program runs with Wine's Windows version for it set to
+// Windows 98 (tests/shell/CMakeLists.txt); the NT family's answer is checked end to end.
 #include "shell/password_hooks.h"
 
 #include <gtest/gtest.h>
@@ -19,6 +21,7 @@ namespace {
 class PasswordHooksTest : public ::testing::Test {
   protected:
     void SetUp() override {
+        ASSERT_NE(GetVersion() & 0x80000000u, 0u) << "this program must run as Windows 98";
         ResetStandinRecords();
         UseStandins("standins");
         window = CreateHostWindow(64, 48);
@@ -26,7 +29,7 @@ class PasswordHooksTest : public ::testing::Test {
     }
     void TearDown() override {
         DestroyWindow(window);
-        SetDllDirectoryA(nullptr);
+        RemoveStandins();
         ResetStandinRecords();
     }
 
@@ -69,6 +72,9 @@ TEST_F(PasswordHooksTest, NoPasswordRequiredClosesWithoutAskingTheHost) {
     const uint8_t eight[8] = {1, 0, 0, 0, 0, 0, 0, 0};
     WriteRawValue(DesktopKeyPath, UsePasswordValueName, REG_BINARY, eight, sizeof eight);
     EXPECT_EQ(Check(&boxes), 0);
+    // The text "0", as the desktop settings store the flag, is 0 and not its first byte's 48.
+    WriteRawValue(DesktopKeyPath, UsePasswordValueName, REG_SZ, "0", 2);
+    EXPECT_EQ(Check(&boxes), 0);
     EXPECT_TRUE(boxes.empty());
     EXPECT_EQ(StandinNumber("TOLVA_VERIFY_CALLS"), -1);
 }
@@ -90,6 +96,9 @@ TEST_F(PasswordHooksTest, HostVerdictDecidesWhenAPasswordIsRequired) {
     SetStandinNumber("TOLVA_VERIFY_ANSWER", 0);
     EXPECT_EQ(Check(&boxes), 1);
     EXPECT_EQ(StandinNumber("TOLVA_VERIFY_CALLS"), 3);
+    WriteRawValue(DesktopKeyPath, UsePasswordValueName, REG_SZ, "1", 2);
+    EXPECT_EQ(Check(&boxes), 1);
+    EXPECT_EQ(StandinNumber("TOLVA_VERIFY_CALLS"), 4);
 }
 
 TEST_F(PasswordHooksTest, MissingHostLibraryOrEntryShowsTheFailureAndKeepsOpen) {
@@ -108,21 +117,21 @@ TEST_F(PasswordHooksTest, MissingHostLibraryOrEntryShowsTheFailureAndKeepsOpen) 
     EXPECT_EQ(StandinNumber("TOLVA_VERIFY_CALLS"), -1);
 }
 
-TEST_F(PasswordHooksTest, DesktopKeyIsOnlyReadSoAReadOnlyProfileStillCloses) {
+// Windows 9x keys have no access lists, so the only way the desktop key fails is a profile where
+// nothing can be opened or created: HKEY_CURRENT_USER redirected onto a deleted key.
+TEST_F(PasswordHooksTest, DesktopKeyThatCannotBeOpenedShowsTheFailureAndKeepsOpen) {
+    HKEY doomed = nullptr;
+    DWORD disposition = 0;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Doomed", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &doomed, &disposition),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, "Doomed"), ERROR_SUCCESS);
+    ASSERT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, doomed), ERROR_SUCCESS);
     std::vector<SeenMessageBox> boxes;
-    RequirePassword(1);
-    LockKeyReadOnly(DesktopKeyPath);
-    SetStandinNumber("TOLVA_VERIFY_ANSWER", 1);
-    EXPECT_EQ(Check(&boxes), 0);
-    EXPECT_TRUE(boxes.empty());
-    EXPECT_EQ(StandinNumber("TOLVA_VERIFY_CALLS"), 1);
-}
-
-TEST_F(PasswordHooksTest, UnreadableDesktopKeyShowsTheFailureAndKeepsOpen) {
-    std::vector<SeenMessageBox> boxes;
-    RequirePassword(0);
-    LockKeyCompletely(DesktopKeyPath);
-    EXPECT_EQ(Check(&boxes), 1);
+    const int answer = Check(&boxes);
+    RegistrySandbox restore;  // a fresh profile in place before any assertion can fail
+    RegCloseKey(doomed);
+    EXPECT_EQ(answer, 1);
     ExpectCheckFailedBox(boxes);
 }
 

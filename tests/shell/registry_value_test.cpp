@@ -43,4 +43,35 @@ TEST(RegistryValueTest, FailedReadsAndOversizedValuesLeaveTheValueAlone) {
     EXPECT_EQ(value, Sentinel);
 }
 
+TEST(RegistryValueTest, TextSettingsCountAsTheirDecimalNumberOtherTypesByTheirBytes) {
+    struct Case {
+        const char* text;
+        uint32_t size;
+        uint32_t expected;
+    };
+    // With and without the terminator, blanks, trailing words, no digits, a sign.
+    for (const Case& c :
+         {Case{"0", 2, 0}, Case{"1", 1, 1}, Case{" 12 minutes", 12, 12}, Case{"", 0, 0},
+          Case{"yes", 4, 0}, Case{"-1", 3, 0xFFFFFFFFu}, Case{"99999999999", 12, 0x7FFFFFFFu}}) {
+        for (uint32_t type : {RegistryText, RegistryExpandableText, RegistryTextList}) {
+            uint32_t value = Sentinel;
+            const auto* bytes = reinterpret_cast<const uint8_t*>(c.text);
+            EXPECT_EQ(TakeRegistrySetting(0, type, bytes, c.size, 64, &value), 1) << c.text;
+            EXPECT_EQ(value, c.expected) << c.text << " type " << type;
+        }
+    }
+    // REG_DWORD and REG_BINARY as before: "0" stored as bytes is 48.
+    const uint8_t zeroText[2] = {'0', 0};
+    uint32_t value = Sentinel;
+    EXPECT_EQ(TakeRegistrySetting(0, 3, zeroText, 2, 64, &value), 1);
+    EXPECT_EQ(value, 0x30u);
+    const uint8_t eight[8] = {1, 0, 0, 0, 0, 0, 0, 0};
+    value = Sentinel;
+    EXPECT_EQ(TakeRegistrySetting(0, 4, eight, 8, 64, &value), 0);
+    // A failed read, or one claiming more than the buffer, leaves the value alone.
+    EXPECT_EQ(TakeRegistrySetting(234, RegistryText, zeroText, 2, 64, &value), 0);
+    EXPECT_EQ(TakeRegistrySetting(0, RegistryText, zeroText, 65, 64, &value), 0);
+    EXPECT_EQ(value, Sentinel);
+}
+
 }  // namespace

@@ -75,7 +75,7 @@ class SaverProgramTest : public ::testing::Test {
     }
     void TearDown() override {
         UnregisterClassA(SaverClassName, GetModuleHandleA(nullptr));
-        SetDllDirectoryA(nullptr);
+        RemoveStandins();
         PumpMessages();
         while (CursorDisplayCount() > 0) ShowCursor(FALSE);
         while (CursorDisplayCount() < 0) ShowCursor(TRUE);

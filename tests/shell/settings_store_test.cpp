@@ -86,14 +86,14 @@ TEST_F(SettingsStoreTest, SaveThenLoadRoundTripsAsFourByteDwords) {
     EXPECT_EQ(color, 4);
 }
 
-TEST_F(SettingsStoreTest, KeyThatCannotBeOpenedGivesDefaultsAndWritesNothing) {
+TEST_F(SettingsStoreTest, ReadOnlyKeyGivesItsValuesAndRefusesTheSave) {
     WriteDword(SettingsKeyPath, CountValueName, 7);
     WriteDword(SettingsKeyPath, ColorValueName, 3);
     LockKeyReadOnly(SettingsKeyPath);
 
-    EXPECT_EQ(LoadSettings(&count, &color), 0);
-    EXPECT_EQ(count, 25u);
-    EXPECT_EQ(color, 1);
+    EXPECT_EQ(LoadSettings(&count, &color), 1);
+    EXPECT_EQ(count, 7u);
+    EXPECT_EQ(color, 3);
     EXPECT_EQ(SaveSettings(50, 6), 0);
 
     DWORD type = 0;
@@ -102,6 +102,12 @@ TEST_F(SettingsStoreTest, KeyThatCannotBeOpenedGivesDefaultsAndWritesNothing) {
     EXPECT_EQ(data, (std::vector<uint8_t>{7, 0, 0, 0}));
     ASSERT_TRUE(ReadRawValue(SettingsKeyPath, ColorValueName, &type, &data));
     EXPECT_EQ(data, (std::vector<uint8_t>{3, 0, 0, 0}));
+
+    // A key that cannot even be read gives the defaults.
+    LockKeyCompletely(SettingsKeyPath);
+    EXPECT_EQ(LoadSettings(&count, &color), 0);
+    EXPECT_EQ(count, 25u);
+    EXPECT_EQ(color, 1);
 }
 
 TEST_F(SettingsStoreTest, ProfileWhereTheKeyCannotBeCreatedFailsBothWays) {

@@ -191,8 +191,37 @@ std::string StandinDirectory(const char* name) {
     return directory + name;
 }
 
+namespace {
+
+constexpr const char* HostLibraries[] = {"PASSWORD.CPL", "MPR.DLL"};
+
+std::string InSystemFolder(const char* name) {
+    char folder[MAX_PATH] = {};
+    GetSystemDirectoryA(folder, MAX_PATH);
+    return std::string(folder) + "\\" + name;
+}
+
+// Wine ships an mpr.dll of its own (and no PASSWORD.CPL); it waits here while stand-ins are in.
+std::string WineMprSetAside() {
+    return InSystemFolder("mpr.dll.tolva-set-aside");
+}
+
+}  // namespace
+
 void UseStandins(const char* name) {
-    SetDllDirectoryA(StandinDirectory(name).c_str());
+    if (GetFileAttributesA(WineMprSetAside().c_str()) == INVALID_FILE_ATTRIBUTES) {
+        MoveFileExA(InSystemFolder("MPR.DLL").c_str(), WineMprSetAside().c_str(), 0);
+    }
+    for (const char* library : HostLibraries) {
+        const std::string installed = InSystemFolder(library);
+        DeleteFileA(installed.c_str());
+        CopyFileA((StandinDirectory(name) + "\\" + library).c_str(), installed.c_str(), FALSE);
+    }
+}
+
+void RemoveStandins() {
+    for (const char* library : HostLibraries) DeleteFileA(InSystemFolder(library).c_str());
+    MoveFileExA(WineMprSetAside().c_str(), InSystemFolder("MPR.DLL").c_str(), 0);
 }
 
 void ResetStandinRecords() {

@@ -67,8 +67,11 @@ class MessageBoxWatcher {
 // Directory next to the test program: "standins" (full stand-ins), "standins-empty" (libraries
 // without the entry points) or "standins-none" (no libraries).
 std::string StandinDirectory(const char* name);
-// Makes LoadLibraryA find the host libraries in that directory.
+// Puts the host libraries of that directory into the system folder, the only place the saver
+// loads them from (none for "standins-none"); Wine's own mpr.dll is set aside meanwhile.
 void UseStandins(const char* name);
+// Takes the stand-ins out of the system folder again and gives Wine its mpr.dll back.
+void RemoveStandins();
 // Clears everything the stand-ins read and write.
 void ResetStandinRecords();
 long StandinNumber(const char* name);
