@@ -18,9 +18,8 @@ using VerifyPasswordEntry = BOOL(WINAPI*)(HWND window);
 using ChangePasswordEntry = DWORD(WINAPI*)(LPCSTR provider, HWND owner, DWORD reserved1,
                                            LPVOID reserved2);
 
-// The box opens while the topmost saver is up: it must come above it and take the keyboard.
 void ShowCheckFailed() {
-    ShowSaverMessage(PasswordCheckFailedMessage, MB_OK | MB_TOPMOST | MB_SETFOREGROUND);
+    ShowSaverMessage(PasswordCheckFailedMessage, MB_OK | AboveTheSaver);
 }
 
 // The host's password services exist on Windows 95, 98 and Me only. The NT family locks the

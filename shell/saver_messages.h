@@ -14,7 +14,10 @@ int UserReadsJapanese();
 // The language of the resources (dialog 106) shown to this user.
 WORD UserResourceLanguage();
 
-// Shows one box with no owner in the user's language; style as MessageBox takes it. Boxes that
-// may open while the topmost full-screen saver is up pass MB_TOPMOST | MB_SETFOREGROUND, or
-// they would open underneath it with the keyboard going to them.
+// The style a box needs when it opens while the topmost full-screen saver is up, or it would
+// open underneath it with the keyboard going to it: topmost (MB_SYSTEMMODAL is MB_APPLMODAL
+// plus WS_EX_TOPMOST, which with no owner is all it does; Wine ignores MB_TOPMOST) and in front.
+constexpr UINT AboveTheSaver = MB_SYSTEMMODAL | MB_SETFOREGROUND;
+
+// Shows one box with no owner in the user's language; style as MessageBox takes it.
 int ShowSaverMessage(const MessageTexts& message, UINT style);

@@ -3,12 +3,17 @@
 started the way the host starts it, driven with real X input (xdotool), watched through real
 screenshots (ImageMagick's import), the registry of a throwaway Wine prefix, and a small Win32
 probe that reads window classes, placement and texts back. Wine runs in a Japanese locale
-(code page 932) with a Japanese font, so the texts are checked as a Japanese user sees them.
+(code page 932) with a Japanese font, so the texts are checked as a Japanese user sees them;
+a few scenarios start the saver as an English user, or as a Japanese user under code page 1252.
+The host's password services are tried with the saver run as Windows 98 (Wine's per-program
+Windows version); their stand-ins go into the prefix's system folder, and copies planted beside
+the saver must never be loaded.
 
 Usage: saver_e2e.py --scr PATH/tolva.scr [--fixtures DIR] [--screenshots DIR] [SCENARIO...]
 
 --fixtures names a folder holding probe.exe, preview_host.exe, PASSWORD.CPL and MPR.DLL as the
-build makes them; without it the script compiles them from fixtures/ with MinGW itself.
+build makes them, for the saver's architecture; without it the script compiles them from
+fixtures/ with MinGW itself.
 --screenshots writes the full-screen saver and the dialog as small PNG files.
 Every process the suite starts is ended by its id; Wine's server and Xvfb go at exit.
 """
@@ -43,6 +48,13 @@ PASSWORD_FAILED_TEXT = "パスワードを確認できません"
 PASSWORD_FAILED_CAPTION = "設定値取得エラー"
 MPR_MISSING_TEXT = "MPR.DLLが見つかりません"
 MPR_MISSING_CAPTION = "TOLVA"
+CREATE_FAILED_ENGLISH = ("The saver window cannot be created.", "Initialisation error")
+
+# Locales a saver may be started in: Wine takes the ANSI code page from LC_CTYPE and the
+# interface language from LC_MESSAGES.
+ENGLISH_USER = {"LC_ALL": "C.UTF-8"}
+JAPANESE_USER_ON_1252 = {"LC_ALL": None, "LANG": None, "LC_CTYPE": "C.UTF-8",
+                         "LC_MESSAGES": "ja_JP.UTF-8"}
 
 # The configuration dialog's controls in creation (and tab) order: class, id, text.
 SETUP_CONTROLS = [
@@ -64,6 +76,9 @@ SETUP_CONTROLS = [
     ("Button", 1010, "？？"),
 ]
 COLOR_BUTTON_IDS = list(range(1002, 1011))
+# The English dialog: the same controls, ids and order.
+ENGLISH_TEXTS = ["OK", "Cancel", "Slider1", "Trails", "Few", "Many", "Red", "Green", "Blue",
+                 "&Colour", "Purple", "Cyan", "Yellow", "White", "?", "??"]
 
 WM_CLOSE = 0x0010
 WM_KEYDOWN = 0x0100
@@ -201,7 +216,8 @@ class Session:
         out = os.path.join(self.work, "fixtures")
         os.makedirs(out)
         source = os.path.join(HERE, "fixtures")
-        compiler = ["i686-w64-mingw32-g++", "-static", "-O1", "-Wall", "-Wextra", "-Werror"]
+        triplet = "x86_64-w64-mingw32" if self.saver_is_64_bit() else "i686-w64-mingw32"
+        compiler = [f"{triplet}-g++", "-static", "-O1", "-Wall", "-Wextra", "-Werror"]
         builds = [
             (["probe.cpp", "-o", "probe.exe", "-lcomctl32"], []),
             (["preview_host.cpp", "-o", "preview_host.exe"], ["-mwindows"]),
@@ -214,6 +230,13 @@ class Session:
                  for f in files[1:]]
             subprocess.run(args, check=True)
         return {name: os.path.join(out, name) for name in names}
+
+    def saver_is_64_bit(self):
+        """From the PE header's machine field: 0x8664 is x86-64, 0x14c i386."""
+        with open(self.args.scr, "rb") as f:
+            header = f.read(4096)
+        at = int.from_bytes(header[0x3C:0x40], "little")
+        return int.from_bytes(header[at + 4:at + 6], "little") == 0x8664
 
     def prepare_prefix(self):
         subprocess.run(["wineboot", "-i"], env=self.env, stdout=subprocess.DEVNULL,
@@ -233,33 +256,75 @@ class Session:
                        "/d", "IPAGothic", "/f"])
 
     def prepare_folders(self):
-        # "plain" holds the saver alone; "hosted" also the stand-in host password libraries,
-        # which the saver loads by file name from its own folder.
+        # "plain" holds the saver alone; "planted" also copies of the host password libraries
+        # that accept every password, which the saver must never load. The host's own (the
+        # stand-ins) go into the system folder that the saver's architecture sees; Wine's own
+        # mpr.dll leaves it for the whole run.
         self.plain = os.path.join(self.work, "plain")
-        self.hosted = os.path.join(self.work, "hosted")
-        for folder in (self.plain, self.hosted):
+        self.planted = os.path.join(self.work, "planted")
+        for folder in (self.plain, self.planted):
             os.makedirs(folder)
             shutil.copy(self.args.scr, os.path.join(folder, "tolva.scr"))
-        shutil.copy(self.fixtures["PASSWORD.CPL"], self.hosted)
-        shutil.copy(self.fixtures["MPR.DLL"], self.hosted)
+        for name in ("PASSWORD.CPL", "MPR.DLL"):
+            shutil.copy(self.fixtures[name], self.planted)
+        with open(os.path.join(self.planted, "answer.txt"), "w") as f:
+            f.write("1")
+        windows = os.path.join(self.env["WINEPREFIX"], "drive_c", "windows")
+        wow64 = os.path.join(windows, "syswow64")
+        self.system = wow64 if os.path.isdir(wow64) and not self.saver_is_64_bit() else \
+            os.path.join(windows, "system32")
+        for name in os.listdir(self.system):
+            if name.lower() == "mpr.dll":
+                os.rename(os.path.join(self.system, name), os.path.join(self.work, "wine-mpr.dll"))
+
+    def host_library(self, name, present):
+        """Puts the stand-in host library into the system folder, or takes it out."""
+        path = os.path.join(self.system, name)
+        if present:
+            shutil.copy(self.fixtures[name], path)
+        elif os.path.exists(path):
+            os.remove(path)
+
+    def host_calls(self, folder):
+        """The calls the stand-ins in folder logged, and the log emptied for the next look."""
+        log = os.path.join(folder, "calls.log")
+        if not os.path.exists(log):
+            return []
+        with open(log) as f:
+            calls = f.read().splitlines()
+        os.remove(log)
+        return calls
+
+    def windows_version(self, version):
+        """Wine's Windows version for tolva.scr ("win98"), or its default with None."""
+        key = r"HKCU\Software\Wine\AppDefaults\tolva.scr"
+        if version is None:
+            self.wine_reg(["delete", key, "/f"], check_result=False)
+        else:
+            self.wine_reg(["add", key, "/v", "Version", "/d", version, "/f"])
 
     # -- Wine ----------------------------------------------------------------------------
 
-    def wine_env(self, native_mpr=False):
+    def wine_env(self, native_mpr=False, locale=None):
         env = dict(self.env)
+        for name, value in (locale or {}).items():
+            if value is None:
+                env.pop(name, None)
+            else:
+                env[name] = value
         if native_mpr:
             # Wine has a built-in mpr.dll; the host's library (or its absence) must be what
             # the saver meets, never Wine's own.
             env["WINEDLLOVERRIDES"] = self.env["WINEDLLOVERRIDES"] + ";mpr=n"
         return env
 
-    def run_wine(self, args, timeout=60):
+    def run_wine(self, args, timeout=60, locale=None):
         """Runs a Wine program to its end; returns its exit code and standard output. The
         output goes through a file, not a pipe: Wine's helper processes may inherit a pipe
         and keep it open long after the program ended."""
         with tempfile.TemporaryFile(dir=self.work) as out:
-            proc = self.processes.spawn(["wine"] + args, env=self.env, stdout=out,
-                                        stderr=subprocess.DEVNULL)
+            proc = self.processes.spawn(["wine"] + args, env=self.wine_env(locale=locale),
+                                        stdout=out, stderr=subprocess.DEVNULL)
             try:
                 code = proc.wait(timeout=timeout)
             except subprocess.TimeoutExpired:
@@ -276,16 +341,17 @@ class Session:
         # reg writes in the ANSI code page.
         return code, out.decode("cp932", errors="replace")
 
-    def probe(self, *args):
-        _, out = self.run_wine([self.fixtures["probe.exe"]] + [str(a) for a in args])
+    def probe(self, *args, locale=None):
+        _, out = self.run_wine([self.fixtures["probe.exe"]] + [str(a) for a in args],
+                               locale=locale)
         lines = out.decode("utf-8", errors="replace").splitlines()
         return [json.loads(line) for line in lines if line.startswith("{")]
 
-    def saver(self, *args, folder=None, native_mpr=False):
+    def saver(self, *args, folder=None, native_mpr=False, locale=None):
         path = os.path.join(folder or self.plain, "tolva.scr")
         return self.processes.spawn(["wine", path] + list(args),
-                                    env=self.wine_env(native_mpr), stdout=subprocess.DEVNULL,
-                                    stderr=subprocess.DEVNULL)
+                                    env=self.wine_env(native_mpr, locale),
+                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def windows_path(self, path):
         return "Z:" + path.replace("/", "\\")
@@ -783,20 +849,31 @@ def scenario_setup_cancel(s):
           "COUNT 40 and COLOR 5 unchanged after the close box", str(stored_settings(s)))
 
 
+def set_use_password_text(s, text):
+    s.wine_reg(["add", DESKTOP_KEY, "/v", "ScreenSaveUsePassword", "/t", "REG_SZ", "/d", text,
+                "/f"])
+
+
 def scenario_password_refused_then_accepted(s):
-    """ScreenSaveUsePassword 1 with the host's PASSWORD.CPL: a refusal keeps the saver running
-    and puts the cursor back; an acceptance closes it."""
+    """As Windows 98, ScreenSaveUsePassword "1" (text, as the desktop stores it) with the
+    system folder's PASSWORD.CPL: a refusal keeps the saver running and puts the cursor back, an
+    acceptance closes it; "0" asks nothing; the accepting copy beside the saver is never
+    loaded."""
     set_settings(s, 2, 3)
-    set_use_password(s, 1)
-    answer = os.path.join(s.hosted, "answer.txt")
-    log = os.path.join(s.hosted, "calls.log")
-    for path in (answer, log):
-        if os.path.exists(path):
-            os.remove(path)
-    with open(answer, "w") as f:
-        f.write("0")
+    s.windows_version("win98")
+    s.host_library("PASSWORD.CPL", True)
+    answer = os.path.join(s.system, "answer.txt")
     try:
-        proc, window = start_full_screen(s, folder=s.hosted)
+        set_use_password_text(s, "0")
+        proc, _ = start_full_screen(s, folder=s.planted)
+        s.xdotool("click", "1")
+        expect_exit(proc, 'a click with ScreenSaveUsePassword "0"')
+        check(s.host_calls(s.system) == [], 'no VerifyScreenSavePwd call for the text "0"')
+
+        set_use_password_text(s, "1")
+        with open(answer, "w") as f:
+            f.write("0")
+        proc, window = start_full_screen(s, folder=s.planted)
         # Away from the start along one axis alone, which does not close, then the button.
         x, y = CENTRE
         for step in range(1, 5):
@@ -804,9 +881,8 @@ def scenario_password_refused_then_accepted(s):
         s.xdotool("click", "1")
         time.sleep(1.0)
         expect_running(s, proc, "a close refused by VerifyScreenSavePwd")
-        calls = open(log).read().splitlines() if os.path.exists(log) else []
-        check(calls == [f"VerifyScreenSavePwd {window['hwnd']} 0"],
-              "one VerifyScreenSavePwd call with the saver window's handle", str(calls))
+        check(s.host_calls(s.system) == [f"VerifyScreenSavePwd {window['hwnd']} 0"],
+              "one call of the system folder's VerifyScreenSavePwd with the saver's handle")
         cursor = s.probe("cursor")[0]
         check((cursor["x"], cursor["y"]) == CENTRE,
               f"the cursor put back at its start {CENTRE} after the refused close, from "
@@ -815,20 +891,48 @@ def scenario_password_refused_then_accepted(s):
             f.write("1")
         s.xdotool("click", "1")
         expect_exit(proc, "a close accepted by VerifyScreenSavePwd")
-        calls = open(log).read().splitlines()
-        check(calls[1:] == [f"VerifyScreenSavePwd {window['hwnd']} 1"],
-              "a second VerifyScreenSavePwd call, which accepted", str(calls))
+        check(s.host_calls(s.system) == [f"VerifyScreenSavePwd {window['hwnd']} 1"],
+              "a second call, which accepted")
+        check(s.host_calls(s.planted) == [], "the PASSWORD.CPL beside the saver never called")
     finally:
         set_use_password(s, None)
+        s.windows_version(None)
+        s.host_library("PASSWORD.CPL", False)
+
+
+def scenario_password_ignored_on_nt(s):
+    """On the NT family (Wine's default) the system locks the session itself: with
+    ScreenSaveUsePassword 1 and a refusing PASSWORD.CPL the first click closes the saver."""
+    set_settings(s, 2, 3)
+    set_use_password(s, 1)
+    s.host_library("PASSWORD.CPL", True)
+    with open(os.path.join(s.system, "answer.txt"), "w") as f:
+        f.write("0")
+    try:
+        proc, _ = start_full_screen(s, folder=s.planted)
+        s.xdotool("click", "1")
+        expect_exit(proc, "a click on the NT family")
+        check(s.host_calls(s.system) + s.host_calls(s.planted) == [],
+              "no VerifyScreenSavePwd call on the NT family")
+    finally:
+        set_use_password(s, None)
+        s.host_library("PASSWORD.CPL", False)
+
+
+def z_order(s):
+    """The handles of the visible top-level windows, topmost first."""
+    return [w["hwnd"] for w in s.probe("toplevel")]
 
 
 def scenario_password_library_missing(s):
-    """ScreenSaveUsePassword 1 without PASSWORD.CPL: every close attempt shows "パスワードを確認
-    できません" and the saver stays."""
+    """As Windows 98, ScreenSaveUsePassword 1 with no PASSWORD.CPL in the system folder (only
+    the accepting one beside the saver): every close attempt shows "パスワードを確認できません"
+    above the topmost saver, Enter dismisses it, and the saver stays."""
     set_settings(s, 2, 3)
     set_use_password(s, 1)
+    s.windows_version("win98")
     try:
-        proc, _ = start_full_screen(s)
+        proc, window = start_full_screen(s, folder=s.planted)
         for attempt, action in enumerate([("click", "1"), ("click", "3")], start=1):
             s.xdotool(*action)
             box = s.wait_for("failure message",
@@ -836,33 +940,88 @@ def scenario_password_library_missing(s):
             check(box is not None, f'close attempt {attempt}: a message box reading '
                   f'"{PASSWORD_FAILED_TEXT}"')
             check_message_box(box, PASSWORD_FAILED_TEXT, PASSWORD_FAILED_CAPTION)
-            close_message_box(s, box)
+            order = z_order(s)
+            check(box["exstyle"] & 0x8 and order.index(box["hwnd"]) <
+                  order.index(window["hwnd"]), "the box topmost and above the saver's window",
+                  f"exstyle {hex(box['exstyle'])}, z-order {order}")
+            time.sleep(0.5)
+            shot = os.path.join(s.work, "password_box.png")
+            s.screenshot(shot)
+            # The lower half is the box's client area; without a window manager Wine leaves
+            # the caption undrawn.
+            height = box["bottom"] - box["top"]
+            rect = (box["left"], box["top"] + height // 2, box["right"] - box["left"],
+                    height // 2)
+            if attempt == 1:
+                s.save_small(shot, "e2e-password-box.png", width=SCREEN_WIDTH // 2)
+            lit = sum(1 for p in s.pixels(shot, rect) if p != (0, 0, 0))
+            check(lit > rect[2] * rect[3] * 0.8, "the box visible on the screen over the saver",
+                  f"{lit} of {rect[2] * rect[3]} pixels not black")
+            s.xdotool("key", "Return")
+            gone = s.wait_for("box gone", lambda: s.message_box_with(PASSWORD_FAILED_TEXT) is
+                              None, timeout=10)
+            check(gone, "the box dismissed by Enter: the keyboard went to it")
             expect_running(s, proc, f"close attempt {attempt} without PASSWORD.CPL")
+        check(s.host_calls(s.planted) == [], "the PASSWORD.CPL beside the saver never called")
     finally:
         set_use_password(s, None)
+        s.windows_version(None)
     s.xdotool("click", "1")
     expect_exit(proc, "a close once no password is required")
 
 
 def scenario_change_password(s):
-    """/a with the host's MPR.DLL hands PwdChangePasswordA "SCRSAVE" and the handle; without
-    it, "MPR.DLLが見つかりません" under "TOLVA"."""
-    log = os.path.join(s.hosted, "calls.log")
-    if os.path.exists(log):
-        os.remove(log)
-    proc = s.saver("/a 1234", folder=s.hosted, native_mpr=True)
-    expect_exit(proc, "/a 1234 with MPR.DLL", timeout=20)
-    calls = open(log).read().splitlines() if os.path.exists(log) else []
-    check(calls == ["PwdChangePasswordA SCRSAVE 1234 0 0"],
-          'one PwdChangePasswordA call with "SCRSAVE", 1234, 0, 0', str(calls))
+    """/a with the system folder's MPR.DLL hands PwdChangePasswordA "SCRSAVE" and the handle;
+    without it, "MPR.DLLが見つかりません" under "TOLVA", and the copy beside the saver is never
+    loaded."""
+    s.host_library("MPR.DLL", True)
+    try:
+        proc = s.saver("/a 1234", folder=s.planted, native_mpr=True)
+        expect_exit(proc, "/a 1234 with MPR.DLL", timeout=20)
+        check(s.host_calls(s.system) == ["PwdChangePasswordA SCRSAVE 1234 0 0"],
+              'one PwdChangePasswordA call with "SCRSAVE", 1234, 0, 0')
+    finally:
+        s.host_library("MPR.DLL", False)
 
-    proc = s.saver("/a 1234", native_mpr=True)
+    proc = s.saver("/a 1234", folder=s.planted, native_mpr=True)
     box = s.wait_for("message box", lambda: s.message_box_with(MPR_MISSING_TEXT), timeout=20)
     check(box is not None, f'a message box reading "{MPR_MISSING_TEXT}" without MPR.DLL',
           json.dumps([d["text"] for d in s.dialogs()], ensure_ascii=False))
     check_message_box(box, MPR_MISSING_TEXT, MPR_MISSING_CAPTION)
     close_message_box(s, box)
     expect_exit(proc, "the message box was closed")
+    check(s.host_calls(s.planted) == [], "the MPR.DLL beside the saver never called")
+
+
+def scenario_languages(s):
+    """An English user gets the English dialog and messages; a Japanese user under code page
+    1252 gets the Japanese ones, readable, exactly as under code page 932."""
+    set_settings(s, 25, 1)
+    for locale, title, texts, failed in [
+            (ENGLISH_USER, "TOLVA Setup", ENGLISH_TEXTS, CREATE_FAILED_ENGLISH),
+            (JAPANESE_USER_ON_1252, "SETUP", [t for _, _, t in SETUP_CONTROLS],
+             (CREATE_FAILED_TEXT, CREATE_FAILED_CAPTION))]:
+        acp = s.probe("screen", locale=locale)[0]["acp"]
+        check(acp == 1252, f"the ANSI code page 1252 for {locale}", str(acp))
+        proc = s.saver("/c", locale=locale)
+        dialog = s.wait_for(title, lambda: s.dialog_titled(title), timeout=20)
+        check(dialog is not None, f'a dialog captioned "{title}" for {locale}',
+              json.dumps([d["text"] for d in s.dialogs()], ensure_ascii=False))
+        seen = [(c["id"], c["text"]) for c in dialog["controls"]]
+        check(seen == [(i, t) for (_, i, _), t in zip(SETUP_CONTROLS, texts)],
+              f"the 16 controls with their ids and texts for {locale}",
+              json.dumps(seen, ensure_ascii=False))
+        s.probe("click", dialog["hwnd"], 2)
+        expect_exit(proc, "Cancel")
+
+        bogus = 0x7FF0
+        proc = s.saver(f"/p {bogus}", locale=locale)
+        box = s.wait_for("message box", lambda: s.message_box_with(failed[0]), timeout=20)
+        check(box is not None, f'a message box reading "{failed[0]}" for {locale}',
+              json.dumps([d["text"] for d in s.dialogs()], ensure_ascii=False))
+        check_message_box(box, *failed)
+        close_message_box(s, box)
+        expect_exit(proc, "the message box was closed")
 
 
 def scenario_japanese_system(s):
@@ -890,8 +1049,10 @@ SCENARIOS = [
     ("setup_keyboard_stores_count_and_colour", scenario_setup_keyboard),
     ("setup_escape_and_close_box_store_nothing", scenario_setup_cancel),
     ("password_refused_keeps_running_accepted_closes", scenario_password_refused_then_accepted),
-    ("password_library_missing_shows_message", scenario_password_library_missing),
+    ("password_ignored_on_nt", scenario_password_ignored_on_nt),
+    ("password_library_missing_shows_message_above_saver", scenario_password_library_missing),
     ("change_password_through_mpr", scenario_change_password),
+    ("english_user_and_japanese_user_on_code_page_1252", scenario_languages),
 ]
 
 

@@ -294,13 +294,17 @@ TEST_F(ScreenSaverFile, IconGroupHoldsOneThirtyTwoPixelSixteenColourImage) {
     EXPECT_LT(black, 1000u);
 }
 
-TEST_F(ScreenSaverFile, CarriesAVersionBlockAndAnAsInvokerCommonControlsManifest) {
+TEST_F(ScreenSaverFile, CarriesAVersionBlockAndAManifestForTodaysWindows) {
     EXPECT_FALSE(Resource(MAKEINTRESOURCEA(16), MAKEINTRESOURCEA(1)).empty());
     const std::vector<uint8_t> manifest = Resource(MAKEINTRESOURCEA(24), MAKEINTRESOURCEA(1));
     const std::string text(manifest.begin(), manifest.end());
     EXPECT_NE(text.find("level=\"asInvoker\""), std::string::npos);
     EXPECT_NE(text.find("Microsoft.Windows.Common-Controls"), std::string::npos);
     EXPECT_NE(text.find("version=\"6.0.0.0\""), std::string::npos);
+    // Each monitor's real pixels (Wine 8 treats every program as per-monitor aware, so only the
+    // declaration can be looked at here).
+    EXPECT_NE(text.find(">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos);
+    EXPECT_NE(text.find(">true/pm</dpiAware>"), std::string::npos);
     // Windows 7, 8, 8.1 and 10/11: without them newer Windows treats the program as an old one.
     for (const char* os :
          {"35138b9a-5d96-4fbd-8e2d-a2440225f93a", "4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38",

@@ -1,0 +1,25 @@
+# The Windows download: `cmake --build --preset win32 --target package` (or win64) makes
+# tolva-<version>-win32.zip (win64) in the build tree, holding tolva.scr and a short install
+# note and nothing else. Only the "saver" component goes in, whatever else has install rules.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(TOLVA_PACKAGE_ARCH win64)
+  set(TOLVA_SYSTEM_FOLDER_NOTE "  C:\\Windows\\System32")
+else()
+  set(TOLVA_PACKAGE_ARCH win32)
+  # 64-bit Windows keeps its 32-bit programs' system folder in SysWOW64.
+  set(TOLVA_SYSTEM_FOLDER_NOTE
+    "  C:\\Windows\\SysWOW64 on 64-bit Windows,\n  C:\\Windows\\System32 on 32-bit Windows,")
+endif()
+# CRLF, so the Notepad of Windows 7 and 8 shows its lines too.
+configure_file(${PROJECT_SOURCE_DIR}/resources/install-note.txt.in
+  ${CMAKE_BINARY_DIR}/INSTALL.txt @ONLY NEWLINE_STYLE CRLF)
+
+install(TARGETS tolva_scr RUNTIME DESTINATION . COMPONENT saver)
+install(FILES ${CMAKE_BINARY_DIR}/INSTALL.txt DESTINATION . COMPONENT saver)
+
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_NAME tolva)
+set(CPACK_PACKAGE_VENDOR Ravik)
+set(CPACK_PACKAGE_FILE_NAME tolva-${PROJECT_VERSION}-${TOLVA_PACKAGE_ARCH})
+set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};${PROJECT_NAME};saver;/")
+include(CPack)
