@@ -1,11 +1,13 @@
-// The saver window and its input rules.
+// The saver's windows, their layout over the monitors, and their input rules.
 #include "shell/saver_window.h"
 
 #include <windows.h>
 
 #include <cstdint>
+#include <new>
 
 #include "shell/command_line.h"
+#include "shell/monitor_list.h"
 #include "shell/password_hooks.h"
 #include "shell/saver_texts.h"
 #include "shell/settings_store.h"
@@ -14,46 +16,206 @@
 #include "tools/common/frame_tick.h"
 
 HWND SaverWindow = nullptr;
-Animation SaverAnimation;
 FullScreenExitRule SaverExitRule;
 
 namespace {
 
 constexpr UINT_PTR FrameTimerId = 0;
-// The window's size as recorded when it was created: signed 16-bit, as the saver always kept it.
-int16_t windowWidth = 0;
-int16_t windowHeight = 0;
+constexpr char FakeMonitorsVariable[] = "TOLVA_FAKE_MONITORS";
 
 const DWORD PreviewStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
 const DWORD FullScreenStyle = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+
+// Each on the heap, so the pointer a window keeps to its screen stays good while other screens
+// come and go. The preview's or the primary monitor's is the first.
+SaverScreen* screens[MaxMonitors] = {};
+int screenCount = 0;
+
+// The settings as loaded when the saver started; without them every window stays bare black.
+bool settingsLoaded = false;
+uint32_t trailCount = 0;
+int32_t colorMode = 0;
+// Only a cursor that this saver hid is shown again at its end.
+bool cursorHidden = false;
 
 bool IsPreview() {
     return SaverMode == Preview;
 }
 
+// The primary monitor draws the design's frames; the others start their generators a step of
+// the golden ratio apart, so that no two monitors show the same animation.
+uint32_t MonitorSeed(int index) {
+    return Animation::DesignSeed + static_cast<uint32_t>(index) * 0x9E3779B9u;
+}
+
+// A window's size as the saver has always recorded it: signed 16-bit.
+int16_t RecordedWidth(const MonitorRect& bounds) {
+    return static_cast<int16_t>(bounds.right - bounds.left);
+}
+int16_t RecordedHeight(const MonitorRect& bounds) {
+    return static_cast<int16_t>(bounds.bottom - bounds.top);
+}
+
+SaverScreen* ScreenOf(HWND window) {
+    return reinterpret_cast<SaverScreen*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+void RemoveScreen(SaverScreen* screen) {
+    for (int i = 0; i < screenCount; ++i) {
+        if (screens[i] != screen) continue;
+        for (int j = i + 1; j < screenCount; ++j) screens[j - 1] = screens[j];
+        screens[--screenCount] = nullptr;
+        delete screen;
+        return;
+    }
+}
+
+// From the screen's seed, at the screen's size: the primary's (and the preview's) frames are
+// the ones the saver has always drawn.
+void StartAnimation(SaverScreen* screen) {
+    Animation& animation = screen->animation;
+    animation.SetMillisecondClock(ReadPlatformClock, nullptr);
+    animation.SetFrameCopy(CopyFrameToWindow, screen->window);
+    animation.Start(RecordedWidth(screen->bounds), RecordedHeight(screen->bounds), trailCount,
+                    colorMode, screen->seed);
+}
+
+// Creates one window: the preview as a child of the host's window, or a monitor's full-screen
+// window. Full-screen windows have no owner: an owned window goes when its owner goes (with no
+// password check) and hides when it is minimised, and the window that happened to be in front
+// when the saver started is no part of the saver. Returns whether the window exists.
+bool AddScreen(const MonitorRect& bounds, uint32_t seed, bool preview) {
+    if (screenCount == MaxMonitors) return false;
+    SaverScreen* screen = new (std::nothrow) SaverScreen;
+    if (screen == nullptr) return false;
+    screen->bounds = bounds;
+    screen->seed = seed;
+    screens[screenCount++] = screen;
+    const HWND window = CreateWindowExA(
+        preview ? 0 : WS_EX_TOPMOST, SaverClassName, SaverWindowTitle,
+        preview ? PreviewStyle : FullScreenStyle, bounds.left, bounds.top, RecordedWidth(bounds),
+        RecordedHeight(bounds), preview ? ParentWindow : nullptr, nullptr, InstanceHandle, screen);
+    if (window != nullptr) return true;
+    // Still listed unless the window got as far as its WM_NCDESTROY, which takes it out itself.
+    RemoveScreen(screen);
+    return false;
+}
+
+struct MonitorCollector {
+    MonitorRect* monitors;
+    int count;
+};
+
+BOOL CALLBACK CollectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+    auto* collector = reinterpret_cast<MonitorCollector*>(data);
+    MONITORINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoA(monitor, &info)) return TRUE;
+    if (collector->count == MaxMonitors) return FALSE;
+    const MonitorRect bounds = {info.rcMonitor.left, info.rcMonitor.top, info.rcMonitor.right,
+                                info.rcMonitor.bottom};
+    MonitorRect* monitors = collector->monitors;
+    if (info.dwFlags & MONITORINFOF_PRIMARY) {
+        for (int i = collector->count; i > 0; --i) monitors[i] = monitors[i - 1];
+        monitors[0] = bounds;
+    } else {
+        monitors[collector->count] = bounds;
+    }
+    ++collector->count;
+    return TRUE;
+}
+
 LRESULT SetUpWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    uint32_t trailCount = 0;
-    int32_t colorMode = 0;
-    if (!LoadSettings(&trailCount, &colorMode)) return 0;  // a bare black window from now on
-    SaverWindow = window;
-    SaverAnimation.SetMillisecondClock(ReadPlatformClock, nullptr);
-    SaverAnimation.SetFrameCopy(CopyFrameToWindow, window);
-    SaverAnimation.Start(windowWidth, windowHeight, trailCount, colorMode);
-    SetTimer(window, FrameTimerId, FrameTickMilliseconds, nullptr);
-    if (!IsPreview()) {
-        POINT cursor = {0, 0};
-        GetCursorPos(&cursor);
-        SaverExitRule.Start(cursor.x, cursor.y);
-        ShowCursor(FALSE);
+    SaverScreen* screen = ScreenOf(window);
+    screen->window = window;
+    if (screenCount > 0 && screen == screens[0]) SaverWindow = window;
+    if (settingsLoaded) {
+        StartAnimation(screen);
+        SetTimer(window, FrameTimerId, FrameTickMilliseconds, nullptr);
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
+// A burst of closing input (a key and a click, or moves over two monitors) asks once: a close
+// request already waiting is not joined by a second, which would mean a second password check.
 void RequestClose() {
+    MSG waiting;
+    if (PeekMessageA(&waiting, SaverWindow, WM_CLOSE, WM_CLOSE, PM_NOREMOVE)) return;
     PostMessageA(SaverWindow, WM_CLOSE, 0, 0);
 }
 
+// The primary's window goes last, so SaverWindow names a window until the end.
+void DestroyAllWindows() {
+    for (int i = screenCount - 1; i >= 0; --i) DestroyWindow(screens[i]->window);
+}
+
+// The window's timer and pixels go; when no other saver window is left, the saver ends.
+void TearDownWindow(HWND window, SaverScreen* screen) {
+    KillTimer(window, FrameTimerId);
+    if (screen != nullptr) screen->animation.Stop();
+    for (int i = 0; i < screenCount; ++i) {
+        if (screens[i]->window != window && IsWindow(screens[i]->window)) return;
+    }
+    if (cursorHidden) {
+        ShowCursor(TRUE);
+        cursorHidden = false;
+    }
+    PostQuitMessage(0);
+}
+
+// Monitors came, went or changed size: each window takes its monitor's new place (restarting its
+// animation from its seed when the size changed), new monitors get windows, and the windows of
+// monitors that are gone close. The primary's window stays throughout.
+void LayOutAgain() {
+    MonitorRect monitors[MaxMonitors];
+    const int count = EnumerateSaverMonitors(monitors);
+    for (int i = 0; i < count; ++i) {
+        if (i >= screenCount) {
+            AddScreen(monitors[i], MonitorSeed(i), false);
+            continue;
+        }
+        SaverScreen* screen = screens[i];
+        const MonitorRect& bounds = monitors[i];
+        const MonitorRect& old = screen->bounds;
+        if (bounds.left == old.left && bounds.top == old.top && bounds.right == old.right &&
+            bounds.bottom == old.bottom) {
+            continue;
+        }
+        const bool resized = RecordedWidth(bounds) != RecordedWidth(old) ||
+                             RecordedHeight(bounds) != RecordedHeight(old);
+        screen->bounds = bounds;
+        SetWindowPos(screen->window, HWND_TOPMOST, bounds.left, bounds.top, RecordedWidth(bounds),
+                     RecordedHeight(bounds), SWP_NOACTIVATE);
+        if (resized && settingsLoaded) StartAnimation(screen);
+    }
+    for (int i = screenCount - 1; i >= count && i > 0; --i) DestroyWindow(screens[i]->window);
+}
+
 }  // namespace
+
+SaverScreen* GetSaverScreen(int index) {
+    return index >= 0 && index < screenCount ? screens[index] : nullptr;
+}
+
+int GetSaverScreenCount() {
+    return screenCount;
+}
+
+int EnumerateSaverMonitors(MonitorRect* monitors) {
+    char fake[1024];
+    const DWORD length = GetEnvironmentVariableA(FakeMonitorsVariable, fake, sizeof fake);
+    if (length > 0 && length < sizeof fake) {
+        const int count = ParseMonitorList(fake, monitors, MaxMonitors);
+        if (count > 0) return count;
+    }
+    MonitorCollector collector = {monitors, 0};
+    EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&collector));
+    if (collector.count > 0) return collector.count;
+    HDC screen = GetDC(nullptr);
+    monitors[0] = {0, 0, GetDeviceCaps(screen, HORZRES), GetDeviceCaps(screen, VERTRES)};
+    ReleaseDC(nullptr, screen);
+    return 1;
+}
 
 int CreateSaverWindow(int preview) {
     WNDCLASSA windowClass = {};
@@ -69,48 +231,68 @@ int CreateSaverWindow(int preview) {
     windowClass.lpszClassName = SaverClassName;
     if (RegisterClassA(&windowClass) == 0) return 1;
 
-    int32_t width = 0;
-    int32_t height = 0;
+    SaverWindow = nullptr;
+    settingsLoaded = LoadSettings(&trailCount, &colorMode) != 0;
     if (preview) {
         RECT parentRect = {};
         GetWindowRect(ParentWindow, &parentRect);
-        width = parentRect.right - parentRect.left;
-        height = parentRect.bottom - parentRect.top;
-    } else {
-        HDC screen = GetDC(nullptr);
-        width = GetDeviceCaps(screen, HORZRES);
-        height = GetDeviceCaps(screen, VERTRES);
-        ReleaseDC(nullptr, screen);
+        const MonitorRect area = {0, 0, parentRect.right - parentRect.left,
+                                  parentRect.bottom - parentRect.top};
+        return AddScreen(area, Animation::DesignSeed, true) ? 0 : 1;
     }
-    windowWidth = static_cast<int16_t>(width);
-    windowHeight = static_cast<int16_t>(height);
 
-    SaverWindow = CreateWindowExA(preview ? 0 : WS_EX_TOPMOST, SaverClassName, SaverWindowTitle,
-                                  preview ? PreviewStyle : FullScreenStyle, 0, 0, windowWidth,
-                                  windowHeight, ParentWindow, nullptr, InstanceHandle, nullptr);
-    return SaverWindow != nullptr ? 0 : 1;
+    SaverExitRule = FullScreenExitRule{};
+    MonitorRect monitors[MaxMonitors];
+    const int count = EnumerateSaverMonitors(monitors);
+    if (!AddScreen(monitors[0], MonitorSeed(0), false)) return 1;
+    // A monitor whose window cannot be had stays uncovered; the saver still runs on the rest.
+    for (int i = 1; i < count; ++i) AddScreen(monitors[i], MonitorSeed(i), false);
+    if (settingsLoaded) {
+        POINT cursor = {0, 0};
+        GetCursorPos(&cursor);
+        SaverExitRule.Start(cursor.x, cursor.y);
+        ShowCursor(FALSE);
+        cursorHidden = true;
+    }
+    return 0;
 }
 
 LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* creation = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
+    }
+    // A few messages come before WM_NCCREATE, when the window has no screen yet.
+    SaverScreen* screen = ScreenOf(window);
+    if (screen == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+
     switch (message) {
         case WM_CREATE:
             return SetUpWindow(window, message, wParam, lParam);
 
         case WM_DESTROY:
-            KillTimer(window, FrameTimerId);
-            ShowCursor(TRUE);
-            SaverAnimation.Stop();
-            PostQuitMessage(0);
+            TearDownWindow(window, screen);
             return 0;
 
+        case WM_NCDESTROY:
+            SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+            RemoveScreen(screen);
+            break;
+
         case WM_CLOSE:
-            if (!IsPreview() && CheckPasswordOnClose(SaverWindow) != 0) {
+            if (IsPreview()) {
+                DestroyWindow(window);
+                break;
+            }
+            // One check for the whole saver, whichever window the request reached.
+            if (CheckPasswordOnClose(SaverWindow) != 0) {
                 SetCursorPos(SaverExitRule.GetStartX(), SaverExitRule.GetStartY());
                 SaverExitRule.RestartMotionCount();
                 return 0;
             }
-            DestroyWindow(window);
-            break;
+            DestroyAllWindows();
+            return 0;
 
         case WM_ERASEBKGND: {
             // The device context the message carries is not used: the fill goes through a fresh
@@ -124,7 +306,12 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         }
 
         case WM_TIMER:
-            SaverAnimation.RenderFrame();
+            screen->animation.RenderFrame();
+            break;
+
+        case WM_DISPLAYCHANGE:
+            // Every top-level window hears of it; the primary's lays them all out.
+            if (!IsPreview() && window == SaverWindow) LayOutAgain();
             break;
 
         case WM_SYSCOMMAND:
@@ -147,14 +334,16 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
             RequestClose();
             return 0;
 
-        case WM_MOUSEMOVE:
-            // The position's 16-bit halves, as the rule expects them.
-            if (IsPreview() ||
-                !SaverExitRule.OnMotion(static_cast<int32_t>(lParam & 0xFFFF),
-                                        static_cast<int32_t>((lParam >> 16) & 0xFFFF)))
-                break;
+        case WM_MOUSEMOVE: {
+            if (IsPreview()) break;
+            // The message's client position, moved by the window's place on the virtual screen:
+            // one start point serves every monitor. For the primary, at (0, 0), the two agree.
+            const int32_t x = static_cast<int16_t>(lParam & 0xFFFF) + screen->bounds.left;
+            const int32_t y = static_cast<int16_t>((lParam >> 16) & 0xFFFF) + screen->bounds.top;
+            if (!SaverExitRule.OnMotion(x, y)) break;
             RequestClose();
             return 0;
+        }
 
         default:
             break;

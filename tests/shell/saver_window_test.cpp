@@ -1,5 +1,6 @@
-// The saver window on real windows: set-up and tear-down, the input rules of full screen and
-// preview, the refused close, the bare window without settings, and the frame on the screen.
+// The saver's windows on real windows: set-up and tear-down, the input rules of full screen and
+// preview, the refused close, the bare window without settings, the frame on the screen, and a
+// window per (fake) monitor laid out again when the monitors change.
 #include "shell/saver_window.h"
 
 #include <gtest/gtest.h>
@@ -39,16 +40,19 @@ class SaverWindowTest : public ::testing::Test {
     }
 
     void TearDown() override {
-        if (SaverWindow != nullptr && IsWindow(SaverWindow)) DestroyWindow(SaverWindow);
+        for (int i = GetSaverScreenCount() - 1; i >= 0; --i) {
+            DestroyWindow(GetSaverScreen(i)->window);
+        }
         SaverWindow = nullptr;
+        SetEnvironmentVariableA("TOLVA_FAKE_MONITORS", nullptr);
         if (host != nullptr) DestroyWindow(host);
         WPARAM code = 0;
         while (TakePostedQuit(&code)) {
         }
         UnregisterClassA(SaverClassName, GetModuleHandleA(nullptr));
         RemoveStandins();
-        // Every destruction shows the cursor, also for a preview that never hid it: put the
-        // counter back where it was for the next test.
+        // A test that stopped halfway may leave the cursor hidden: put the counter back where it
+        // was for the next test.
         while (CursorDisplayCount() > cursorCountBefore) ShowCursor(FALSE);
         while (CursorDisplayCount() < cursorCountBefore) ShowCursor(TRUE);
     }
@@ -108,6 +112,8 @@ class SaverWindowTest : public ::testing::Test {
         return std::vector<uint8_t>(bits, bits + static_cast<size_t>(surface.GetStride()) * height);
     }
 
+    static Animation& Primary() { return GetSaverScreen(0)->animation; }
+
     RegistrySandbox sandbox;
     HWND host = nullptr;
     int cursorCountBefore = 0;
@@ -119,16 +125,16 @@ TEST_F(SaverWindowTest, FullScreenCreationSavesAndHidesTheCursorAndStartsTheTime
     EXPECT_EQ(SaverExitRule.GetStartX(), SavedX);
     EXPECT_EQ(SaverExitRule.GetStartY(), SavedY);
     EXPECT_EQ(CursorDisplayCount(), cursorCountBefore - 1);
-    EXPECT_EQ(SaverAnimation.GetWidth(), GetSystemMetrics(SM_CXSCREEN));
-    EXPECT_EQ(SaverAnimation.GetHeight(), GetSystemMetrics(SM_CYSCREEN));
+    EXPECT_EQ(Primary().GetWidth(), GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_EQ(Primary().GetHeight(), GetSystemMetrics(SM_CYSCREEN));
     EXPECT_EQ(GetWindowLongA(window, GWL_STYLE), static_cast<LONG>(0x96000000));
     EXPECT_EQ(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST, WS_EX_TOPMOST);
     char title[64] = {};
     GetWindowTextA(window, title, sizeof title);
     EXPECT_STREQ(title, "Screen Saver");
     EXPECT_EQ(FindWindowA("TOLVA.gwp", nullptr), window);
-    EXPECT_NE(SaverAnimation.GetSurface().GetBits(), nullptr);
-    EXPECT_EQ(SaverAnimation.GetTrailCount(), 25u);
+    EXPECT_NE(Primary().GetSurface().GetBits(), nullptr);
+    EXPECT_EQ(Primary().GetTrailCount(), 25u);
     EXPECT_EQ(KillTimer(window, 0), TRUE);  // the frame timer was running
 }
 
@@ -191,6 +197,20 @@ TEST_F(SaverWindowTest, PreviewIgnoresAllInput) {
     SendMessageA(window, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(StandinNumber("TOLVA_VERIFY_CALLS"), -1);
+    EXPECT_EQ(CursorDisplayCount(), cursorCountBefore);  // never hidden, so never shown
+}
+
+TEST_F(SaverWindowTest, FullScreenWindowHasNoOwnerAndOutlivesTheWindowInFront) {
+    host = CreateHostWindow(64, 48);
+    ParentWindow = host;  // the window in front when the saver started
+    HWND window = OpenFullScreen();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(GetWindow(window, GW_OWNER), nullptr);
+    DestroyWindow(host);
+    host = nullptr;
+    EXPECT_TRUE(IsWindow(window));
+    WPARAM code = 0;
+    EXPECT_FALSE(TakePostedQuit(&code));
 }
 
 TEST_F(SaverWindowTest, SystemCommandsAreSwallowedInBothModes) {
@@ -239,10 +259,10 @@ TEST_F(SaverWindowTest, RefusedCloseReturnsTheCursorAndRestartsTheGrace) {
 
 TEST_F(SaverWindowTest, DestroyStopsTheTimerShowsTheCursorFreesPixelsAndPostsQuitZero) {
     HWND window = OpenFullScreen();
-    ASSERT_NE(SaverAnimation.GetSurface().GetBits(), nullptr);
+    ASSERT_NE(Primary().GetSurface().GetBits(), nullptr);
     EXPECT_EQ(SendMessageA(window, WM_DESTROY, 0, 0), 0);
     EXPECT_EQ(KillTimer(window, 0), FALSE);  // already stopped
-    EXPECT_EQ(SaverAnimation.GetSurface().GetBits(), nullptr);
+    EXPECT_EQ(Primary().GetSurface().GetBits(), nullptr);
     EXPECT_EQ(CursorDisplayCount(), cursorCountBefore);
     WPARAM code = 99;
     EXPECT_TRUE(TakePostedQuit(&code));
@@ -255,7 +275,7 @@ TEST_F(SaverWindowTest, WithoutSettingsTheWindowStaysBareBlackAndInputStillClose
     HWND window = OpenFullScreen();
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(IsWindowVisible(window));
-    EXPECT_EQ(SaverAnimation.GetSurface().GetBits(), nullptr);
+    EXPECT_EQ(Primary().GetSurface().GetBits(), nullptr);
     EXPECT_EQ(KillTimer(window, 0), FALSE);  // no frame timer
     EXPECT_EQ(CursorDisplayCount(), cursorCountBefore);
     EXPECT_EQ(SaverExitRule.GetStartX(), 0);
@@ -275,6 +295,8 @@ TEST_F(SaverWindowTest, WithoutSettingsTheWindowStaysBareBlackAndInputStillClose
     EXPECT_FALSE(TakePostedClose(window));
     SendMessageA(window, WM_MOUSEMOVE, 0, At(4, 4));
     EXPECT_TRUE(TakePostedClose(window));
+    DestroyWindow(window);
+    EXPECT_EQ(CursorDisplayCount(), cursorCountBefore);  // never hidden, so never shown
 }
 
 TEST_F(SaverWindowTest, FramesOnTheScreenEqualTheHeadlessRenderersBytes) {
@@ -292,7 +314,7 @@ TEST_F(SaverWindowTest, FramesOnTheScreenEqualTheHeadlessRenderersBytes) {
         WriteDword(SettingsKeyPath, ColorValueName, static_cast<DWORD>(c.color));
         HWND window = OpenPreview(Width, Height);
         ASSERT_NE(window, nullptr);
-        EXPECT_EQ(SaverAnimation.GetTrailCount(), c.storedCount);
+        EXPECT_EQ(Primary().GetTrailCount(), c.storedCount);
         KillTimer(window, 0);  // the test drives the ticks itself
         for (int i = 0; i < Frames; ++i) SendMessageA(window, WM_TIMER, 0, 0);
         const std::vector<uint8_t> onScreen = ReadBack(window, Width, Height);
@@ -315,6 +337,61 @@ TEST_F(SaverWindowTest, FramesOnTheScreenEqualTheHeadlessRenderersBytes) {
             EXPECT_GT(lit, 100u) << "the frame should show trails";
         }
     }
+}
+
+TEST_F(SaverWindowTest, EveryMonitorGetsItsWindowAndAnimationAndAChangeLaysThemOutAgain) {
+    // Negative coordinates are where monitors left of or above the primary stand.
+    SetEnvironmentVariableA("TOLVA_FAKE_MONITORS", "0,0,320,240;320,0,560,180;-160,240,0,360");
+    HWND primary = OpenFullScreen();
+    ASSERT_EQ(GetSaverScreenCount(), 3);
+    const RECT expected[3] = {{0, 0, 320, 240}, {320, 0, 560, 180}, {-160, 240, 0, 360}};
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        const SaverScreen* screen = GetSaverScreen(i);
+        RECT rect = {};
+        GetWindowRect(screen->window, &rect);
+        EXPECT_TRUE(EqualRect(&rect, &expected[i]));
+        EXPECT_EQ(GetWindow(screen->window, GW_OWNER), nullptr);
+        EXPECT_EQ(GetWindowLongA(screen->window, GWL_EXSTYLE) & WS_EX_TOPMOST, WS_EX_TOPMOST);
+        EXPECT_EQ(screen->animation.GetWidth(), expected[i].right - expected[i].left);
+        EXPECT_EQ(screen->animation.GetHeight(), expected[i].bottom - expected[i].top);
+    }
+    EXPECT_EQ(GetSaverScreen(0)->window, primary);
+    EXPECT_EQ(GetSaverScreen(0)->seed, Animation::DesignSeed);
+    EXPECT_NE(GetSaverScreen(1)->seed, GetSaverScreen(0)->seed);
+    EXPECT_NE(GetSaverScreen(2)->seed, GetSaverScreen(1)->seed);
+    EXPECT_EQ(CursorDisplayCount(), cursorCountBefore - 1);  // hidden once for all of them
+
+    // The primary grows, the second stays, the third is unplugged.
+    HWND second = GetSaverScreen(1)->window;
+    HWND third = GetSaverScreen(2)->window;
+    SetEnvironmentVariableA("TOLVA_FAKE_MONITORS", "0,0,400,300;320,0,560,180");
+    SendMessageA(primary, WM_DISPLAYCHANGE, 24, MAKELPARAM(400, 300));
+    ASSERT_EQ(GetSaverScreenCount(), 2);
+    EXPECT_EQ(GetSaverScreen(0)->window, primary);
+    EXPECT_EQ(GetSaverScreen(1)->window, second);
+    EXPECT_FALSE(IsWindow(third));
+    RECT rect = {};
+    GetWindowRect(primary, &rect);
+    EXPECT_EQ(rect.right, 400);
+    EXPECT_EQ(rect.bottom, 300);
+    EXPECT_EQ(Primary().GetWidth(), 400);
+    EXPECT_EQ(Primary().GetHeight(), 300);
+    WPARAM code = 0;
+    EXPECT_FALSE(TakePostedQuit(&code));
+
+    // A monitor plugged in gets a window of its own; then one close ends every window.
+    SetEnvironmentVariableA("TOLVA_FAKE_MONITORS", "0,0,400,300;320,0,560,180;400,0,480,60");
+    SendMessageA(primary, WM_DISPLAYCHANGE, 24, MAKELPARAM(400, 300));
+    ASSERT_EQ(GetSaverScreenCount(), 3);
+    EXPECT_EQ(GetSaverScreen(2)->animation.GetWidth(), 80);
+    HWND added = GetSaverScreen(2)->window;
+    SendMessageA(added, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(primary) || IsWindow(second) || IsWindow(added));
+    EXPECT_EQ(GetSaverScreenCount(), 0);
+    EXPECT_TRUE(TakePostedQuit(&code));
+    EXPECT_FALSE(TakePostedQuit(&code));  // one exit
+    EXPECT_EQ(CursorDisplayCount(), cursorCountBefore);
 }
 
 }  // namespace
