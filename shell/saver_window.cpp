@@ -42,8 +42,8 @@ bool IsPreview() {
     return SaverMode == Preview;
 }
 
-// The primary monitor draws the design's frames; the others start their generators a step of
-// the golden ratio apart, so that no two monitors show the same animation.
+// The primary monitor draws the frames the saver always drew; the others start their generators
+// a step of the golden ratio apart, so that no two monitors show the same animation.
 uint32_t MonitorSeed(int index) {
     return Animation::DesignSeed + static_cast<uint32_t>(index) * 0x9E3779B9u;
 }

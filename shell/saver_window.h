@@ -18,8 +18,8 @@ struct SaverScreen {
     HWND window = nullptr;
     // The monitor in virtual-screen coordinates; the preview's is its own area at (0, 0).
     MonitorRect bounds = {0, 0, 0, 0};
-    // The primary monitor (and the preview) draw the design's frames; every other monitor draws
-    // its own from a seed of its own.
+    // The primary monitor (and the preview) draw the frames the saver always drew; every other
+    // monitor draws its own from a seed of its own.
     uint32_t seed = Animation::DesignSeed;
     Animation animation;
 };

@@ -9,11 +9,15 @@ The host's password services are tried with the saver run as Windows 98 (Wine's 
 Windows version); their stand-ins go into the prefix's system folder, and copies planted beside
 the saver must never be loaded.
 
-Usage: saver_e2e.py --scr PATH/tolva.scr [--fixtures DIR] [--screenshots DIR] [SCENARIO...]
+Usage: saver_e2e.py --scr PATH/tolva.scr [--fixtures DIR] [--render PATH/tolva-render.exe]
+                   [--screenshots DIR] [SCENARIO...]
 
 --fixtures names a folder holding probe.exe, preview_host.exe, PASSWORD.CPL and MPR.DLL as the
 build makes them, for the saver's architecture; without it the script compiles them from
-fixtures/ with MinGW itself.
+fixtures/ with MinGW itself. --render names the same build's tolva-render.exe, whose frame
+hashes the primary monitor's picture must match (the scenario that needs it fails without it).
+Several monitors are fake ones: Wine under Xvfb shows one, so the saver is started with
+TOLVA_FAKE_MONITORS naming rectangles on the one screen.
 --screenshots writes the full-screen saver and the dialog as small PNG files.
 Every process the suite starts is ended by its id; Wine's server and Xvfb go at exit.
 """
@@ -305,9 +309,9 @@ class Session:
 
     # -- Wine ----------------------------------------------------------------------------
 
-    def wine_env(self, native_mpr=False, locale=None):
+    def wine_env(self, native_mpr=False, environment=None):
         env = dict(self.env)
-        for name, value in (locale or {}).items():
+        for name, value in (environment or {}).items():
             if value is None:
                 env.pop(name, None)
             else:
@@ -318,13 +322,14 @@ class Session:
             env["WINEDLLOVERRIDES"] = self.env["WINEDLLOVERRIDES"] + ";mpr=n"
         return env
 
-    def run_wine(self, args, timeout=60, locale=None):
+    def run_wine(self, args, timeout=60, environment=None):
         """Runs a Wine program to its end; returns its exit code and standard output. The
         output goes through a file, not a pipe: Wine's helper processes may inherit a pipe
         and keep it open long after the program ended."""
         with tempfile.TemporaryFile(dir=self.work) as out:
-            proc = self.processes.spawn(["wine"] + args, env=self.wine_env(locale=locale),
-                                        stdout=out, stderr=subprocess.DEVNULL)
+            proc = self.processes.spawn(["wine"] + args,
+                                        env=self.wine_env(environment=environment), stdout=out,
+                                        stderr=subprocess.DEVNULL)
             try:
                 code = proc.wait(timeout=timeout)
             except subprocess.TimeoutExpired:
@@ -341,16 +346,16 @@ class Session:
         # reg writes in the ANSI code page.
         return code, out.decode("cp932", errors="replace")
 
-    def probe(self, *args, locale=None):
+    def probe(self, *args, environment=None):
         _, out = self.run_wine([self.fixtures["probe.exe"]] + [str(a) for a in args],
-                               locale=locale)
+                               environment=environment)
         lines = out.decode("utf-8", errors="replace").splitlines()
         return [json.loads(line) for line in lines if line.startswith("{")]
 
-    def saver(self, *args, folder=None, native_mpr=False, locale=None):
+    def saver(self, *args, folder=None, native_mpr=False, environment=None):
         path = os.path.join(folder or self.plain, "tolva.scr")
         return self.processes.spawn(["wine", path] + list(args),
-                                    env=self.wine_env(native_mpr, locale),
+                                    env=self.wine_env(native_mpr, environment),
                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def windows_path(self, path):
@@ -1001,9 +1006,9 @@ def scenario_languages(s):
             (ENGLISH_USER, "TOLVA Setup", ENGLISH_TEXTS, CREATE_FAILED_ENGLISH),
             (JAPANESE_USER_ON_1252, "SETUP", [t for _, _, t in SETUP_CONTROLS],
              (CREATE_FAILED_TEXT, CREATE_FAILED_CAPTION))]:
-        acp = s.probe("screen", locale=locale)[0]["acp"]
+        acp = s.probe("screen", environment=locale)[0]["acp"]
         check(acp == 1252, f"the ANSI code page 1252 for {locale}", str(acp))
-        proc = s.saver("/c", locale=locale)
+        proc = s.saver("/c", environment=locale)
         dialog = s.wait_for(title, lambda: s.dialog_titled(title), timeout=20)
         check(dialog is not None, f'a dialog captioned "{title}" for {locale}',
               json.dumps([d["text"] for d in s.dialogs()], ensure_ascii=False))
@@ -1015,13 +1020,140 @@ def scenario_languages(s):
         expect_exit(proc, "Cancel")
 
         bogus = 0x7FF0
-        proc = s.saver(f"/p {bogus}", locale=locale)
+        proc = s.saver(f"/p {bogus}", environment=locale)
         box = s.wait_for("message box", lambda: s.message_box_with(failed[0]), timeout=20)
         check(box is not None, f'a message box reading "{failed[0]}" for {locale}',
               json.dumps([d["text"] for d in s.dialogs()], ensure_ascii=False))
         check_message_box(box, *failed)
         close_message_box(s, box)
         expect_exit(proc, "the message box was closed")
+
+
+# Three fake monitors on the 800x600 screen: the primary, one of the same size beside it (so a
+# shared seed would show as the same picture), and a smaller one offset on both axes.
+MONITORS = [(0, 0, 400, 300), (400, 0, 800, 300), (400, 300, 720, 540)]
+FAKE_MONITORS = {"TOLVA_FAKE_MONITORS": ";".join(",".join(map(str, m)) for m in MONITORS)}
+UNCOVERED = [(0, 300, 400, 300), (720, 300, 80, 300), (400, 540, 320, 60)]  # x, y, w, h
+
+
+def saver_windows(s):
+    return [w for w in s.probe("toplevel") if w["class"] == SAVER_CLASS]
+
+
+def start_on_monitors(s):
+    s.xdotool("mousemove", 200, 150)
+    proc = s.saver("/s", environment=FAKE_MONITORS)
+    windows = s.wait_for("saver windows", lambda: len(saver_windows(s)) == len(MONITORS) and
+                         saver_windows(s), timeout=20)
+    check(windows and sorted((w["left"], w["top"], w["right"], w["bottom"]) for w in windows) ==
+          sorted(MONITORS), f"one saver window on each of the monitors {MONITORS}",
+          str([(w["left"], w["top"], w["right"], w["bottom"]) for w in windows or []]))
+    check(all(w["owner"] == 0 and w["exstyle"] & 0x8 for w in windows),
+          "every window topmost and with no owner")
+    return proc, {(w["left"], w["top"]): w for w in windows}
+
+
+def surface_hash(pixels, width, height):
+    """FNV-1a 64 of pixels laid out as the animation's surface: bottom row first, blue, green,
+    red, rows padded to 4 bytes; as tolva-render --hash prints it."""
+    stride = (width * 3 + 3) & ~3
+    data = bytearray(stride * height)
+    for y in range(height):
+        row = (height - 1 - y) * stride
+        for x, (r, g, b) in enumerate(pixels[y * width:(y + 1) * width]):
+            data[row + 3 * x:row + 3 * x + 3] = bytes((b, g, r))
+    value = 0xcbf29ce484222325
+    for byte in data:
+        value = ((value ^ byte) * 0x100000001b3) & 0xFFFFFFFFFFFFFFFF
+    return f"{value:016x}"
+
+
+def scenario_every_monitor(s):
+    """Three fake monitors: a window on each and nowhere else; each monitor shows its own
+    animation, the primary's exactly tolva-render's frames for its size; moves over the two
+    others share one grace count and one start point in screen coordinates, and the move that
+    ends the saver closes every window."""
+    check(s.args.render is not None, "--render naming tolva-render.exe")
+    count, color = 4, 8
+    set_settings(s, count, color)
+    proc, windows = start_on_monitors(s)
+    time.sleep(1.0)
+    primary = MONITORS[0]
+    width, height = primary[2] - primary[0], primary[3] - primary[1]
+    shot = os.path.join(s.work, "monitors.png")
+    s.screenshot(shot)
+    regions = [s.pixels(shot, (m[0], m[1], m[2] - m[0], m[3] - m[1])) for m in MONITORS]
+    for monitor, pixels in zip(MONITORS, regions):
+        _, bright, _, _ = trail_colours(pixels)
+        check(bright >= 30, f"trails on the monitor {monitor}", f"{bright} bright pixels")
+    check(regions[0] != regions[1], "the two monitors of the same size showing different "
+          "animations")
+    for x, y, w, h in UNCOVERED:
+        pixels = s.pixels(shot, (x, y, w, h))
+        check(len(set(pixels)) == 1, f"no trails off the monitors, at {(x, y, w, h)}")
+    s.save_small(shot, "e2e-monitors.png", crop=(0, 0, SCREEN_WIDTH, 300))
+
+    _, out = s.run_wine([s.args.render, "--size", f"{width}x{height}", "--count", str(count),
+                         "--color", str(color), "--frames", "3000", "--hash"], timeout=300)
+    rendered = {line.split()[1] for line in out.decode().splitlines() if len(line.split()) == 2}
+    check(len(rendered) > 1000, "tolva-render's hashes of 3000 frames", f"{len(rendered)}")
+    matched = False
+    for attempt in range(5):
+        if attempt:
+            s.screenshot(shot)
+        if surface_hash(s.pixels(shot, (0, 0, width, height)), width, height) in rendered:
+            matched = True
+            break
+    check(matched, f"the primary monitor showing one of tolva-render's frames at {width}x"
+          f"{height} (from the first seed) in one of five screenshots")
+
+    # Three moves over the second monitor, then four over the third within 3 pixels of the start
+    # point in its client coordinates, which on the screen are 400 and 300 pixels away. Only one
+    # count for all the windows reaches seven (the system may add a move or two of its own at
+    # start), and only screen coordinates put the third monitor's moves far enough.
+    for x, y in [(500, 50), (700, 250), (450, 200)]:
+        move_pointer(s, x, y)
+    expect_running(s, proc, "three moves over the second monitor")
+    third = MONITORS[2]
+    for dx, dy in [(0, 0), (1, 1), (2, 2), (0, 1)]:
+        move_pointer(s, third[0] + 200 + dx, third[1] + 150 + dy)
+    expect_exit(proc, "four more moves over the third monitor")
+    check(saver_windows(s) == [], "every saver window gone")
+
+
+def scenario_every_monitor_one_check(s):
+    """As Windows 98 with the system's PASSWORD.CPL: a click on a monitor other than the primary
+    asks once, with the primary's window, for all the monitors; refused, every window stays;
+    accepted, every window goes."""
+    set_settings(s, 2, 3)
+    set_use_password(s, 1)
+    s.windows_version("win98")
+    s.host_library("PASSWORD.CPL", True)
+    answer = os.path.join(s.system, "answer.txt")
+    try:
+        with open(answer, "w") as f:
+            f.write("0")
+        proc, windows = start_on_monitors(s)
+        primary = windows[(0, 0)]["hwnd"]
+        move_pointer(s, 600, 150)
+        s.xdotool("click", "1")
+        time.sleep(1.0)
+        check(s.host_calls(s.system) == [f"VerifyScreenSavePwd {primary} 0"],
+              "one check, given the primary's window, for a click on the second monitor")
+        check(len(saver_windows(s)) == len(MONITORS) and proc.poll() is None,
+              "every window still there after the refusal")
+        with open(answer, "w") as f:
+            f.write("1")
+        move_pointer(s, 500, 400)
+        s.xdotool("click", "3")
+        expect_exit(proc, "an accepted click on the third monitor")
+        check(s.host_calls(s.system) == [f"VerifyScreenSavePwd {primary} 1"],
+              "one check for the accepted close of all three")
+        check(saver_windows(s) == [], "every saver window gone")
+    finally:
+        set_use_password(s, None)
+        s.windows_version(None)
+        s.host_library("PASSWORD.CPL", False)
 
 
 def scenario_japanese_system(s):
@@ -1053,6 +1185,8 @@ SCENARIOS = [
     ("password_library_missing_shows_message_above_saver", scenario_password_library_missing),
     ("change_password_through_mpr", scenario_change_password),
     ("english_user_and_japanese_user_on_code_page_1252", scenario_languages),
+    ("every_monitor_own_animation_primary_as_rendered_shared_moves", scenario_every_monitor),
+    ("every_monitor_one_password_check_closes_all", scenario_every_monitor_one_check),
 ]
 
 
@@ -1060,6 +1194,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--scr", required=True, help="path of tolva.scr")
     parser.add_argument("--fixtures", help="folder with the built test fixtures")
+    parser.add_argument("--render", help="tolva-render.exe of the same build")
     parser.add_argument("--screenshots", help="folder to write small PNG screenshots into")
     parser.add_argument("--keep", action="store_true", help="keep the work folder")
     parser.add_argument("only", nargs="*", help="run only these scenarios")
@@ -1069,6 +1204,8 @@ def main():
         args.fixtures = os.path.abspath(args.fixtures)
     if args.screenshots:
         args.screenshots = os.path.abspath(args.screenshots)
+    if args.render:
+        args.render = os.path.abspath(args.render)
     if not os.path.isfile(args.scr):
         print(f"saver_e2e: {args.scr} does not exist", file=sys.stderr)
         return 2
