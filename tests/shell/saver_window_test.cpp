@@ -339,56 +339,44 @@ TEST_F(SaverWindowTest, FramesOnTheScreenEqualTheHeadlessRenderersBytes) {
     }
 }
 
-TEST_F(SaverWindowTest, EveryMonitorGetsItsWindowAndAnimationAndAChangeLaysThemOutAgain) {
+// A change of monitors lays the windows out again: moved, resized (with an animation of the new
+// size), removed and added, the primary's window kept throughout; then one close ends them all.
+TEST_F(SaverWindowTest, MonitorChangeLaysTheWindowsOutAgain) {
+    auto expectLayout = [](const std::vector<RECT>& monitors) {
+        ASSERT_EQ(GetSaverScreenCount(), static_cast<int>(monitors.size()));
+        for (size_t i = 0; i < monitors.size(); ++i) {
+            const SaverScreen* screen = GetSaverScreen(static_cast<int>(i));
+            RECT rect = {};
+            GetWindowRect(screen->window, &rect);
+            EXPECT_TRUE(EqualRect(&rect, &monitors[i])) << i;
+            EXPECT_EQ(screen->animation.GetWidth(), monitors[i].right - monitors[i].left) << i;
+        }
+    };
     // Negative coordinates are where monitors left of or above the primary stand.
     SetEnvironmentVariableA("TOLVA_FAKE_MONITORS", "0,0,320,240;320,0,560,180;-160,240,0,360");
     HWND primary = OpenFullScreen();
-    ASSERT_EQ(GetSaverScreenCount(), 3);
-    const RECT expected[3] = {{0, 0, 320, 240}, {320, 0, 560, 180}, {-160, 240, 0, 360}};
-    for (int i = 0; i < 3; ++i) {
-        SCOPED_TRACE(i);
-        const SaverScreen* screen = GetSaverScreen(i);
-        RECT rect = {};
-        GetWindowRect(screen->window, &rect);
-        EXPECT_TRUE(EqualRect(&rect, &expected[i]));
-        EXPECT_EQ(GetWindow(screen->window, GW_OWNER), nullptr);
-        EXPECT_EQ(GetWindowLongA(screen->window, GWL_EXSTYLE) & WS_EX_TOPMOST, WS_EX_TOPMOST);
-        EXPECT_EQ(screen->animation.GetWidth(), expected[i].right - expected[i].left);
-        EXPECT_EQ(screen->animation.GetHeight(), expected[i].bottom - expected[i].top);
-    }
-    EXPECT_EQ(GetSaverScreen(0)->window, primary);
-    EXPECT_EQ(GetSaverScreen(0)->seed, Animation::DesignSeed);
-    EXPECT_NE(GetSaverScreen(1)->seed, GetSaverScreen(0)->seed);
-    EXPECT_NE(GetSaverScreen(2)->seed, GetSaverScreen(1)->seed);
-    EXPECT_EQ(CursorDisplayCount(), cursorCountBefore - 1);  // hidden once for all of them
-
-    // The primary grows, the second stays, the third is unplugged.
+    expectLayout({{0, 0, 320, 240}, {320, 0, 560, 180}, {-160, 240, 0, 360}});
     HWND second = GetSaverScreen(1)->window;
     HWND third = GetSaverScreen(2)->window;
-    SetEnvironmentVariableA("TOLVA_FAKE_MONITORS", "0,0,400,300;320,0,560,180");
-    SendMessageA(primary, WM_DISPLAYCHANGE, 24, MAKELPARAM(400, 300));
-    ASSERT_EQ(GetSaverScreenCount(), 2);
-    EXPECT_EQ(GetSaverScreen(0)->window, primary);
-    EXPECT_EQ(GetSaverScreen(1)->window, second);
-    EXPECT_FALSE(IsWindow(third));
-    RECT rect = {};
-    GetWindowRect(primary, &rect);
-    EXPECT_EQ(rect.right, 400);
-    EXPECT_EQ(rect.bottom, 300);
-    EXPECT_EQ(Primary().GetWidth(), 400);
-    EXPECT_EQ(Primary().GetHeight(), 300);
-    WPARAM code = 0;
-    EXPECT_FALSE(TakePostedQuit(&code));
-
-    // A monitor plugged in gets a window of its own; then one close ends every window.
     SetEnvironmentVariableA("TOLVA_FAKE_MONITORS", "0,0,400,300;320,0,560,180;400,0,480,60");
     SendMessageA(primary, WM_DISPLAYCHANGE, 24, MAKELPARAM(400, 300));
-    ASSERT_EQ(GetSaverScreenCount(), 3);
-    EXPECT_EQ(GetSaverScreen(2)->animation.GetWidth(), 80);
-    HWND added = GetSaverScreen(2)->window;
-    SendMessageA(added, WM_CLOSE, 0, 0);
-    EXPECT_FALSE(IsWindow(primary) || IsWindow(second) || IsWindow(added));
+    expectLayout({{0, 0, 400, 300}, {320, 0, 560, 180}, {400, 0, 480, 60}});
+    EXPECT_EQ(GetSaverScreen(0)->window, primary);
+    EXPECT_EQ(GetSaverScreen(1)->window, second);
+    EXPECT_EQ(GetSaverScreen(2)->window, third);  // moved and resized, not made anew
+    SetEnvironmentVariableA("TOLVA_FAKE_MONITORS", "0,0,400,300");
+    SendMessageA(primary, WM_DISPLAYCHANGE, 24, MAKELPARAM(400, 300));
+    expectLayout({{0, 0, 400, 300}});
+    EXPECT_FALSE(IsWindow(second) || IsWindow(third));
+    WPARAM code = 0;
+    EXPECT_FALSE(TakePostedQuit(&code));
+    SetEnvironmentVariableA("TOLVA_FAKE_MONITORS", "0,0,400,300;400,0,480,60");
+    SendMessageA(primary, WM_DISPLAYCHANGE, 24, MAKELPARAM(400, 300));
+    expectLayout({{0, 0, 400, 300}, {400, 0, 480, 60}});
+
+    SendMessageA(GetSaverScreen(1)->window, WM_CLOSE, 0, 0);
     EXPECT_EQ(GetSaverScreenCount(), 0);
+    EXPECT_FALSE(IsWindow(primary));
     EXPECT_TRUE(TakePostedQuit(&code));
     EXPECT_FALSE(TakePostedQuit(&code));  // one exit
     EXPECT_EQ(CursorDisplayCount(), cursorCountBefore);
