@@ -8,7 +8,7 @@ else()
   set(TOLVA_PACKAGE_ARCH win32)
   # 64-bit Windows keeps its 32-bit programs' system folder in SysWOW64.
   set(TOLVA_SYSTEM_FOLDER_NOTE
-    "  C:\\Windows\\SysWOW64 on 64-bit Windows,\n  C:\\Windows\\System32 on 32-bit Windows,")
+    "  C:\\Windows\\SysWOW64 (64-bit Windows) or C:\\Windows\\System32 (32-bit Windows),")
 endif()
 # CRLF, so the Notepad of Windows 7 and 8 shows its lines too.
 configure_file(${PROJECT_SOURCE_DIR}/resources/install-note.txt.in
