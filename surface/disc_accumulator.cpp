@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -84,8 +85,9 @@ int DiscAccumulator::Create(int32_t newWidth, int32_t newHeight) {
     delta = Allocate<uint64_t>(static_cast<int64_t>(newWidth) + 1);
     marks = Allocate<uint8_t>((static_cast<int64_t>(newWidth) / 64 + 1) * 64);
     extents = Allocate<RowExtent>(newHeight);
+    extentsBefore = Allocate<RowExtent>(newHeight);
     if (discs == nullptr || active == nullptr || rowHead == nullptr || delta == nullptr ||
-        marks == nullptr || extents == nullptr) {
+        marks == nullptr || extents == nullptr || extentsBefore == nullptr) {
         Destroy();
         return 0;
     }
@@ -104,12 +106,14 @@ void DiscAccumulator::Destroy() {
     std::free(delta);
     std::free(marks);
     std::free(extents);
+    std::free(extentsBefore);
     discs = nullptr;
     active = nullptr;
     rowHead = nullptr;
     delta = nullptr;
     marks = nullptr;
     extents = nullptr;
+    extentsBefore = nullptr;
     lastBits = nullptr;
     width = 0;
     height = 0;
@@ -175,9 +179,20 @@ int DiscAccumulator::ResolveWith(RasterSurface& surface, DiscRowWriter writeRows
     job.delta = delta;
     job.marks = marks;
     job.extents = extents;
+    // The writers update the extents in place; what they held before bounds the old frame.
+    std::memcpy(extentsBefore, extents, sizeof(RowExtent) * static_cast<size_t>(height));
     writeRows(job);
     // The writers have emptied every row's list on the way.
     discCount = 0;
     lastBits = surface.GetBits();
     return 1;
+}
+
+RowExtent DiscAccumulator::ChangedColumns(int32_t y) const {
+    const RowExtent before = extentsBefore[y];
+    const RowExtent after = extents[y];
+    if (before.end <= before.first) return after;
+    if (after.end <= after.first) return before;
+    return RowExtent{before.first < after.first ? before.first : after.first,
+                     before.end > after.end ? before.end : after.end};
 }

@@ -61,6 +61,12 @@ class DiscAccumulator {
     // The next Resolve writes every pixel.
     void ForgetSurface();
 
+    // After a Resolve: the columns of row y (0 is the top row) where the surface can now differ
+    // from what it held before, first..end-1, empty when end <= first. They span what either
+    // frame may have lit there, so every pixel outside them is black in both; a Resolve that
+    // forgot the surface first reports every column.
+    RowExtent ChangedColumns(int32_t y) const;
+
     // The half-width of the span that the disc of radius r (0..MaxRadius) leaves on row offset
     // d (-r..r), taken from a table that the octant walk fills once per process.
     static int32_t HalfWidth(int32_t radius, int32_t rowOffset);
@@ -75,5 +81,6 @@ class DiscAccumulator {
     uint64_t* delta = nullptr;
     uint8_t* marks = nullptr;
     RowExtent* extents = nullptr;
+    RowExtent* extentsBefore = nullptr;  // the extents as the last Resolve found them
     const uint8_t* lastBits = nullptr;  // the pixels the extents describe
 };

@@ -5,9 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
+#include "surface/bitmap_header.h"
+#include "surface/draw_paths.h"
 #include "surface/pixel_hash.h"
 #include "surface/raster_surface.h"
 #include "trails/color_scheme.h"
@@ -302,5 +306,66 @@ TEST(Animations, InterleavedAnimationsDrawTheirOwnFrames) {
             ASSERT_EQ(alone[i][f], HashPixelStore(animations[i].GetSurface()))
                 << "animation " << i << " frame " << f;
         }
+    }
+}
+
+// A window that is sent only the changed bands of each frame shows exactly the frame, on every
+// drawing path, also after a new size and after it lost what it showed; and the bands are much
+// smaller than the frame wherever the accumulator knows which rows changed.
+TEST(ChangedBands, AWindowSentOnlyTheBandsShowsEveryFrame) {
+    for (const DrawPath& path : DrawPaths) {
+        Animation animation;
+        if (!animation.SetDrawPath(path)) continue;
+        CopiedFrame copied;
+        animation.SetFrameCopy(RecordCopy, &copied);
+        int64_t bandPixels = 0;
+        int64_t framePixels = 0;
+        for (const int32_t width : {641, 320}) {
+            const int32_t height = width == 641 ? 479 : 200;
+            ASSERT_EQ(1, animation.Start(width, height, 20, 8));
+            const size_t stride = FrameRowStride(MakeFrameHeader(width, height));
+            std::vector<uint8_t> window(stride * static_cast<size_t>(height), 0x55);
+            for (int f = 0; f < 200; ++f) {
+                if (f == 120) {
+                    std::fill(window.begin(), window.end(), 0x55);  // contents lost
+                    animation.ShowWholeNextFrame();
+                }
+                animation.RenderFrame();
+                const FrameView& frame = copied.frame;
+                ASSERT_GE(frame.changedCount, 1);
+                ASSERT_LE(frame.changedCount, Animation::MaxChangedBands);
+                int32_t below = 0;
+                for (int32_t i = 0; i < frame.changedCount; ++i) {
+                    const FrameBand& band = frame.changed[i];
+                    ASSERT_TRUE(below <= band.top && band.top < band.bottom &&
+                                band.bottom <= height && 0 <= band.left && band.left < band.right &&
+                                band.right <= width)
+                        << path.name << " frame " << f << " band " << i;
+                    below = band.bottom;
+                    for (int32_t y = band.top; y < band.bottom; ++y) {
+                        const size_t offset = static_cast<size_t>(height - 1 - y) * stride +
+                                              static_cast<size_t>(band.left) * 3;
+                        std::copy(
+                            frame.bits + offset,
+                            frame.bits + offset + static_cast<size_t>(band.right - band.left) * 3,
+                            window.begin() + static_cast<ptrdiff_t>(offset));
+                    }
+                    if (f > 0 && f != 120)
+                        bandPixels += int64_t{band.bottom - band.top} * (band.right - band.left);
+                }
+                if (f > 0 && f != 120) framePixels += int64_t{width} * height;
+                for (int32_t y = 0; y < height; ++y) {
+                    const size_t offset = static_cast<size_t>(y) * stride;
+                    ASSERT_TRUE(std::equal(frame.bits + offset, frame.bits + offset + 3 * width,
+                                           window.begin() + static_cast<ptrdiff_t>(offset)))
+                        << path.name << " " << width << "x" << height << " frame " << f << " row "
+                        << y << " (from the bottom) differs";
+                }
+            }
+        }
+        if (IsReferencePath(path))
+            EXPECT_EQ(framePixels, bandPixels) << "the reference path knows of no changed rows";
+        else
+            EXPECT_LT(bandPixels * 2, framePixels) << path.name;
     }
 }

@@ -7,7 +7,8 @@
 //
 // A frame clears the surface, draws every trail in use as discs seen in perspective, moves and
 // steers each trail, now and then gives it a new random target, and hands the result to the
-// frame copy. The host owns the timing; a frame allocates nothing.
+// frame copy with the bands where it can differ from the frame before, so that a host sends
+// only those to its window. The host owns the timing; a frame allocates nothing.
 #pragma once
 
 #include <cstdint>
@@ -52,6 +53,13 @@ class Animation {
 
     // Draws the next frame and hands it to the frame copy.
     void RenderFrame();
+    // The next frame copy gets the whole frame as changed: for a host whose window lost what it
+    // showed (uncovered, exposed, restored) or that did not show a frame it was handed. May be
+    // called from the frame copy itself.
+    void ShowWholeNextFrame() { wholeNextFrame = true; }
+
+    // A frame's changed region is cut into at most this many bands.
+    static constexpr int32_t MaxChangedBands = 32;
 
     int32_t GetWidth() const { return width; }
     int32_t GetHeight() const { return height; }
@@ -64,6 +72,8 @@ class Animation {
     RandomGenerator& Random() { return random; }
 
   private:
+    int32_t FindChangedBands(bool accumulated);
+
     int32_t width = 0;
     int32_t height = 0;
     uint32_t trailCount = 0;
@@ -78,4 +88,6 @@ class Animation {
     ClockSeam clock;
     FrameCopy frameCopy = nullptr;
     void* frameCopyUser = nullptr;
+    bool wholeNextFrame = true;
+    FrameBand changedBands[MaxChangedBands];
 };

@@ -13,10 +13,25 @@
 // A 32-bit millisecond count that wraps like the platform's.
 using MillisecondClock = uint32_t (*)(void* user);
 
+// Rows top..bottom-1 (0 is the top row, as a window counts them) and columns left..right-1 of
+// a frame.
+struct FrameBand {
+    int32_t top;
+    int32_t bottom;
+    int32_t left;
+    int32_t right;
+};
+
 // A finished frame: bits is the first byte of the bottom-up pixel rows that header describes.
+// Every pixel outside the changed bands is what it was in the frame handed over before, so a
+// window that shows that frame need only be sent the bands. They lie top to bottom and do not
+// overlap; none means nothing changed. A frame after a start, or after the host said its
+// window lost what it showed, is one band over everything.
 struct FrameView {
     BitmapInfoHeader header;
     const uint8_t* bits;
+    const FrameBand* changed = nullptr;
+    int32_t changedCount = 0;
 };
 // Copies a finished frame to the host's window (a device context, a texture, an image...).
 using FrameCopy = void (*)(void* user, const FrameView& frame);
