@@ -86,8 +86,10 @@ int DiscAccumulator::Create(int32_t newWidth, int32_t newHeight) {
     marks = Allocate<uint8_t>((static_cast<int64_t>(newWidth) / 64 + 1) * 64);
     extents = Allocate<RowExtent>(newHeight);
     extentsBefore = Allocate<RowExtent>(newHeight);
+    bandScratch = Allocate<FrameBand>(newHeight);
     if (discs == nullptr || active == nullptr || rowHead == nullptr || delta == nullptr ||
-        marks == nullptr || extents == nullptr || extentsBefore == nullptr) {
+        marks == nullptr || extents == nullptr || extentsBefore == nullptr ||
+        bandScratch == nullptr) {
         Destroy();
         return 0;
     }
@@ -107,6 +109,7 @@ void DiscAccumulator::Destroy() {
     std::free(marks);
     std::free(extents);
     std::free(extentsBefore);
+    std::free(bandScratch);
     discs = nullptr;
     active = nullptr;
     rowHead = nullptr;
@@ -114,6 +117,7 @@ void DiscAccumulator::Destroy() {
     marks = nullptr;
     extents = nullptr;
     extentsBefore = nullptr;
+    bandScratch = nullptr;
     lastBits = nullptr;
     width = 0;
     height = 0;
@@ -188,11 +192,19 @@ int DiscAccumulator::ResolveWith(RasterSurface& surface, DiscRowWriter writeRows
     return 1;
 }
 
-RowExtent DiscAccumulator::ChangedColumns(int32_t y) const {
-    const RowExtent before = extentsBefore[y];
-    const RowExtent after = extents[y];
-    if (before.end <= before.first) return after;
-    if (after.end <= after.first) return before;
-    return RowExtent{before.first < after.first ? before.first : after.first,
-                     before.end > after.end ? before.end : after.end};
+int32_t DiscAccumulator::ChangedBands(int64_t bandCost, FrameBand* bands) {
+    if (discs == nullptr) return 0;
+    // Each row's span of both frames, kept where the old extents were (so a second call finds
+    // the same).
+    for (int32_t y = 0; y < height; ++y) {
+        RowExtent& before = extentsBefore[y];
+        const RowExtent after = extents[y];
+        if (before.end <= before.first) {
+            before = after;
+        } else if (after.end > after.first) {
+            if (after.first < before.first) before.first = after.first;
+            if (after.end > before.end) before.end = after.end;
+        }
+    }
+    return GroupChangedRows(extentsBefore, height, bandCost, bandScratch, bands);
 }

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 
+#include "surface/changed_bands.h"
 #include "surface/disc_resolve_job.h"
 #include "surface/draw_paths.h"
 #include "surface/raster_surface.h"
@@ -61,11 +62,11 @@ class DiscAccumulator {
     // The next Resolve writes every pixel.
     void ForgetSurface();
 
-    // After a Resolve: the columns of row y (0 is the top row) where the surface can now differ
-    // from what it held before, first..end-1, empty when end <= first. They span what either
-    // frame may have lit there, so every pixel outside them is black in both; a Resolve that
-    // forgot the surface first reports every column.
-    RowExtent ChangedColumns(int32_t y) const;
+    // After a Resolve: where the surface can now differ from what it held before, as at most
+    // MaxChangedBands bands (GroupChangedRows, with that band cost); returns their count. A
+    // row's changed columns span what either frame may have lit there, so every pixel outside
+    // them is black in both; after a Resolve that forgot the surface, every pixel is changed.
+    int32_t ChangedBands(int64_t bandCost, FrameBand* bands);
 
     // The half-width of the span that the disc of radius r (0..MaxRadius) leaves on row offset
     // d (-r..r), taken from a table that the octant walk fills once per process.
@@ -82,5 +83,6 @@ class DiscAccumulator {
     uint8_t* marks = nullptr;
     RowExtent* extents = nullptr;
     RowExtent* extentsBefore = nullptr;  // the extents as the last Resolve found them
+    FrameBand* bandScratch = nullptr;
     const uint8_t* lastBits = nullptr;  // the pixels the extents describe
 };

@@ -333,7 +333,7 @@ TEST(ChangedBands, AWindowSentOnlyTheBandsShowsEveryFrame) {
                 animation.RenderFrame();
                 const FrameView& frame = copied.frame;
                 ASSERT_GE(frame.changedCount, 1);
-                ASSERT_LE(frame.changedCount, Animation::MaxChangedBands);
+                ASSERT_LE(frame.changedCount, MaxChangedBands);
                 int32_t below = 0;
                 for (int32_t i = 0; i < frame.changedCount; ++i) {
                     const FrameBand& band = frame.changed[i];

@@ -58,9 +58,6 @@ class Animation {
     // called from the frame copy itself.
     void ShowWholeNextFrame() { wholeNextFrame = true; }
 
-    // A frame's changed region is cut into at most this many bands.
-    static constexpr int32_t MaxChangedBands = 32;
-
     int32_t GetWidth() const { return width; }
     int32_t GetHeight() const { return height; }
     uint32_t GetTrailCount() const { return trailCount; }

@@ -9,18 +9,10 @@
 #include <cstdint>
 
 #include "surface/bitmap_header.h"
+#include "surface/changed_bands.h"
 
 // A 32-bit millisecond count that wraps like the platform's.
 using MillisecondClock = uint32_t (*)(void* user);
-
-// Rows top..bottom-1 (0 is the top row, as a window counts them) and columns left..right-1 of
-// a frame.
-struct FrameBand {
-    int32_t top;
-    int32_t bottom;
-    int32_t left;
-    int32_t right;
-};
 
 // A finished frame: bits is the first byte of the bottom-up pixel rows that header describes.
 // Every pixel outside the changed bands is what it was in the frame handed over before, so a
