@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -60,6 +62,23 @@ TEST(DrawCornerText, ClipsToThePicture) {
                 ASSERT_EQ(picture.bytes[at], 0x55) << "outside the picture at " << at;
             }
         }
+    }
+}
+
+// A presenter that sends only what changed sends the corner band too: all the text is in it.
+TEST(DrawCornerText, StaysInTheCornerBand) {
+    const std::string longest(FpsTextCapacity - 1, '8');
+    for (const auto& size : {std::pair<int, int>{1920, 1080}, {200, 100}, {9, 6}}) {
+        Picture picture(size.first, size.second, 1);
+        picture.Draw(longest.c_str());
+        const FrameBand band = CornerTextBand(size.first, size.second);
+        for (int y = 0; y < size.second; ++y)
+            for (int x = 0; x < size.first; ++x)
+                if (picture.At(x, y) != 0x55) {
+                    ASSERT_TRUE(x >= band.left && x < band.right && y >= band.top &&
+                                y < band.bottom)
+                        << size.first << "x" << size.second << ": text at " << x << ", " << y;
+                }
     }
 }
 

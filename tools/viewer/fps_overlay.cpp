@@ -88,6 +88,11 @@ uint64_t ProcessCpuNanoseconds() {
     return static_cast<uint64_t>(used.tv_sec) * 1000000000ull + static_cast<uint64_t>(used.tv_nsec);
 }
 
+int GlyphScale(int height) {
+    const int scale = 1 + height / 600;
+    return scale > 4 ? 4 : scale;
+}
+
 }  // namespace
 
 void FpsCounter::FrameShown(uint64_t now, uint64_t cpu) {
@@ -112,8 +117,7 @@ void FpsCounter::FrameShown(uint64_t now, uint64_t cpu) {
 void DrawCornerText(const char* text, uint8_t* pixels, int width, int height, size_t pitch,
                     int bytesPerPixel) {
     if (bytesPerPixel < 1 || bytesPerPixel > 4 || width < 1 || height < 1) return;
-    int scale = 1 + height / 600;
-    if (scale > 4) scale = 4;
+    const int scale = GlyphScale(height);
     const int margin = 4 * scale;
     const int left = margin;
     const int top = height - margin - GlyphHeight * scale;
@@ -121,6 +125,20 @@ void DrawCornerText(const char* text, uint8_t* pixels, int width, int height, si
     DrawGlyphs(text, pixels, width, height, pitch, bytesPerPixel, left + scale, top + scale, scale,
                0x00);
     DrawGlyphs(text, pixels, width, height, pitch, bytesPerPixel, left, top, scale, 0xFF);
+}
+
+FrameBand CornerTextBand(int width, int height) {
+    const int scale = GlyphScale(height);
+    const int margin = 4 * scale;
+    // The glyphs and their shadow, one glyph pixel down and to the right.
+    FrameBand band{height - margin - GlyphHeight * scale, height - margin + scale, margin,
+                   margin + ((FpsTextCapacity - 1) * CellWidth + 1) * scale};
+    if (band.top < 0) band.top = 0;
+    if (band.bottom > height) band.bottom = height;
+    if (band.right > width) band.right = width;
+    if (band.left > band.right) band.left = band.right;
+    if (band.top > band.bottom) band.top = band.bottom;
+    return band;
 }
 
 void FpsOverlay::DrawOnFrame(uint8_t* pixels, int width, int height, size_t pitch,

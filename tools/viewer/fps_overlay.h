@@ -7,6 +7,11 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "surface/changed_bands.h"
+
+// The longest text the counter makes, with its terminating zero.
+constexpr int FpsTextCapacity = 48;
+
 // Frames per second and the share of one CPU the process used, as "60.0 fps / CPU 12%".
 class FpsCounter {
   public:
@@ -21,7 +26,7 @@ class FpsCounter {
     uint64_t periodStart = 0;
     uint64_t cpuAtStart = 0;
     uint32_t frames = 0;
-    char text[48] = "";
+    char text[FpsTextCapacity] = "";
 };
 
 // Writes text in the lower left corner of a top-down picture of width x height pixels,
@@ -31,6 +36,10 @@ class FpsCounter {
 // height so they stay readable on large screens.
 void DrawCornerText(const char* text, uint8_t* pixels, int width, int height, size_t pitch,
                     int bytesPerPixel);
+
+// The rectangle of a width x height picture that DrawCornerText may write to with any text the
+// counter makes: a presenter that sends only what changed sends this too.
+FrameBand CornerTextBand(int width, int height);
 
 // What a presenter holds for -fps: counts each frame against the clocks and draws the text.
 class FpsOverlay {

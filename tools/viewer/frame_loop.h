@@ -33,6 +33,9 @@ class ViewerLoop {
     // --hash the frame index (and the scripted clock) start again at 0. Returns 1, or 0 when
     // the frames could not be had at that size.
     int Restart(int32_t width, int32_t height);
+    // The next frame reaches the presenter as changed everywhere: its window lost what it
+    // showed, or it did not show a frame it was handed (a hidden window).
+    void ShowWholeNextFrame() { animation.ShowWholeNextFrame(); }
 
     // Draws a frame every tick until the presenter or --frames stops it, or a stop signal
     // arrives (stopRequested, when not null, set from a signal handler). Returns the exit code.

@@ -5,6 +5,9 @@
 // server offers it. A foreign window's owner handles input; this only follows the window's
 // size (a new size restarts the animation), ends cleanly with exit code 0 on SIGTERM, SIGINT
 // or SIGHUP, and ends quietly when the window goes away.
+// The image keeps the last frame shown; each frame converts and sends only its changed bands,
+// an exposure brings the whole next frame, and an unmapped or fully covered window is sent
+// nothing (the animation goes on).
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
@@ -22,6 +25,7 @@
 #include "surface/bitmap_header.h"
 #include "tools/viewer/fps_overlay.h"
 #include "tools/viewer/frame_loop.h"
+#include "tools/viewer/pixel_conversion.h"
 #include "tools/viewer/presenters.h"
 #include "tools/viewer/x11_window.h"
 
@@ -73,6 +77,9 @@ struct XScreenTarget {
     int height = 0;
     ChannelShift red, green, blue;
     bool fastPath = false;  // 32-bit pixels, 8 bits a channel at 16, 8, 0, native byte order
+    PixelRowConversion convert = nullptr;
+    bool unmapped = false;
+    bool fullyObscured = false;
     ViewerLoop* loop = nullptr;
     FpsOverlay* fps = nullptr;  // null unless -fps
     XTargetWindow chosen;       // with its own window's close request
@@ -161,41 +168,65 @@ int CreateImage(XScreenTarget* target, int width, int height) {
     return 1;
 }
 
+// Brings the image's pixels in band up to the frame's.
+void ConvertBand(XScreenTarget* target, const FrameView& frame, const FrameBand& band) {
+    XImage* image = target->image;
+    if (target->fastPath) {
+        ConvertFrameBand(frame, band,
+                         reinterpret_cast<uint8_t*>(image->data) +
+                             static_cast<size_t>(band.top) * image->bytes_per_line +
+                             static_cast<size_t>(band.left) * 4,
+                         static_cast<size_t>(image->bytes_per_line), target->convert);
+        return;
+    }
+    const size_t stride = FrameRowStride(frame.header);
+    for (int y = band.top; y < band.bottom; ++y) {
+        const uint8_t* in = frame.bits +
+                            static_cast<size_t>(frame.header.biHeight - 1 - y) * stride +
+                            static_cast<size_t>(band.left) * 3;  // bottom-up
+        for (int x = band.left; x < band.right; ++x, in += 3)
+            XPutPixel(image, x, y,
+                      Place(in[2], target->red) | Place(in[1], target->green) |
+                          Place(in[0], target->blue));
+    }
+}
+
+void SendBand(XScreenTarget* target, const FrameBand& band) {
+    if (band.bottom <= band.top || band.right <= band.left) return;
+    const auto width = static_cast<unsigned>(band.right - band.left);
+    const auto height = static_cast<unsigned>(band.bottom - band.top);
+    if (target->usingShm)
+        XShmPutImage(target->display, target->window, target->gc, target->image, band.left,
+                     band.top, band.left, band.top, width, height, False);
+    else
+        XPutImage(target->display, target->window, target->gc, target->image, band.left, band.top,
+                  band.left, band.top, width, height);
+}
+
 LoopStep ShowFrame(void* where, const FrameView& frame) {
     auto* target = static_cast<XScreenTarget*>(where);
-    const int width = frame.header.biWidth;
-    const int height = frame.header.biHeight;
-    const uint8_t* bits = frame.bits;
-    if (target->image == nullptr || width != target->width || height != target->height)
+    if (target->image == nullptr || frame.header.biWidth != target->width ||
+        frame.header.biHeight != target->height)
         return LoopStep::Continue;
-    XImage* image = target->image;
-    const size_t stride = FrameRowStride(frame.header);
-    lastXError = 0;
-    for (int y = 0; y < height; ++y) {
-        const uint8_t* in = bits + static_cast<size_t>(height - 1 - y) * stride;  // bottom-up
-        if (target->fastPath) {
-            auto* out = reinterpret_cast<uint32_t*>(image->data +
-                                                    static_cast<size_t>(y) * image->bytes_per_line);
-            for (int x = 0; x < width; ++x, in += 3)
-                out[x] =
-                    static_cast<uint32_t>(in[2]) << 16 | static_cast<uint32_t>(in[1]) << 8 | in[0];
-        } else {
-            for (int x = 0; x < width; ++x, in += 3)
-                XPutPixel(image, x, y,
-                          Place(in[2], target->red) | Place(in[1], target->green) |
-                              Place(in[0], target->blue));
-        }
+    if (target->unmapped || target->fullyObscured) {
+        // Nothing of it would reach the screen; the frame that does must bring everything.
+        target->loop->ShowWholeNextFrame();
+        return LoopStep::Continue;
     }
-    if (target->fps != nullptr && image->bits_per_pixel % 8 == 0)
-        target->fps->DrawOnFrame(reinterpret_cast<uint8_t*>(image->data), width, height,
-                                 static_cast<size_t>(image->bytes_per_line),
+    XImage* image = target->image;
+    lastXError = 0;
+    for (int32_t i = 0; i < frame.changedCount; ++i) ConvertBand(target, frame, frame.changed[i]);
+    FrameBand corner{0, 0, 0, 0};
+    if (target->fps != nullptr && image->bits_per_pixel % 8 == 0) {
+        // The text goes over the frame's own pixels, which come back first.
+        corner = CornerTextBand(target->width, target->height);
+        ConvertBand(target, frame, corner);
+        target->fps->DrawOnFrame(reinterpret_cast<uint8_t*>(image->data), target->width,
+                                 target->height, static_cast<size_t>(image->bytes_per_line),
                                  image->bits_per_pixel / 8);
-    if (target->usingShm)
-        XShmPutImage(target->display, target->window, target->gc, image, 0, 0, 0, 0,
-                     static_cast<unsigned>(width), static_cast<unsigned>(height), False);
-    else
-        XPutImage(target->display, target->window, target->gc, image, 0, 0, 0, 0,
-                  static_cast<unsigned>(width), static_cast<unsigned>(height));
+    }
+    for (int32_t i = 0; i < frame.changedCount; ++i) SendBand(target, frame.changed[i]);
+    SendBand(target, corner);
     // Waiting for the server keeps us from writing into shared memory it is still reading,
     // and from queueing frames faster than it shows them.
     XSync(target->display, False);
@@ -225,6 +256,16 @@ LoopStep HandleEvents(void* where, int waitMilliseconds) {
         if ((event.type == DestroyNotify && event.xdestroywindow.window == target->window) ||
             OwnWindowCloseRequested(target->chosen, &event))
             return LoopStep::Stop;
+        // What the window showed is gone where it was exposed; nothing shows while it is
+        // unmapped or fully covered.
+        if (event.type == Expose && event.xexpose.window == target->window)
+            target->loop->ShowWholeNextFrame();
+        if (event.type == VisibilityNotify && event.xvisibility.window == target->window)
+            target->fullyObscured = event.xvisibility.state == VisibilityFullyObscured;
+        if (event.type == UnmapNotify && event.xunmap.window == target->window)
+            target->unmapped = true;
+        if (event.type == MapNotify && event.xmap.window == target->window)
+            target->unmapped = false;
         if (event.type == ConfigureNotify && event.xconfigure.window == target->window &&
             (event.xconfigure.width != target->width ||
              event.xconfigure.height != target->height) &&
@@ -286,7 +327,10 @@ int RunX11Viewer(const ViewerOptions& options, uint32_t trailCount, int32_t colo
     }
     target.shmAvailable =
         XShmQueryExtension(display) != False && std::getenv("TOLVA_NO_SHM") == nullptr;
-    XSelectInput(display, target.window, target.chosen.eventMask);
+    XSelectInput(display, target.window,
+                 target.chosen.eventMask | ExposureMask | VisibilityChangeMask);
+    target.unmapped = attributes.map_state == IsUnmapped;
+    target.convert = BestPixelConversion().convert;
     target.gc = XCreateGC(display, target.window, 0, nullptr);
     int exitCode = 1;
     if (Restart(&target, attributes.width, attributes.height))
