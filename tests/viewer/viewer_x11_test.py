@@ -307,9 +307,65 @@ def case_screen_pixels_match_render(session):
     check(shown == frames[3], "the foreign window does not show tolva-render's last frame")
 
 
+def frames_shown(path):
+    """The index of the last frame a viewer has reported in its --hash file, -1 for none."""
+    with open(path) as lines:
+        complete = [line for line in lines.read().split("\n")[:-1] if line]
+    return int(complete[-1].split()[0]) if complete else -1
+
+
+def wait_for_frames(path, after, count, what, timeout=10):
+    deadline = time.monotonic() + timeout
+    while frames_shown(path) < after + count:
+        check(time.monotonic() < deadline, f"{what}: no new frames in {timeout} s")
+        time.sleep(0.02)
+    return frames_shown(path)
+
+
+def uncover_and_compare(session, hashes, window, frames, what):
+    """Covers the window (at 10, 10) in part, then wholly, with a window of the test's own;
+    after each goes away the window must show tolva-render's frame again, everywhere."""
+    for width, height in ((80, 60), (200, 160)):
+        cover = session.start([session.args.xwindow, str(width), str(height)])
+        read_lines(cover, 1, 10, "covering window")
+        wait_for_frames(hashes, frames_shown(hashes), 2, f"{what} under a {width}x{height} window")
+        cover.kill()
+        cover.wait(timeout=5)
+        index = wait_for_frames(hashes, frames_shown(hashes), 2, f"{what} uncovered")
+        _, _, shown = session.screenshot(window)
+        check(shown in (frames[index], frames[index + 1]),
+              f"{what}: after a {width}x{height} window over it went away, it does not show "
+              f"tolva-render's frame {index} or {index + 1}")
+
+
+def case_uncovered_window_shows_render_frame(session):
+    """A foreign window and the SDL window, once a window that covered part or all of them
+    has gone, show tolva-render's frame pixel for pixel: what was exposed is sent again."""
+    frames = render_frames(session, 160, 120, 10, 8, 150)
+    slow = ["--count", "10", "--color", "8", "--tick-ms", "200", "--hash"]
+    hashes = os.path.join(session.tmp, "hashes")
+    target = start_xwindow(session, 160, 120)
+    with open(hashes, "w") as out:
+        viewer = session.start([session.args.viewer, "--window-id", str(target)] + slow,
+                               stdout=out)
+    uncover_and_compare(session, hashes, target, frames, "--window-id")
+    viewer.send_signal(signal.SIGTERM)
+    expect_exit(viewer, 0, 5, "SIGTERM in --window-id mode")
+
+    with open(hashes, "w") as out:
+        viewer = session.start([session.args.viewer, "--size", "160x120"] + slow, stdout=out)
+    window = session.wait_for_window(viewer)
+    session.xdotool("windowmove", "--sync", str(window), "10", "10")
+    uncover_and_compare(session, hashes, window, frames, "the SDL window")
+    viewer.send_signal(signal.SIGTERM)
+    expect_exit(viewer, 0, 5, "SIGTERM to the window")
+
+
 def start_fullscreen(session, x=200, y=200):
     session.xdotool("mousemove", str(x), str(y))
-    viewer = session.start([session.args.viewer, "--fullscreen", "--count", "5"])
+    # A window size of its own, which full screen must override even with no window manager.
+    viewer = session.start([session.args.viewer, "--fullscreen", "--size", "320x240", "--count",
+                            "5"])
     window = session.wait_for_window(viewer)
     time.sleep(0.3)  # let it settle and take the pointer's position
     return viewer, window

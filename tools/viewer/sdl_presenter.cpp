@@ -1,7 +1,10 @@
 // The SDL2 presenter: a resizable desktop window (640x480 unless --size) or full screen.
-// Each finished frame goes into one streaming texture whose rows are copied in reverse
-// order (the surface is bottom-up), so presenting allocates nothing per frame. A new window
-// size restarts the animation at that size, as a new saver window would.
+// Frames are drawn into the window's own surface, SDL's copy of what the window shows, and
+// only their changed bands are converted and sent (SDL_UpdateWindowSurfaceRects); on X11 that
+// is one MIT-SHM put per band, with no renderer in between. A window event (exposed, shown,
+// restored...) brings the whole next frame; a hidden or minimised window is sent nothing while
+// the animation goes on. A new window size restarts the animation at that size, as a new saver
+// window would.
 #include <SDL.h>
 
 #include <cstdint>
@@ -12,70 +15,103 @@
 #include "tools/common/exit_rule.h"
 #include "tools/viewer/fps_overlay.h"
 #include "tools/viewer/frame_loop.h"
+#include "tools/viewer/pixel_conversion.h"
 #include "tools/viewer/presenters.h"
 
 namespace {
 
 struct SdlScreen {
     SDL_Window* window = nullptr;
-    SDL_Renderer* renderer = nullptr;
-    SDL_Texture* texture = nullptr;
-    int textureWidth = 0;
-    int textureHeight = 0;
+    SDL_Surface* surface = nullptr;  // the window's; SDL makes a new one for a new size
+    int width = 0;                   // of the animation
+    int height = 0;
+    // Set for surfaces of 32-bit pixels 0x00RRGGBB; any other format goes through SDL.
+    PixelRowConversion convert = nullptr;
+    SDL_Rect sent[MaxChangedBands + 1];  // and the -fps corner
     ViewerLoop* loop = nullptr;
     bool fullScreen = false;
     FullScreenExitRule rule;
     FpsOverlay* fps = nullptr;  // null unless --fps
 };
 
+// Brings the surface's pixels in band up to the frame's.
+void ConvertBand(SdlScreen* screen, const FrameView& frame, const FrameBand& band) {
+    SDL_Surface* surface = screen->surface;
+    const int bytesPerPixel = surface->format->BytesPerPixel;
+    auto* out = static_cast<uint8_t*>(surface->pixels) +
+                static_cast<size_t>(band.top) * surface->pitch +
+                static_cast<size_t>(band.left) * bytesPerPixel;
+    if (screen->convert != nullptr) {
+        ConvertFrameBand(frame, band, out, static_cast<size_t>(surface->pitch), screen->convert);
+        return;
+    }
+    const size_t stride = FrameRowStride(frame.header);
+    for (int y = band.top; y < band.bottom; ++y, out += surface->pitch) {
+        const uint8_t* in = frame.bits +
+                            static_cast<size_t>(frame.header.biHeight - 1 - y) * stride +
+                            static_cast<size_t>(band.left) * 3;  // bottom-up
+        SDL_ConvertPixels(band.right - band.left, 1, SDL_PIXELFORMAT_BGR24, in,
+                          static_cast<int>(stride), surface->format->format, out, surface->pitch);
+    }
+}
+
 LoopStep ShowFrame(void* self, const FrameView& frame) {
     auto* screen = static_cast<SdlScreen*>(self);
-    const int width = frame.header.biWidth;
-    const int height = frame.header.biHeight;
-    const uint8_t* bits = frame.bits;
-    if (screen->texture == nullptr || width != screen->textureWidth ||
-        height != screen->textureHeight)
+    SDL_Surface* surface = screen->surface;
+    if (surface == nullptr || frame.header.biWidth != screen->width ||
+        frame.header.biHeight != screen->height)
         return LoopStep::Continue;
-    void* pixels = nullptr;
-    int pitch = 0;
-    if (SDL_LockTexture(screen->texture, nullptr, &pixels, &pitch) != 0) return LoopStep::Continue;
-    const size_t stride = FrameRowStride(frame.header);
-    const size_t rowBytes = static_cast<size_t>(width) * 3;
-    auto* out = static_cast<uint8_t*>(pixels);
-    for (int y = 0; y < height; ++y)
-        std::memcpy(out + static_cast<size_t>(y) * static_cast<size_t>(pitch),
-                    bits + static_cast<size_t>(height - 1 - y) * stride, rowBytes);
-    if (screen->fps != nullptr)
-        screen->fps->DrawOnFrame(out, width, height, static_cast<size_t>(pitch), 3);
-    SDL_UnlockTexture(screen->texture);
-    SDL_RenderCopy(screen->renderer, screen->texture, nullptr, nullptr);
-    SDL_RenderPresent(screen->renderer);
+    if ((SDL_GetWindowFlags(screen->window) & (SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED)) != 0) {
+        // Nothing of it would reach the screen; the frame that does must bring everything.
+        screen->loop->ShowWholeNextFrame();
+        return LoopStep::Continue;
+    }
+    if (frame.changedCount == 0 && screen->fps == nullptr) return LoopStep::Continue;
+    if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) {
+        screen->loop->ShowWholeNextFrame();
+        return LoopStep::Continue;
+    }
+    int sent = 0;
+    for (int32_t i = 0; i < frame.changedCount; ++i) {
+        const FrameBand& band = frame.changed[i];
+        ConvertBand(screen, frame, band);
+        screen->sent[sent++] =
+            SDL_Rect{band.left, band.top, band.right - band.left, band.bottom - band.top};
+    }
+    if (screen->fps != nullptr) {
+        // The text goes over the frame's own pixels, which come back first.
+        const FrameBand corner = CornerTextBand(screen->width, screen->height);
+        ConvertBand(screen, frame, corner);
+        screen->fps->DrawOnFrame(static_cast<uint8_t*>(surface->pixels), screen->width,
+                                 screen->height, static_cast<size_t>(surface->pitch),
+                                 surface->format->BytesPerPixel);
+        if (corner.bottom > corner.top && corner.right > corner.left)
+            screen->sent[sent++] = SDL_Rect{corner.left, corner.top, corner.right - corner.left,
+                                            corner.bottom - corner.top};
+    }
+    if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+    if (SDL_UpdateWindowSurfaceRects(screen->window, screen->sent, sent) != 0)
+        screen->loop->ShowWholeNextFrame();
     return LoopStep::Continue;
 }
 
-// A new texture and a fresh animation for the window's current size.
+// The window's surface at its current size, and a fresh animation when the size is new.
 int Restart(SdlScreen* screen) {
-    int width = 0;
-    int height = 0;
-    SDL_GetWindowSize(screen->window, &width, &height);
-    if (width < 1) width = 1;
-    if (height < 1) height = 1;
-    if (width > INT16_MAX) width = INT16_MAX;
-    if (height > INT16_MAX) height = INT16_MAX;
-    if (screen->texture != nullptr && width == screen->textureWidth &&
-        height == screen->textureHeight)
-        return 1;
-    if (screen->texture != nullptr) SDL_DestroyTexture(screen->texture);
-    // Bytes blue, green, red in memory order, the surface's own layout.
-    screen->texture = SDL_CreateTexture(screen->renderer, SDL_PIXELFORMAT_BGR24,
-                                        SDL_TEXTUREACCESS_STREAMING, width, height);
-    if (screen->texture == nullptr) {
-        std::fprintf(stderr, "tolva: cannot create a %dx%d texture: %s\n", width, height,
-                     SDL_GetError());
+    screen->surface = SDL_GetWindowSurface(screen->window);
+    if (screen->surface == nullptr) {
+        std::fprintf(stderr, "tolva: cannot draw into the window: %s\n", SDL_GetError());
         return 0;
     }
-    screen->textureWidth = width;
-    screen->textureHeight = height;
+    screen->convert = screen->surface->format->format == SDL_PIXELFORMAT_RGB888
+                          ? BestPixelConversion().convert
+                          : nullptr;
+    int width = screen->surface->w;
+    int height = screen->surface->h;
+    if (width > INT16_MAX) width = INT16_MAX;
+    if (height > INT16_MAX) height = INT16_MAX;
+    if (width == screen->width && height == screen->height) return 1;
+    screen->width = width;
+    screen->height = height;
     screen->loop->Restart(width, height);
     return 1;
 }
@@ -115,6 +151,8 @@ int HandleEvent(const SDL_Event& event, SdlScreen* screen, int* failed) {
             return rule->OnMotion(event.motion.x + windowX, event.motion.y + windowY);
         }
         case SDL_WINDOWEVENT:
+            // Exposed, shown, restored, resized...: what the window showed may be gone.
+            screen->loop->ShowWholeNextFrame();
             if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED && !Restart(screen)) {
                 *failed = 1;
                 return 1;
@@ -139,9 +177,7 @@ LoopStep HandleEvents(void* self, int waitMilliseconds) {
 }
 
 void Close(SdlScreen* screen) {
-    if (screen->texture != nullptr) SDL_DestroyTexture(screen->texture);
-    if (screen->renderer != nullptr) SDL_DestroyRenderer(screen->renderer);
-    if (screen->window != nullptr) SDL_DestroyWindow(screen->window);
+    if (screen->window != nullptr) SDL_DestroyWindow(screen->window);  // and its surface
     *screen = SdlScreen{};
     SDL_ShowCursor(SDL_ENABLE);
     SDL_Quit();
@@ -159,6 +195,10 @@ int RunSdlViewer(const ViewerOptions& options, uint32_t trailCount, int32_t colo
         std::fprintf(stderr, "tolva: cannot open the display: %s\n", SDL_GetError());
         return 1;
     }
+    // SDL would otherwise back an X11 window's surface with a renderer's texture and present
+    // all of it on every update; the X server's shared memory takes just the changed bands.
+    if (std::strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0)
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     ViewerLoop loop(options, trailCount, colorMode);
     SdlScreen screen;
     screen.loop = &loop;
@@ -166,10 +206,18 @@ int RunSdlViewer(const ViewerOptions& options, uint32_t trailCount, int32_t colo
     FpsOverlay fps;
     if (options.showFps) screen.fps = &fps;
     const Uint32 flags = fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_RESIZABLE;
-    screen.window = SDL_CreateWindow("TOLVA", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                     options.width, options.height, flags);
-    if (screen.window != nullptr) screen.renderer = SDL_CreateRenderer(screen.window, -1, 0);
-    if (screen.renderer == nullptr) {
+    int width = options.width;
+    int height = options.height;
+    SDL_Rect display{};
+    // Full screen is a request to the window manager; without one (a bare X server, Xvfb) the
+    // window keeps the size it was created with, so it is created as large as the screen.
+    if (fullScreen && SDL_GetDisplayBounds(0, &display) == 0) {
+        width = display.w;
+        height = display.h;
+    }
+    screen.window = SDL_CreateWindow("TOLVA", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
+                                     height, flags);
+    if (screen.window == nullptr) {
         std::fprintf(stderr, "tolva: cannot create the window: %s\n", SDL_GetError());
         Close(&screen);
         return 1;
