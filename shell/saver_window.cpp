@@ -75,7 +75,8 @@ void RemoveScreen(SaverScreen* screen) {
 void StartAnimation(SaverScreen* screen) {
     Animation& animation = screen->animation;
     animation.SetMillisecondClock(ReadPlatformClock, nullptr);
-    animation.SetFrameCopy(CopyFrameToWindow, screen->window);
+    screen->frameTarget = WindowFrameTarget{screen->window, &animation};
+    animation.SetFrameCopy(CopyFrameToWindow, &screen->frameTarget);
     animation.Start(RecordedWidth(screen->bounds), RecordedHeight(screen->bounds), trailCount,
                     colorMode, screen->seed);
 }
@@ -302,8 +303,14 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
             GetClientRect(window, &client);
             FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
             ReleaseDC(window, dc);
+            screen->animation.ShowWholeNextFrame();
             break;
         }
+
+        case WM_PAINT:
+            // Uncovered or restored: the next frame repaints all of it.
+            screen->animation.ShowWholeNextFrame();
+            break;
 
         case WM_TIMER:
             screen->animation.RenderFrame();

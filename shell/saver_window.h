@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "shell/monitor_list.h"
+#include "shell/win32_seams.h"
 #include "tools/common/exit_rule.h"
 #include "trails/animation.h"
 
@@ -22,6 +23,8 @@ struct SaverScreen {
     // monitor draws its own from a seed of its own.
     uint32_t seed = Animation::DesignSeed;
     Animation animation;
+    // What the animation's frame copy is handed: this window and this animation.
+    WindowFrameTarget frameTarget = {nullptr, nullptr};
 };
 
 // The preview's window or the primary monitor's: the one close requests go to and the password

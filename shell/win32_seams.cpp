@@ -9,6 +9,7 @@
 
 #include "shell/command_line.h"
 #include "surface/bitmap_header.h"
+#include "trails/animation.h"
 #include "trails/frame_seams.h"
 
 static_assert(sizeof(BitmapInfoHeader) == sizeof(BITMAPINFOHEADER), "headers must agree");
@@ -25,18 +26,32 @@ uint32_t ReadPlatformClock(void*) {
     return timeGetTime();
 }
 
-// COLORONCOLOR first, then the whole bottom-up surface in one call, destination and source at
-// (0, 0) and no colour table.
-void CopyFrameToWindow(void* window, const FrameView& frame) {
-    HWND target = static_cast<HWND>(window);
-    HDC dc = GetDC(target);
+// COLORONCOLOR first, then each changed band of the bottom-up surface with a call of its own:
+// the header and all the scan lines of the whole surface, the band as the source rectangle,
+// whose origin SetDIBitsToDevice counts from the bottom row. A minimised window, or one that
+// is wholly covered, is sent nothing; the frame that reaches it again brings everything.
+void CopyFrameToWindow(void* target, const FrameView& frame) {
+    auto* frameTarget = static_cast<WindowFrameTarget*>(target);
+    HWND window = static_cast<HWND>(frameTarget->window);
+    HDC dc = IsIconic(window) ? nullptr : GetDC(window);
+    RECT visible = {};
+    if (dc == nullptr || GetClipBox(dc, &visible) == NULLREGION) {
+        if (dc != nullptr) ReleaseDC(window, dc);
+        frameTarget->animation->ShowWholeNextFrame();
+        return;
+    }
     const BitmapInfoHeader& header = frame.header;
     SetStretchBltMode(dc, COLORONCOLOR);
-    SetDIBitsToDevice(dc, 0, 0, static_cast<DWORD>(header.biWidth),
-                      static_cast<DWORD>(header.biHeight), 0, 0, 0,
-                      static_cast<UINT>(header.biHeight), frame.bits,
-                      reinterpret_cast<const BITMAPINFO*>(&header), DIB_RGB_COLORS);
-    ReleaseDC(target, dc);
+    for (int32_t i = 0; i < frame.changedCount; ++i) {
+        const FrameBand& band = frame.changed[i];
+        if (SetDIBitsToDevice(dc, band.left, band.top, static_cast<DWORD>(band.right - band.left),
+                              static_cast<DWORD>(band.bottom - band.top), band.left,
+                              header.biHeight - band.bottom, 0, static_cast<UINT>(header.biHeight),
+                              frame.bits, reinterpret_cast<const BITMAPINFO*>(&header),
+                              DIB_RGB_COLORS) == 0)
+            frameTarget->animation->ShowWholeNextFrame();
+    }
+    ReleaseDC(window, dc);
 }
 
 void InstallWin32Seams() {

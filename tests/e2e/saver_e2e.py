@@ -1039,6 +1039,46 @@ def surface_hash(pixels, width, height):
     return f"{value:016x}"
 
 
+def frame_on_screen(s, rendered):
+    """The index of tolva-render's frame that the whole screen shows exactly, or None; up to
+    three screenshots, as one may fall between two of Wine's updates of the screen."""
+    shot = os.path.join(s.work, "frame.png")
+    for _ in range(3):
+        s.screenshot(shot)
+        index = rendered.get(surface_hash(s.pixels(shot), SCREEN_WIDTH, SCREEN_HEIGHT))
+        if index is not None:
+            return index
+    return None
+
+
+def scenario_frames_after_cover(s):
+    """/s (COUNT 10, COLOR 8) shows exactly one of tolva-render's frames, and a later one each
+    time a topmost window that covered part of it, then all of it, has gone."""
+    check(s.args.render is not None, "--render naming tolva-render.exe")
+    set_settings(s, 10, 8)
+    _, out = s.run_wine([s.args.render, "--size", f"{SCREEN_WIDTH}x{SCREEN_HEIGHT}", "--count",
+                         "10", "--color", "8", "--frames", "6000", "--hash"], timeout=300)
+    rendered = {}
+    for line in out.decode().splitlines():
+        if len(line.split()) == 2:
+            rendered.setdefault(line.split()[1], int(line.split()[0]))
+    proc, _ = start_full_screen(s)
+    time.sleep(1.0)
+    shown = frame_on_screen(s, rendered)
+    check(shown is not None, "the screen exactly one of tolva-render's frames", "none of 6000")
+    for x, y, width, height in ((100, 80, 300, 200), (0, 0, SCREEN_WIDTH, SCREEN_HEIGHT)):
+        s.probe("cover", x, y, width, height, 1000)
+        time.sleep(0.3)
+        later = frame_on_screen(s, rendered)
+        check(later is not None and later > shown,
+              f"after a window over ({x}, {y}, {width}, {height}) went away, the screen exactly "
+              f"a frame of tolva-render's after frame {shown}", f"frame {later}")
+        shown = later
+    focus_saver(s)
+    s.xdotool("key", "a")
+    expect_exit(proc, "a key press (a)")
+
+
 def scenario_every_monitor(s):
     """Three fake monitors: a window on each; each shows its own animation, the primary's
     exactly tolva-render's frames for its size; moves over the two others share one grace count
@@ -1127,6 +1167,7 @@ SCENARIOS = [
     ("wine_is_japanese_and_passes_exit_codes", scenario_japanese_system),
     ("full_screen_blue_trails_end_on_key", scenario_full_screen_blue),
     ("full_screen_orange_trails_end_on_left_button", scenario_full_screen_orange),
+    ("full_screen_as_rendered_also_after_a_window_over_it", scenario_frames_after_cover),
     ("middle_button_and_wheel_ignored_right_button_ends", scenario_buttons_and_wheel),
     ("alt_key_ends", scenario_system_key),
     ("six_small_moves_ignored_four_pixels_end", scenario_mouse_moves),
