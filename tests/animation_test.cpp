@@ -330,6 +330,12 @@ TEST(ChangedBands, AWindowSentOnlyTheBandsShowsEveryFrame) {
                     std::fill(window.begin(), window.end(), 0x55);  // contents lost
                     animation.ShowWholeNextFrame();
                 }
+                if (f == 60) {
+                    // Frames that no window is handed: the next one handed brings everything.
+                    animation.SetFrameCopy(nullptr, nullptr);
+                    for (int skipped = 0; skipped < 3; ++skipped) animation.RenderFrame();
+                    animation.SetFrameCopy(RecordCopy, &copied);
+                }
                 animation.RenderFrame();
                 const FrameView& frame = copied.frame;
                 ASSERT_GE(frame.changedCount, 1);

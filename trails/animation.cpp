@@ -49,6 +49,7 @@ void Animation::SetMillisecondClock(MillisecondClock read, void* user) {
 void Animation::SetFrameCopy(FrameCopy copy, void* user) {
     frameCopy = copy;
     frameCopyUser = user;
+    wholeNextFrame = true;  // a new window has been shown nothing yet
 }
 
 int Animation::SetDrawPath(const DrawPath& path) {
@@ -85,7 +86,10 @@ void Animation::RenderFrame() {
         }
     }
     const uint8_t* bits = surface.RowPointer(height - 1);
-    if (bits == nullptr || frameCopy == nullptr) return;  // no pixels, or no window to show them
+    if (bits == nullptr || frameCopy == nullptr) {
+        wholeNextFrame = true;  // no pixels, or no window to show them: nothing was shown
+        return;
+    }
     FrameView frame{MakeFrameHeader(width, height), bits};
     frame.changed = changedBands;
     frame.changedCount = FindChangedBands(accumulated);

@@ -42,7 +42,8 @@ class Animation {
     // Gives the pixels back; frames show nothing until the next Start.
     void Stop();
 
-    // Null clock: reads 0 forever. Null copy: frames are drawn and kept, not handed on.
+    // Null clock: reads 0 forever. Null copy: frames are drawn and kept, not handed on. The
+    // first frame a copy is handed is whole.
     void SetMillisecondClock(MillisecondClock read, void* user);
     void SetFrameCopy(FrameCopy copy, void* user);
 

@@ -17,8 +17,8 @@ using MillisecondClock = uint32_t (*)(void* user);
 // A finished frame: bits is the first byte of the bottom-up pixel rows that header describes.
 // Every pixel outside the changed bands is what it was in the frame handed over before, so a
 // window that shows that frame need only be sent the bands. They lie top to bottom and do not
-// overlap; none means nothing changed. A frame after a start, or after the host said its
-// window lost what it showed, is one band over everything.
+// overlap; none means nothing changed. The first frame after a start or after a new frame copy,
+// and one after the host said its window lost what it showed, is one band over everything.
 struct FrameView {
     BitmapInfoHeader header;
     const uint8_t* bits;
