@@ -6,6 +6,7 @@
 // clock and a frame keeper.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "surface/bitmap_header.h"
@@ -25,6 +26,14 @@ struct FrameView {
     const FrameBand* changed = nullptr;
     int32_t changedCount = 0;
 };
+// The first byte of pixel (x, y), rows counted from the top as a window counts them: the
+// frame's rows are stored bottom-up.
+inline const uint8_t* FramePixel(const FrameView& frame, int32_t x, int32_t y) {
+    return frame.bits +
+           static_cast<size_t>(frame.header.biHeight - 1 - y) * FrameRowStride(frame.header) +
+           static_cast<size_t>(x) * 3;
+}
+
 // Copies a finished frame to the host's window (a device context, a texture, an image...).
 using FrameCopy = void (*)(void* user, const FrameView& frame);
 

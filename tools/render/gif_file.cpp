@@ -74,9 +74,8 @@ int GifAnimation::AddFrame(const FrameView& frame, std::string* error) {
     if (gif == nullptr) return 0;
     const size_t pixels = static_cast<size_t>(width) * static_cast<size_t>(height);
     std::vector<GifByteType> red(pixels), green(pixels), blue(pixels), indices(pixels);
-    const auto stride = static_cast<int32_t>(FrameRowStride(frame.header));
     for (int32_t y = 0; y < height; ++y) {
-        const uint8_t* source = frame.bits + static_cast<size_t>(height - 1 - y) * stride;
+        const uint8_t* source = FramePixel(frame, 0, y);
         for (int32_t x = 0; x < width; ++x) {
             const size_t i = static_cast<size_t>(y) * width + x;
             blue[i] = source[3 * x + 0];

@@ -22,7 +22,6 @@ namespace {
 bool EncodePng(std::FILE* out, const FrameView& frame, uint8_t* row) {
     const int32_t width = frame.header.biWidth;
     const int32_t height = frame.header.biHeight;
-    const auto stride = static_cast<int32_t>(FrameRowStride(frame.header));
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     if (png == nullptr) return false;
     png_infop info = png_create_info_struct(png);
@@ -36,7 +35,7 @@ bool EncodePng(std::FILE* out, const FrameView& frame, uint8_t* row) {
                  PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
     for (int32_t y = 0; y < height; ++y) {
-        const uint8_t* source = frame.bits + static_cast<size_t>(height - 1 - y) * stride;
+        const uint8_t* source = FramePixel(frame, 0, y);
         for (int32_t x = 0; x < width; ++x) {
             row[3 * x + 0] = source[3 * x + 2];
             row[3 * x + 1] = source[3 * x + 1];

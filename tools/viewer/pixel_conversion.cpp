@@ -78,12 +78,7 @@ const PixelConversion& BestPixelConversion() {
 
 void ConvertFrameBand(const FrameView& frame, const FrameBand& band, uint8_t* out, size_t pitch,
                       PixelRowConversion convert) {
-    const size_t stride = FrameRowStride(frame.header);
-    for (int32_t y = band.top; y < band.bottom; ++y, out += pitch) {
-        // The frame's rows are stored bottom-up.
-        const uint8_t* in = frame.bits +
-                            static_cast<size_t>(frame.header.biHeight - 1 - y) * stride +
-                            static_cast<size_t>(band.left) * 3;
-        convert(in, reinterpret_cast<uint32_t*>(out), band.right - band.left);
-    }
+    for (int32_t y = band.top; y < band.bottom; ++y, out += pitch)
+        convert(FramePixel(frame, band.left, y), reinterpret_cast<uint32_t*>(out),
+                band.right - band.left);
 }

@@ -47,11 +47,9 @@ void ConvertBand(SdlScreen* screen, const FrameView& frame, const FrameBand& ban
     }
     const size_t stride = FrameRowStride(frame.header);
     for (int y = band.top; y < band.bottom; ++y, out += surface->pitch) {
-        const uint8_t* in = frame.bits +
-                            static_cast<size_t>(frame.header.biHeight - 1 - y) * stride +
-                            static_cast<size_t>(band.left) * 3;  // bottom-up
-        SDL_ConvertPixels(band.right - band.left, 1, SDL_PIXELFORMAT_BGR24, in,
-                          static_cast<int>(stride), surface->format->format, out, surface->pitch);
+        SDL_ConvertPixels(band.right - band.left, 1, SDL_PIXELFORMAT_BGR24,
+                          FramePixel(frame, band.left, y), static_cast<int>(stride),
+                          surface->format->format, out, surface->pitch);
     }
 }
 

@@ -179,11 +179,8 @@ void ConvertBand(XScreenTarget* target, const FrameView& frame, const FrameBand&
                          static_cast<size_t>(image->bytes_per_line), target->convert);
         return;
     }
-    const size_t stride = FrameRowStride(frame.header);
     for (int y = band.top; y < band.bottom; ++y) {
-        const uint8_t* in = frame.bits +
-                            static_cast<size_t>(frame.header.biHeight - 1 - y) * stride +
-                            static_cast<size_t>(band.left) * 3;  // bottom-up
+        const uint8_t* in = FramePixel(frame, band.left, y);
         for (int x = band.left; x < band.right; ++x, in += 3)
             XPutPixel(image, x, y,
                       Place(in[2], target->red) | Place(in[1], target->green) |
