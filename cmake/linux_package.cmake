@@ -16,24 +16,27 @@ set(builtFiles)
 
 # Debian ships man pages compressed; gzip -n leaves out the time, so every build gives the same
 # bytes.
-function(tolva_man_page name section)
+function(tolva_man_page source)
+  get_filename_component(name ${source} NAME_WLE)
+  get_filename_component(section ${source} LAST_EXT)
+  string(SUBSTRING ${section} 1 -1 section)
   set(compressed ${linuxFiles}/${name}.${section}.gz)
   add_custom_command(OUTPUT ${compressed}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${linuxFiles}
-    COMMAND gzip -9 -n -c ${PROJECT_SOURCE_DIR}/linux/${name}.${section} > ${compressed}
-    DEPENDS ${PROJECT_SOURCE_DIR}/linux/${name}.${section} VERBATIM)
+    COMMAND gzip -9 -n -c ${PROJECT_SOURCE_DIR}/${source} > ${compressed}
+    DEPENDS ${PROJECT_SOURCE_DIR}/${source} VERBATIM)
   install(FILES ${compressed} DESTINATION ${CMAKE_INSTALL_MANDIR}/man${section})
   set(builtFiles ${builtFiles} ${compressed} PARENT_SCOPE)
 endfunction()
 
 install(TARGETS tolva-render RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-tolva_man_page(tolva-render 1)
+tolva_man_page(hosts/render/tolva-render.1)
 
 if(TARGET tolva)
   install(TARGETS tolva RUNTIME DESTINATION ${TOLVA_XSCREENSAVER_HACK_DIR})
-  install(FILES xscreensaver/tolva.xml DESTINATION ${TOLVA_XSCREENSAVER_CONFIG_DIR})
-  install(FILES linux/tolva.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-  tolva_man_page(tolva 6)
+  install(FILES hosts/linux/tolva.xml DESTINATION ${TOLVA_XSCREENSAVER_CONFIG_DIR})
+  install(FILES hosts/linux/tolva.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  tolva_man_page(hosts/linux/tolva.6)
   # The link is made at install time, under the prefix the install (or CPack) really uses.
   install(CODE "
     set(hackDir \"${TOLVA_XSCREENSAVER_HACK_DIR}\")

@@ -11,7 +11,7 @@ else()
     "  C:\\Windows\\SysWOW64 (64-bit Windows) or C:\\Windows\\System32 (32-bit Windows),")
 endif()
 # CRLF, so the Notepad of Windows 7 and 8 shows its lines too.
-configure_file(${PROJECT_SOURCE_DIR}/resources/install-note.txt.in
+configure_file(${PROJECT_SOURCE_DIR}/hosts/windows/resources/install-note.txt.in
   ${CMAKE_BINARY_DIR}/INSTALL.txt @ONLY NEWLINE_STYLE CRLF)
 
 install(TARGETS tolva_scr RUNTIME DESTINATION . COMPONENT saver)

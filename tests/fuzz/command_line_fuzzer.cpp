@@ -11,7 +11,7 @@
 #include <cstring>
 #include <vector>
 
-#include "shell/command_line.h"
+#include "hosts/windows/command_line.h"
 
 namespace {
 

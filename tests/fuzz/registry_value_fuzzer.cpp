@@ -11,7 +11,7 @@
 #include <cstring>
 #include <memory>
 
-#include "shell/registry_value.h"
+#include "hosts/windows/registry_value.h"
 
 namespace {
 

@@ -41,7 +41,7 @@ dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sed 's|^\./||' | sort |
 stage=$work/stage/usr
 [ "$(readlink -f "$stage/bin/tolva")" = "$stage/libexec/xscreensaver/tolva" ] &&
   [ -x "$stage/libexec/xscreensaver/tolva" ] || fail "bin/tolva does not lead to the hack"
-cmp "$source_dir/xscreensaver/tolva.xml" "$stage/share/xscreensaver/config/tolva.xml"
+cmp "$source_dir/hosts/linux/tolva.xml" "$stage/share/xscreensaver/config/tolva.xml"
 # The PNG signature, then the header's width and height (256 each, big-endian).
 [ "$(od -An -tx1 -N24 "$stage/share/icons/hicolor/256x256/apps/tolva.png" | tr -d ' \n')" = \
   89504e470d0a1a0a0000000d494844520000010000000100 ] || fail "the icon is not a 256x256 PNG"

@@ -1,0 +1,66 @@
+// tolva: the saver's animation on a Linux desktop, in a window or full screen (SDL2), or as an
+// XScreenSaver hack drawing into the window XScreenSaver gives it or one of its own (Xlib). The
+// settings come from the viewer's settings file; --count and --color override them for one
+// run, and tolva --configure stores them.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "hosts/linux/presenters.h"
+#include "hosts/linux/settings_file.h"
+#include "hosts/linux/viewer_options.h"
+#include "surface/draw_paths.h"
+
+namespace {
+
+int Configure(const ViewerOptions& options, const std::string& path) {
+    uint32_t count = 0;
+    int32_t color = 0;
+    std::string message;
+    // What is not given stays as stored; a malformed file is replaced as a whole.
+    LoadSettingsFile(path, &count, &color, &message);
+    if (options.countGiven) count = options.count;
+    if (options.colorGiven) color = options.color;
+    if (!SaveSettingsFile(path, count, color, &message)) {
+        std::fprintf(stderr, "tolva: %s\n", message.c_str());
+        return 1;
+    }
+    std::printf("tolva: saved count %lu and color %ld to %s\n", static_cast<unsigned long>(count),
+                static_cast<long>(color), path.c_str());
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ViewerOptions options;
+    std::string error;
+    if (!ParseViewerOptions(argc, argv, std::getenv("XSCREENSAVER_WINDOW"), &options, &error)) {
+        std::fprintf(stderr, "tolva: %s (tolva --help lists the options)\n", error.c_str());
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(ViewerUsage(), stdout);
+        return 0;
+    }
+    const std::string path = SettingsFilePath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+    if (options.mode == ViewerMode::Configure) return Configure(options, path);
+
+    const char* drawError = "";
+    DefaultDrawPath(&drawError);
+    if (*drawError != '\0') {
+        std::fprintf(stderr, "tolva: %s\n", drawError);
+        return 2;
+    }
+    uint32_t count = 0;
+    int32_t color = 0;
+    std::string warning;
+    if (!LoadSettingsFile(path, &count, &color, &warning))
+        std::fprintf(stderr, "tolva: warning: %s\n", warning.c_str());
+    if (options.countGiven) count = options.count;
+    if (options.colorGiven) color = options.color;
+    const bool xlib =
+        options.mode == ViewerMode::ForeignWindow || options.mode == ViewerMode::OwnXWindow;
+    return xlib ? RunX11Viewer(options, count, color) : RunSdlViewer(options, count, color);
+}

@@ -1,0 +1,43 @@
+// Command line of tolva, the Linux viewer. One parser serves the desktop window, full screen,
+// XScreenSaver (which passes its options with a single dash: -root, -window-id 0x2a00007, and
+// the -install, -visual and -fps every hack takes) and --configure, which is the only thing
+// that ever writes the settings file.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "host/frame_tick.h"
+
+// Window and FullScreen draw through SDL; ForeignWindow (someone else's X window, or the
+// root) and OwnXWindow (XScreenSaver's -window) through Xlib.
+enum class ViewerMode { Window, FullScreen, ForeignWindow, OwnXWindow, Configure };
+
+struct ViewerOptions {
+    ViewerMode mode = ViewerMode::Window;
+    int32_t width = 640;  // a new window's first size; full screen and foreign windows use theirs
+    int32_t height = 480;
+    bool countGiven = false;  // --count / --color override the stored settings for one run
+    uint32_t count = 0;
+    bool colorGiven = false;
+    int32_t color = 0;
+    uint32_t tickMilliseconds = FrameTickMilliseconds;
+    // Foreign window: an X window id, or 0 for the real root window.
+    unsigned long windowId = 0;
+    bool showFps = false;  // the frame rate and CPU load in the picture's lower left corner
+    // Debug: print each presented frame's hash, and stop after this many frames (0: never).
+    bool hash = false;
+    uint32_t frames = 0;
+    bool help = false;
+};
+
+// Reads argv. environmentWindow is $XSCREENSAVER_WINDOW (null when unset): XScreenSaver names
+// the window it gives a hack there. As every hack reads it (the virtual root), --root means that
+// window when it is set and the real root otherwise, and with no mode at all it counts as
+// --window-id. --window-id wins over --root and --window, as XScreenSaver's preview appends it
+// to the hack's whole command line. Returns 1 with *options filled, or 0 with a one-line reason
+// in *error.
+int ParseViewerOptions(int argc, char** argv, const char* environmentWindow, ViewerOptions* options,
+                       std::string* error);
+
+const char* ViewerUsage();

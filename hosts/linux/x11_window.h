@@ -1,0 +1,24 @@
+// Which X window the Xlib presenter draws into: the one named by --window-id or
+// $XSCREENSAVER_WINDOW, the root window, or, for XScreenSaver's -window, a window of the
+// hack's own. The presenter keeps the window's contact with Xlib here and asks only what
+// window to draw into, what events to select on it and whether an event closes it.
+#pragma once
+
+#include <X11/Xlib.h>
+
+#include "hosts/linux/viewer_options.h"
+
+struct XTargetWindow {
+    Window window = 0;
+    long eventMask = 0;
+    bool own = false;       // created here: it ends the hack when closed, Escape or q
+    Atom closeMessage = 0;  // WM_DELETE_WINDOW, for a window of its own
+};
+
+// Returns 1 with *target filled, or 0 when the window could not be created (own windows only;
+// whether a foreign window exists is the presenter's question).
+int OpenXTargetWindow(Display* display, const ViewerOptions& options, XTargetWindow* target);
+
+// 1 when event asks to close the hack's own window: the window manager's close button,
+// Escape or q, as standalone hacks end.
+int OwnWindowCloseRequested(const XTargetWindow& target, XEvent* event);

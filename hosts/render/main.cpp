@@ -1,0 +1,102 @@
+// tolva-render: plays the deterministic animation headless, exactly as a saver window of the
+// given size would, and prints frame hashes or saves the frames as BMP, PNG or an animated GIF.
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "host/frame_tick.h"
+#include "host/hash_line.h"
+#include "hosts/render/image_files.h"
+#include "hosts/render/render_options.h"
+#include "trails/animation.h"
+
+namespace {
+
+constexpr uint32_t ProgressEvery = 10000;
+
+// The frame copy: keeps what the window would have been handed.
+void KeepFrame(void* kept, const FrameView& frame) {
+    *static_cast<FrameView*>(kept) = frame;
+}
+
+int Fail(const std::string& message) {
+    std::fprintf(stderr, "tolva-render: %s\n", message.c_str());
+    return 2;
+}
+
+std::string FramePath(const std::string& dir, uint32_t index, const char* extension) {
+    char name[32];
+    std::snprintf(name, sizeof name, "frame_%06lu.%s", static_cast<unsigned long>(index),
+                  extension);
+    return (std::filesystem::path(dir) / name).string();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    RenderOptions options;
+    std::string error;
+    if (!ParseRenderOptions(argc, argv, &options, &error)) {
+        std::fputs(RenderUsage(), stderr);
+        return Fail(error);
+    }
+    if (options.help) {
+        std::fputs(RenderUsage(), stdout);
+        return 0;
+    }
+    if (!options.outDir.empty() && options.format == ImageFormat::Png && !PngSupported())
+        return Fail("this build cannot write PNG files");
+    if (!options.gifPath.empty() && !GifSupported())
+        return Fail("this build cannot write GIF files");
+    if (!options.outDir.empty()) {
+        std::error_code ec;
+        std::filesystem::create_directories(options.outDir, ec);
+        if (ec) return Fail("cannot create " + options.outDir + ": " + ec.message());
+    }
+
+    const char* drawError = "";
+    DefaultDrawPath(&drawError);
+    if (*drawError != '\0') return Fail(drawError);
+    Animation animation;
+    if (!animation.Start(options.width, options.height, options.count, options.color))
+        return Fail("cannot allocate a " + std::to_string(options.width) + "x" +
+                    std::to_string(options.height) + " surface");
+    ScriptedClock clock;
+    clock.start = options.clockStart;
+    animation.SetMillisecondClock(ScriptedClock::Read, &clock);
+    FrameView frame{};
+    animation.SetFrameCopy(KeepFrame, &frame);
+
+    GifAnimation gif;
+    // Frames last 5 ms in the saver; a GIF cannot show less than 2 centiseconds per frame.
+    const uint32_t delay = options.every * FrameTickMilliseconds / 10;
+    if (!options.gifPath.empty() && !gif.Open(options.gifPath, options.width, options.height,
+                                              delay < 2 ? 2 : static_cast<int>(delay), &error))
+        return Fail(error);
+
+    for (uint32_t index = 0; index < options.frames; ++index) {
+        clock.frameIndex = index;
+        frame.bits = nullptr;
+        animation.RenderFrame();
+        if (frame.bits == nullptr) return Fail("the frame was not drawn");
+        if (options.hash) PrintHashLine(stdout, index, frame);
+        if (index % options.every == 0) {
+            if (!options.outDir.empty()) {
+                const bool png = options.format == ImageFormat::Png;
+                const std::string path = FramePath(options.outDir, index, png ? "png" : "bmp");
+                if (!(png ? WritePngFile(path, frame, &error) : WriteBmpFile(path, frame, &error)))
+                    return Fail(error);
+            }
+            if (!options.gifPath.empty() && !gif.AddFrame(frame, &error)) return Fail(error);
+        }
+        if (options.frames > ProgressEvery && (index + 1) % ProgressEvery == 0)
+            std::fprintf(stderr, "tolva-render: %lu of %lu frames\n",
+                         static_cast<unsigned long>(index + 1),
+                         static_cast<unsigned long>(options.frames));
+    }
+    if (!gif.Close(&error)) return Fail(error);
+    if (std::fflush(stdout) != 0) return Fail("cannot write the output");
+    return 0;
+}

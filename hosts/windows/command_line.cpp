@@ -1,0 +1,87 @@
+// The command-line switches and their reading.
+#include "hosts/windows/command_line.h"
+
+#include <cstdint>
+#include <cstring>
+
+const SaverSwitch SwitchTable[SwitchCount] = {
+    {"-c", Configure},
+    {"-C", Configure},
+    {"/c", Configure},
+    {"/C", Configure},
+    {"-p", Preview},
+    {"-P", Preview},
+    {"/p", Preview},
+    {"/P", Preview},
+    {"-s", Run},
+    {"-S", Run},
+    {"/s", Run},
+    {"/S", Run},
+    {"-a", ChangePassword},
+    {"-A", ChangePassword},
+    {"/a", ChangePassword},
+    {"/A", ChangePassword},
+};
+
+namespace {
+
+intptr_t NoForegroundWindow() {
+    return 0;
+}
+
+ForegroundWindowQuery foregroundWindowQuery = NoForegroundWindow;
+
+// The C locale's white space; bytes of a double-byte character never count as blanks.
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+}  // namespace
+
+void SetForegroundWindowQuery(ForegroundWindowQuery query) {
+    foregroundWindowQuery = query != nullptr ? query : NoForegroundWindow;
+}
+
+int32_t ReadSaturatedDecimal(const char* text) {
+    while (IsBlank(*text)) ++text;
+    bool negative = false;
+    if (*text == '+' || *text == '-') {
+        negative = *text == '-';
+        ++text;
+    }
+    // Accumulate the magnitude in 64 bits and stop growing it once it is past the range; the
+    // digits that follow are still consumed, as atol would.
+    const int64_t limit = negative ? -static_cast<int64_t>(INT32_MIN) : INT32_MAX;
+    int64_t magnitude = 0;
+    for (; *text >= '0' && *text <= '9'; ++text) {
+        if (magnitude <= limit) magnitude = magnitude * 10 + (*text - '0');
+    }
+    if (magnitude > limit) magnitude = limit;
+    return static_cast<int32_t>(negative ? -magnitude : magnitude);
+}
+
+int ParseCommandLine(const char* commandLine, intptr_t* parentWindow, int16_t* saverMode) {
+    *parentWindow = 0;
+    if (commandLine == nullptr || commandLine[0] == '\0') {
+        *saverMode = Configure;
+        return 0;
+    }
+    // The first table entry found anywhere wins, even inside a longer word; this is not the
+    // leftmost switch on the line.
+    const char* found = nullptr;
+    const SaverSwitch* chosen = nullptr;
+    for (const SaverSwitch& entry : SwitchTable) {
+        found = std::strstr(commandLine, entry.text);
+        if (found != nullptr) {
+            chosen = &entry;
+            break;
+        }
+    }
+    if (chosen == nullptr) return 1;
+    *saverMode = chosen->mode;
+    // A handle is a 32-bit number on the command line; widening keeps its sign, as the
+    // platform's handle conversion does.
+    *parentWindow = static_cast<intptr_t>(ReadSaturatedDecimal(found + 2));
+    if (*parentWindow == 0) *parentWindow = foregroundWindowQuery();
+    return 0;
+}

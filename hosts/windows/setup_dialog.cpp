@@ -1,0 +1,104 @@
+// The configuration dialog's procedure.
+#include "hosts/windows/setup_dialog.h"
+
+#include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
+
+#include <cstdint>
+
+#include "hosts/windows/dialog_ids.h"
+#include "hosts/windows/saver_messages.h"
+#include "hosts/windows/saver_texts.h"
+#include "hosts/windows/settings_store.h"
+#include "hosts/windows/shell_state.h"
+#include "trails/setting_limits.h"
+
+namespace {
+
+constexpr int32_t ColorButtonBase = IDC_COLOR_FIRST - 1;  // button id of scheme m is base + m
+
+LRESULT SendToControl(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam) {
+    return SendMessageA(GetDlgItem(dialog, id), message, wParam, lParam);
+}
+
+INT_PTR InitDialog(HWND dialog) {
+    SendToControl(dialog, IDC_COUNT_SLIDER, TBM_SETRANGE, TRUE,
+                  MAKELPARAM(MinTrailCount, MaxTrailCount));
+    uint32_t trailCount = 0;
+    int32_t colorMode = 0;
+    if (!LoadSettings(&trailCount, &colorMode)) return 0;
+    for (int id = IDC_COLOR_FIRST; id <= IDC_COLOR_LAST; ++id) {
+        SendToControl(dialog, id, BM_SETCHECK, BST_UNCHECKED, 0);
+    }
+    // A stored scheme outside 1..9 leaves every button unchecked.
+    for (int32_t mode = MinColorMode; mode <= MaxColorMode; ++mode) {
+        if (colorMode == mode)
+            SendToControl(dialog, ColorButtonBase + mode, BM_SETCHECK, BST_CHECKED, 0);
+    }
+    // The trackbar itself moves a stored count outside 2..80 to the nearer end of its range.
+    SendToControl(dialog, IDC_COUNT_SLIDER, TBM_SETPOS, TRUE, static_cast<LPARAM>(trailCount));
+    return 1;
+}
+
+INT_PTR Confirm(HWND dialog) {
+    const auto trailCount =
+        static_cast<uint32_t>(SendToControl(dialog, IDC_COUNT_SLIDER, TBM_GETPOS, 0, 0));
+    int32_t colorMode = MinColorMode;
+    for (int id = IDC_COLOR_FIRST; id <= IDC_COLOR_LAST; ++id) {
+        if (SendToControl(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED) {
+            colorMode = id - ColorButtonBase;
+            break;
+        }
+    }
+    if (!SaveSettings(trailCount, colorMode)) {
+        // The dialog stays open so the user may try again or cancel.
+        ShowSaverMessage(SaveFailedMessage, MB_OK);
+        return 1;
+    }
+    EndDialog(dialog, 1);
+    return 1;
+}
+
+HRSRC FindDialogTemplate(WORD language) {
+    return FindResourceExW(InstanceHandle, MAKEINTRESOURCEW(5) /* RT_DIALOG */,
+                           MAKEINTRESOURCEW(IDD_SETUP), language);
+}
+
+}  // namespace
+
+void RunSetupDialog() {
+    InitCommonControls();
+    // The template is picked here rather than by the system's own resource lookup, so the user's
+    // interface language alone decides, with the Japanese dialog when that language has none.
+    HRSRC found = FindDialogTemplate(UserResourceLanguage());
+    if (found == nullptr) found = FindDialogTemplate(MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT));
+    if (found == nullptr) return;
+    const auto* dialogTemplate =
+        static_cast<const DLGTEMPLATE*>(LockResource(LoadResource(InstanceHandle, found)));
+    // A wide dialog: an ANSI one would pass its UTF-16 texts through the ANSI code page, and the
+    // Japanese ones would come out as question marks under any other.
+    DialogBoxIndirectParamW(InstanceHandle, dialogTemplate, nullptr, SetupDialogProc, 0);
+}
+
+INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+        case WM_INITDIALOG:
+            return InitDialog(dialog);
+        case WM_COMMAND:
+            switch (LOWORD(wParam)) {
+                case IDOK:
+                    return Confirm(dialog);
+                case IDCANCEL:
+                    EndDialog(dialog, 1);
+                    return 1;
+                default:
+                    return 0;
+            }
+        case WM_CLOSE:
+            EndDialog(dialog, 1);
+            return 1;
+        default:
+            return 0;
+    }
+}

@@ -1,0 +1,725 @@
+#!/usr/bin/env python3
+"""End-to-end tests of tolva, the Linux viewer, on a private Xvfb server.
+
+Each case starts its own Xvfb (Xvfb picks a free display itself through -displayfd), drives the
+viewer with xdotool, looks at it with ImageMagick's import, and kills every process it started
+by its pid. Every wait is bounded. Frame hashes are compared with tolva-render's.
+
+    viewer_x11_test.py --viewer PATH --render PATH --xwindow PATH [--config tolva.xml]
+                       [--installed] CASE
+Exit codes: 0 pass, 1 fail, 77 skipped (a tool is missing).
+"""
+import argparse
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import xml.etree.ElementTree as ElementTree
+
+SCREEN_W, SCREEN_H = 640, 480
+SKIP = 77
+
+
+class Failure(Exception):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+class Session:
+    """One Xvfb server plus the processes a case starts on it."""
+
+    def __init__(self, args):
+        self.args = args
+        self.processes = []
+        self.tmp = tempfile.mkdtemp(prefix="tolva-viewer-test-")
+        read_fd, write_fd = os.pipe()
+        self.xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{SCREEN_W}x{SCREEN_H}x24",
+             "-nolisten", "tcp", "-noreset"],
+            pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_fd)
+        number = self._read_display(read_fd)
+        os.close(read_fd)
+        self.env = dict(os.environ)
+        self.env["DISPLAY"] = f":{number}"
+        self.env.pop("XSCREENSAVER_WINDOW", None)
+        self.env["XDG_CONFIG_HOME"] = os.path.join(self.tmp, "config")
+
+    def _read_display(self, fd):
+        deadline = time.monotonic() + 10
+        text = b""
+        os.set_blocking(fd, False)
+        while time.monotonic() < deadline:
+            try:
+                chunk = os.read(fd, 64)
+            except BlockingIOError:
+                chunk = None
+            if chunk:
+                text += chunk
+                if text.endswith(b"\n"):
+                    return int(text.strip())
+            elif chunk == b"" or self.xvfb.poll() is not None:
+                break
+            time.sleep(0.02)
+        self.xvfb.kill()
+        self.xvfb.wait()
+        raise Failure("Xvfb did not report its display")
+
+    def start(self, command, env=None, stdout=subprocess.PIPE):
+        process = subprocess.Popen(command, env=env or self.env, stdout=stdout,
+                                   stderr=subprocess.PIPE, text=True)
+        self.processes.append(process)
+        return process
+
+    def run(self, command, env=None, timeout=20):
+        return subprocess.run(command, env=env or self.env, capture_output=True, text=True,
+                              timeout=timeout)
+
+    def xdotool(self, *words):
+        result = self.run(["xdotool", *words], timeout=10)
+        check(result.returncode == 0, f"xdotool {' '.join(words)} failed: {result.stderr.strip()}")
+        return result.stdout
+
+    def close(self):
+        for process in self.processes:
+            if process.poll() is None:
+                process.kill()
+            try:
+                process.communicate(timeout=5)
+            except (subprocess.TimeoutExpired, ValueError):
+                pass
+        self.xvfb.terminate()
+        try:
+            self.xvfb.wait(timeout=5)
+        except subprocess.TimeoutExpired:
+            self.xvfb.kill()
+            self.xvfb.wait()
+        shutil.rmtree(self.tmp, ignore_errors=True)
+
+    # --- helpers -----------------------------------------------------------------------------
+
+    def wait_for_window(self, process, name="^TOLVA$", timeout=10):
+        deadline = time.monotonic() + timeout
+        previous = None
+        while time.monotonic() < deadline:
+            if process.poll() is not None:
+                raise Failure(f"the viewer ended early: {process.stderr.read()}")
+            result = self.run(["xdotool", "search", "--onlyvisible", "--name", name], timeout=5)
+            ids = result.stdout.split()
+            # SDL may replace its first window when it sets up the renderer: take a window
+            # only once the same one has been there for two looks in a row.
+            if ids and ids == previous:
+                return int(ids[-1])
+            previous = ids
+            time.sleep(0.15)
+        raise Failure(f"no visible window named {name} after {timeout} s")
+
+    def screenshot(self, window="root"):
+        """(width, height, bytes of RGB triples) of a window, via ImageMagick's import."""
+        result = subprocess.run(["import", "-window", str(window), "-depth", "8", "ppm:-"], env=self.env,
+                                capture_output=True, timeout=15)
+        check(result.returncode == 0, f"import failed: {result.stderr.decode().strip()}")
+        return parse_ppm(result.stdout)
+
+    def render_hashes(self, width, height, count, color, frames):
+        result = self.run([self.args.render, "--size", f"{width}x{height}", "--count", str(count),
+                           "--color", str(color), "--frames", str(frames), "--hash"])
+        check(result.returncode == 0, f"tolva-render failed: {result.stderr}")
+        return result.stdout.splitlines()
+
+
+def parse_ppm(data):
+    fields = []
+    position = 0
+    while len(fields) < 4:
+        while data[position:position + 1].isspace():
+            position += 1
+        if data[position:position + 1] == b"#":
+            position = data.index(b"\n", position) + 1
+            continue
+        end = position
+        while not data[end:end + 1].isspace():
+            end += 1
+        fields.append(data[position:end])
+        position = end
+    check(fields[0] == b"P6" and fields[3] == b"255", "import did not give an 8-bit PPM")
+    width, height = int(fields[1]), int(fields[2])
+    pixels = data[position + 1:]
+    check(len(pixels) == width * height * 3, "short PPM")
+    return width, height, pixels
+
+
+def colour_census(pixels):
+    """(bright pixels, how many have red / green / blue as their strongest channel, grey ones)."""
+    bright = 0
+    strongest = [0, 0, 0]
+    grey = 0
+    for i in range(0, len(pixels), 3):
+        r, g, b = pixels[i], pixels[i + 1], pixels[i + 2]
+        if r == g == b == 0x40:
+            grey += 1
+        top = max(r, g, b)
+        if top >= 64 and not (r == g == b):
+            bright += 1
+            strongest[(r, g, b).index(top)] += 1
+    return bright, strongest, grey
+
+
+def expect_exit(process, code, timeout, what):
+    try:
+        process.wait(timeout=timeout)
+    except subprocess.TimeoutExpired:
+        raise Failure(f"{what}: the viewer is still running after {timeout} s")
+    check(process.returncode == code,
+          f"{what}: exit code {process.returncode}, expected {code}; stderr: {process.stderr.read()}")
+
+
+def expect_running(process, seconds, what):
+    time.sleep(seconds)
+    check(process.poll() is None, f"{what} ended the viewer (exit code {process.returncode})")
+
+
+def read_lines(process, count, timeout, what):
+    """The next count lines of a viewer's stdout, within timeout seconds."""
+    import selectors
+    lines = []
+    selector = selectors.DefaultSelector()
+    selector.register(process.stdout, selectors.EVENT_READ)
+    deadline = time.monotonic() + timeout
+    while len(lines) < count:
+        left = deadline - time.monotonic()
+        check(left > 0, f"{what}: only {len(lines)} of {count} lines in {timeout} s")
+        if selector.select(timeout=left):
+            line = process.stdout.readline()
+            if line == "":
+                raise Failure(f"{what}: the viewer closed its output: {process.stderr.read()}")
+            lines.append(line.rstrip("\n"))
+    selector.close()
+    return lines
+
+
+def dominant_colour(session, window, channel, what, timeout=8):
+    """Waits until the window shows trails whose strongest channel is channel (0 r, 1 g, 2 b)."""
+    deadline = time.monotonic() + timeout
+    census = None
+    while time.monotonic() < deadline:
+        _, _, pixels = session.screenshot(window)
+        census = colour_census(pixels)
+        bright, strongest, _ = census
+        if bright >= 100 and strongest[channel] >= 0.9 * bright:
+            return census
+        time.sleep(0.2)
+    raise Failure(f"{what}: no trails in the expected colour on screen: census {census}")
+
+
+# --- cases -----------------------------------------------------------------------------------
+
+def case_window_shows_trails(session):
+    """Trails appear in the window in the chosen scheme; a key other than Escape keeps the
+    window, Escape ends it with exit code 0."""
+    for color, channel in ((3, 2), (2, 1)):
+        viewer = session.start([session.args.viewer, "--size", "320x240", "--count", "25",
+                                "--color", str(color)])
+        window = session.wait_for_window(viewer)
+        census = dominant_colour(session, window, channel, f"--color {color}")
+        print(f"--color {color}: {census[0]} bright pixels, strongest r/g/b {census[1]}")
+        session.xdotool("mousemove", "--window", str(window), "20", "20")
+        session.xdotool("windowfocus", "--sync", str(window))
+        session.xdotool("key", "a")
+        expect_running(viewer, 0.5, "the a key in a window")
+        session.xdotool("key", "Escape")
+        expect_exit(viewer, 0, 5, "Escape in a window")
+
+
+def case_window_matches_render(session):
+    """The frames the window presents are tolva-render's frames, and a new window size
+    restarts the animation at that size."""
+    viewer = session.start([session.args.viewer, "--size", "200x150", "--count", "12",
+                            "--color", "8", "--hash"])
+    first = read_lines(viewer, 40, 10, "first size")
+    check(first == session.render_hashes(200, 150, 12, 8, 40), "frames differ from tolva-render at 200x150")
+    window = session.wait_for_window(viewer)
+    session.xdotool("windowsize", str(window), "260", "180")
+    # Frames of the old size may still be on their way; the restart begins at index 0 again.
+    deadline = time.monotonic() + 10
+    while True:
+        line = read_lines(viewer, 1, max(0.1, deadline - time.monotonic()), "restart")[0]
+        if line.startswith("0 "):
+            break
+    resized = [line] + read_lines(viewer, 29, 10, "second size")
+    check(resized == session.render_hashes(260, 180, 12, 8, 30),
+          "after the resize the frames are not tolva-render's at 260x180")
+    viewer.send_signal(signal.SIGTERM)
+    expect_exit(viewer, 0, 5, "SIGTERM to the window")
+
+
+def read_bmp(path):
+    """(width, height, RGB triples top row first) of a 24-bit bottom-up BMP from tolva-render."""
+    with open(path, "rb") as bmp:
+        data = bmp.read()
+    offset = int.from_bytes(data[10:14], "little")
+    width = int.from_bytes(data[18:22], "little", signed=True)
+    height = int.from_bytes(data[22:26], "little", signed=True)
+    stride = (width * 3 + 3) & ~3
+    rgb = bytearray()
+    for row in range(height - 1, -1, -1):
+        start = offset + row * stride
+        line = data[start:start + width * 3]
+        for x in range(0, len(line), 3):
+            rgb += bytes((line[x + 2], line[x + 1], line[x]))
+    return width, height, bytes(rgb)
+
+
+def render_frames(session, width, height, count, color, frames):
+    out = os.path.join(session.tmp, f"frames-{width}x{height}")
+    result = session.run([session.args.render, "--size", f"{width}x{height}", "--count", str(count),
+                          "--color", str(color), "--frames", str(frames), "--out", out])
+    check(result.returncode == 0, f"tolva-render failed: {result.stderr}")
+    return [read_bmp(os.path.join(out, f"frame_{i:06d}.bmp"))[2] for i in range(frames)]
+
+
+def case_screen_pixels_match_render(session):
+    """What reaches the screen, in the window and in a foreign window, is tolva-render's frame
+    pixel for pixel: rows the right way up, channels in the right order."""
+    frames = render_frames(session, 160, 120, 10, 8, 4)
+    # A slow tick, so a screenshot taken after frame 1 catches frame 1 (or, if late, frame 2).
+    viewer = session.start([session.args.viewer, "--size", "160x120", "--count", "10", "--color",
+                            "8", "--tick-ms", "700", "--hash"])
+    read_lines(viewer, 2, 10, "slow window")
+    window = session.wait_for_window(viewer)
+    _, _, shown = session.screenshot(window)
+    check(shown in (frames[1], frames[2]), "the window does not show tolva-render's frame 1 or 2")
+    viewer.send_signal(signal.SIGTERM)
+    expect_exit(viewer, 0, 5, "SIGTERM to the window")
+
+    target = start_xwindow(session, 160, 120)
+    result = session.run([session.args.viewer, "--window-id", str(target), "--count", "10",
+                          "--color", "8", "--frames", "4"])
+    check(result.returncode == 0, f"--window-id: exit code {result.returncode}: {result.stderr}")
+    _, _, shown = session.screenshot(target)
+    check(shown == frames[3], "the foreign window does not show tolva-render's last frame")
+
+
+def frames_shown(path):
+    """The index of the last frame a viewer has reported in its --hash file, -1 for none."""
+    with open(path) as lines:
+        complete = [line for line in lines.read().split("\n")[:-1] if line]
+    return int(complete[-1].split()[0]) if complete else -1
+
+
+def wait_for_frames(path, after, count, what, timeout=10):
+    deadline = time.monotonic() + timeout
+    while frames_shown(path) < after + count:
+        check(time.monotonic() < deadline, f"{what}: no new frames in {timeout} s")
+        time.sleep(0.02)
+    return frames_shown(path)
+
+
+def uncover_and_compare(session, hashes, window, frames, what):
+    """Covers the window (at 10, 10) in part, then wholly, with a window of the test's own;
+    after each goes away the window must show tolva-render's frame again, everywhere."""
+    for width, height in ((80, 60), (200, 160)):
+        cover = session.start([session.args.xwindow, str(width), str(height)])
+        read_lines(cover, 1, 10, "covering window")
+        wait_for_frames(hashes, frames_shown(hashes), 2, f"{what} under a {width}x{height} window")
+        cover.kill()
+        cover.wait(timeout=5)
+        index = wait_for_frames(hashes, frames_shown(hashes), 2, f"{what} uncovered")
+        _, _, shown = session.screenshot(window)
+        check(shown in (frames[index], frames[index + 1]),
+              f"{what}: after a {width}x{height} window over it went away, it does not show "
+              f"tolva-render's frame {index} or {index + 1}")
+
+
+def case_uncovered_window_shows_render_frame(session):
+    """A foreign window and the SDL window, once a window that covered part or all of them
+    has gone, show tolva-render's frame pixel for pixel: what was exposed is sent again."""
+    frames = render_frames(session, 160, 120, 10, 8, 150)
+    slow = ["--count", "10", "--color", "8", "--tick-ms", "200", "--hash"]
+    hashes = os.path.join(session.tmp, "hashes")
+    target = start_xwindow(session, 160, 120)
+    with open(hashes, "w") as out:
+        viewer = session.start([session.args.viewer, "--window-id", str(target)] + slow,
+                               stdout=out)
+    uncover_and_compare(session, hashes, target, frames, "--window-id")
+    viewer.send_signal(signal.SIGTERM)
+    expect_exit(viewer, 0, 5, "SIGTERM in --window-id mode")
+
+    with open(hashes, "w") as out:
+        viewer = session.start([session.args.viewer, "--size", "160x120"] + slow, stdout=out)
+    window = session.wait_for_window(viewer)
+    session.xdotool("windowmove", "--sync", str(window), "10", "10")
+    uncover_and_compare(session, hashes, window, frames, "the SDL window")
+    viewer.send_signal(signal.SIGTERM)
+    expect_exit(viewer, 0, 5, "SIGTERM to the window")
+
+
+def start_fullscreen(session, x=200, y=200):
+    session.xdotool("mousemove", str(x), str(y))
+    # A window size of its own, which full screen must override even with no window manager.
+    viewer = session.start([session.args.viewer, "--fullscreen", "--size", "320x240", "--count",
+                            "5"])
+    window = session.wait_for_window(viewer)
+    time.sleep(0.3)  # let it settle and take the pointer's position
+    return viewer, window
+
+
+def cursor_state(session):
+    result = session.run([session.args.xwindow, "--cursor"], timeout=10)
+    check(result.returncode == 0, f"cannot read the cursor: {result.stderr}")
+    return result.stdout.strip()
+
+
+def case_fullscreen_key_ends(session):
+    """The full-screen window covers the screen and hides the pointer; any key ends it with
+    exit code 0."""
+    viewer, window = start_fullscreen(session)
+    geometry = session.xdotool("getwindowgeometry", str(window))
+    check(f"{SCREEN_W}x{SCREEN_H}" in geometry, f"not full screen: {geometry}")
+    check(cursor_state(session) == "hidden", "the pointer is visible over the full-screen window")
+    session.xdotool("key", "x")
+    expect_exit(viewer, 0, 5, "a key in full screen")
+    check(cursor_state(session) == "visible", "the pointer stays hidden after the viewer ended")
+
+
+def case_fullscreen_motion_rule(session):
+    """Movement along one axis, however far, does not end full screen; the first motions do
+    not either; movement of more than 3 pixels on both axes does."""
+    viewer, _ = start_fullscreen(session)
+    # A few far moves right after start: still among the first six motion events.
+    for x, y in ((400, 400), (50, 60), (200, 200)):
+        session.xdotool("mousemove", str(x), str(y))
+    expect_running(viewer, 0.3, "the first motion events")
+    for step in range(1, 11):
+        session.xdotool("mousemove", str(200 + 30 * step), "200")
+    session.xdotool("mousemove", "200", "200")
+    for step in range(1, 9):
+        session.xdotool("mousemove", "200", str(200 + 30 * step))
+    session.xdotool("mousemove", "203", "203")  # exactly 3 pixels on both axes is still "still"
+    expect_running(viewer, 0.7, "movement along one axis")
+    session.xdotool("mousemove", "204", "204")
+    expect_exit(viewer, 0, 5, "movement on both axes")
+
+
+def case_fullscreen_buttons(session):
+    """The middle button and the wheel do not end full screen; the right and the left
+    button do."""
+    for button in ("3", "1"):
+        viewer, _ = start_fullscreen(session)
+        for harmless in ("2", "4", "5"):
+            session.xdotool("click", harmless)
+        expect_running(viewer, 0.7, "the middle button and the wheel")
+        session.xdotool("click", button)
+        expect_exit(viewer, 0, 5, f"button {button} in full screen")
+
+
+def start_xwindow(session, width, height, with_process=False):
+    fixture = session.start([session.args.xwindow, str(width), str(height)])
+    window = int(read_lines(fixture, 1, 10, "test window")[0])
+    return (window, fixture) if with_process else window
+
+
+def case_foreign_window(session):
+    """--window-id draws into a window the test created, at that window's size, follows its
+    size, and ends with exit code 0 on SIGTERM."""
+    window = start_xwindow(session, 240, 180)
+    viewer = session.start([session.args.viewer, "--window-id", hex(window), "--count", "10",
+                            "--color", "2", "--hash"])
+    first = read_lines(viewer, 30, 10, "foreign window")
+    check(first == session.render_hashes(240, 180, 10, 2, 30), "frames differ from tolva-render at 240x180")
+    bright, strongest, grey = dominant_colour(session, window, 1, "--window-id")
+    check(grey == 0, f"{grey} pixels of the window's own grey are left")
+    print(f"--window-id: {bright} bright pixels, strongest r/g/b {strongest}")
+    session.xdotool("windowsize", str(window), "300", "200")
+    deadline = time.monotonic() + 10
+    while True:
+        line = read_lines(viewer, 1, max(0.1, deadline - time.monotonic()), "restart")[0]
+        if line.startswith("0 "):
+            break
+    resized = [line] + read_lines(viewer, 19, 10, "resized foreign window")
+    check(resized == session.render_hashes(300, 200, 10, 2, 20),
+          "after the resize the frames are not tolva-render's at 300x200")
+    viewer.send_signal(signal.SIGTERM)
+    expect_exit(viewer, 0, 5, "SIGTERM in --window-id mode")
+
+
+def case_xscreensaver_environment(session):
+    """$XSCREENSAVER_WINDOW picks the window as --window-id does (here through plain
+    XPutImage, without shared memory), the hack ends with exit code 0 when its window goes
+    away, and -root draws on the whole screen."""
+    window = start_xwindow(session, 160, 120)
+    env = dict(session.env, XSCREENSAVER_WINDOW=str(window), TOLVA_NO_SHM="1")
+    result = session.run([session.args.viewer, "--count", "6", "--color", "5", "--hash",
+                          "--frames", "25"], env=env)
+    check(result.returncode == 0, f"exit code {result.returncode}: {result.stderr}")
+    check(result.stdout.splitlines() == session.render_hashes(160, 120, 6, 5, 25),
+          "XSCREENSAVER_WINDOW frames differ from tolva-render at 160x120")
+    _, _, pixels = session.screenshot(window)
+    check(colour_census(pixels)[2] == 0, "the window's grey is still there")
+    # The owner closing its window ends the hack quietly.
+    window, owner = start_xwindow(session, 100, 80, with_process=True)
+    viewer = session.start([session.args.viewer, "--window-id", str(window)])
+    expect_running(viewer, 0.5, "drawing into the window")
+    owner.kill()
+    expect_exit(viewer, 0, 5, "the window going away")
+    result = session.run([session.args.viewer, "-root", "--count", "3", "--color", "7", "--hash",
+                          "--frames", "10"])
+    check(result.returncode == 0, f"-root: exit code {result.returncode}: {result.stderr}")
+    check(result.stdout.splitlines() == session.render_hashes(SCREEN_W, SCREEN_H, 3, 7, 10),
+          "-root frames differ from tolva-render at the screen's size")
+
+
+def settings_path(env):
+    return os.path.join(env["XDG_CONFIG_HOME"], "tolva", "settings")
+
+
+def case_settings_file(session):
+    """--configure stores the settings and a later run uses them; without XDG_CONFIG_HOME they
+    live under ~/.config; a malformed or unreadable file gives the defaults with a one-line
+    warning and is left as it was."""
+    viewer = session.args.viewer
+    probe = [viewer, "--size", "64x48", "--hash", "--frames", "6"]
+    result = session.run([viewer, "--configure", "--count", "7", "--color", "4"])
+    check(result.returncode == 0, f"--configure failed: {result.stderr}")
+    with open(settings_path(session.env)) as stored:
+        text = stored.read()
+    check("count=7" in text.splitlines() and "color=4" in text.splitlines(), f"stored: {text!r}")
+    result = session.run(probe)
+    check(result.returncode == 0 and result.stderr == "", f"run: {result.returncode} {result.stderr}")
+    check(result.stdout.splitlines() == session.render_hashes(64, 48, 7, 4, 6),
+          "the stored settings were not used")
+    defaults = session.render_hashes(64, 48, 25, 1, 6)
+
+    home = os.path.join(session.tmp, "home")
+    env = dict(session.env, HOME=home)
+    del env["XDG_CONFIG_HOME"]
+    check(session.run([viewer, "--configure", "--color", "6"], env=env).returncode == 0, "HOME configure")
+    with open(os.path.join(home, ".config", "tolva", "settings")) as stored:
+        check("color=6" in stored.read().splitlines(), "not stored under ~/.config")
+
+    for name, contents in (("malformed", "count=banana\ncolor=2\n"), ("unknown key", "speed=3\n"),
+                           ("binary", "\0\1\2")):
+        with open(settings_path(session.env), "w") as stored:
+            stored.write(contents)
+        result = session.run(probe)
+        check(result.returncode == 0, f"{name}: exit code {result.returncode}")
+        warning = result.stderr.splitlines()
+        check(len(warning) == 1 and "warning" in warning[0], f"{name}: stderr {result.stderr!r}")
+        check(result.stdout.splitlines() == defaults, f"{name}: not the defaults 25 and 1")
+        with open(settings_path(session.env)) as stored:
+            check(stored.read() == contents, f"{name}: the file was changed")
+
+    os.remove(settings_path(session.env))
+    os.mkdir(settings_path(session.env))  # exists, cannot be read as a file
+    result = session.run(probe)
+    check(result.returncode == 0 and len(result.stderr.splitlines()) == 1, f"unreadable: {result.stderr!r}")
+    check(result.stdout.splitlines() == defaults, "unreadable: not the defaults 25 and 1")
+    os.rmdir(settings_path(session.env))
+    # Leniency: stored values outside the dialog's ranges are kept and bounded only in use.
+    with open(settings_path(session.env), "w") as stored:
+        stored.write("count=200\ncolor=12\n")
+    result = session.run(probe)
+    check(result.returncode == 0 and result.stderr == "", f"lenient: {result.stderr!r}")
+    check(result.stdout.splitlines() == session.render_hashes(64, 48, 200, 12, 6),
+          "a stored count of 200 and color of 12 do not draw as tolva-render draws them")
+
+
+def corner_white(session, window):
+    """Pure white pixels in the lower left corner, where -fps writes its text."""
+    width, height, pixels = session.screenshot(window)
+    return sum(pixels[(y * width + x) * 3:(y * width + x) * 3 + 3] == b"\xff\xff\xff"
+               for y in range(height - 24, height) for x in range(min(width, 320)))
+
+
+def corner_text(session, window, what, timeout=8):
+    deadline = time.monotonic() + timeout
+    while (white := corner_white(session, window)) < 60:
+        check(time.monotonic() < deadline, f"{what}: no frame-rate text ({white} white pixels)")
+        time.sleep(0.3)
+    return white
+
+
+def case_own_window_fps(session):
+    """-window draws into an X window of the hack's own at --size; -fps writes the frame rate
+    in its corner but never into the frame (the hashes stay tolva-render's once the text is up);
+    q ends it with exit code 0. --fps in the SDL window writes the corner too."""
+    viewer = session.start([session.args.viewer, "-window", "--size", "200x150", "-count", "5",
+                            "-color", "3", "-fps", "--hash"])
+    hashes = read_lines(viewer, 300, 15, "own window")  # 1.5 s: the text is up
+    check(hashes == session.render_hashes(200, 150, 5, 3, 300), "-window -fps frames differ")
+    window = session.wait_for_window(viewer)
+    print(f"-window -fps: {corner_text(session, window, '-window')} white corner pixels")
+    session.xdotool("windowfocus", "--sync", str(window))
+    session.xdotool("key", "q")
+    expect_exit(viewer, 0, 5, "q in its own window")
+    viewer = session.start([session.args.viewer, "--size", "320x240", "--fps"])
+    print(f"--fps: {corner_text(session, session.wait_for_window(viewer), 'SDL')} white pixels")
+
+
+def case_display_sleeps(session):
+    """The viewer lets the display sleep: the X server's own saver starts while it runs."""
+    check(session.run([session.args.xwindow, "--blank-after", "1"]).returncode == 0, "xwindow")
+    session.wait_for_window(session.start([session.args.viewer, "--size", "160x120"]))
+    deadline = time.monotonic() + 8
+    while session.run([session.args.xwindow, "--saver-state"]).stdout.strip() != "on":
+        check(time.monotonic() < deadline, "the server's screen saver stays off")
+        time.sleep(0.5)
+
+
+HACK_USER = "tolva-hack-test"
+
+
+def settings_line(config, count, scheme, fps):
+    """The programs: entry xscreensaver-settings writes from tolva.xml: the name, the command's
+    arguments, then each setting in the file's order (the slider only off its default)."""
+    root = ElementTree.parse(config).getroot()
+    words = [root.get("name")]
+    for element in root.iter():
+        if element.tag == "command":
+            words.append(element.get("arg"))
+        elif element.tag == "number" and int(element.get("default")) != count:
+            words.append(element.get("arg").replace("%", str(count)))
+        elif (element.tag == "option" and element.get("id") == scheme) or (
+                element.tag == "boolean" and fps):
+            words.append(element.get("arg-set"))
+    return " ".join(words)
+
+
+def hacks_on(display, uid):
+    """{pid: (arguments, executable)} of uid's tolva processes on this display, zombies too
+    (XScreenSaver hands its hacks DISPLAY=:N.0)."""
+    found = {}
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open(f"/proc/{pid}/comm") as comm, open(f"/proc/{pid}/environ", "rb") as env:
+                if os.stat(f"/proc/{pid}").st_uid != uid or comm.read() != "tolva\n" or not any(
+                        v.split(b".")[0] == f"DISPLAY={display}".encode()
+                        for v in env.read().split(b"\0")):
+                    continue
+            with open(f"/proc/{pid}/cmdline", "rb") as cmdline:
+                found[int(pid)] = (cmdline.read().decode().split("\0")[1:-1],
+                                   os.path.realpath(f"/proc/{pid}/exe"))
+        except OSError:
+            pass  # gone meanwhile
+    return found
+
+
+def case_xscreensaver_daemon(session):
+    """The real XScreenSaver daemon, run as an unprivileged user, blanks the screen with tolva
+    from the lines xscreensaver-settings writes, without and with -fps: trails of the chosen
+    scheme, the corner text only with -fps, and no tolva left after deactivation. --installed:
+    the daemon finds the installed hack in its own folder."""
+    if shutil.which("xscreensaver") is None:
+        print("skipped: xscreensaver is not installed (scripts/install-deps)")
+        sys.exit(SKIP)
+    home, prefix, uid = tempfile.mkdtemp(prefix="tolva-xscreensaver-"), [], os.getuid()
+    if uid == 0:  # the daemon runs no hack as root
+        if subprocess.run(["id", HACK_USER], capture_output=True).returncode != 0:
+            subprocess.run(["useradd", "--system", "--shell", "/usr/sbin/nologin", HACK_USER],
+                           check=True)
+        uid, gid = (int(subprocess.run(["id", flag, HACK_USER], capture_output=True).stdout)
+                    for flag in ("-u", "-g"))
+        os.chown(home, uid, gid)
+        prefix = ["setpriv", f"--reuid={uid}", f"--regid={gid}", "--clear-groups", "--"]
+    env = {"DISPLAY": session.env["DISPLAY"], "HOME": home, "PATH": "/usr/bin:/bin"}
+    lines = [settings_line(session.args.config, 5, "blue", fps) for fps in (False, True)]
+    hack = os.path.realpath(session.args.viewer)
+    if not session.args.installed:
+        # A copy the user can run, named by its path: the daemon puts its own folder, where an
+        # installed tolva may be, first on PATH.
+        hack = shutil.copy(hack, home)
+        lines = [hack + line[len("tolva"):] for line in lines]
+    with open(os.path.join(home, ".xscreensaver"), "w") as settings:
+        settings.write("mode: one\nlock: False\nfade: False\nunfade: False\nsplash: False\n"
+                       "timeout: 1:00:00\nprograms: \\\n" +
+                       "".join(f"  {line} \\n\\\n" for line in lines) + "\n")
+    log = open(os.path.join(home, "log"), "w+")
+    daemon = subprocess.Popen(prefix + ["xscreensaver", "-no-splash"], env=env, cwd=home,
+                              stdin=subprocess.DEVNULL, stdout=log, stderr=log)
+
+    def command(*words):
+        return subprocess.run(prefix + ["xscreensaver-command", *words], env=env,
+                              capture_output=True, timeout=10).returncode == 0
+
+    def wait_for_hacks(count):
+        deadline = time.monotonic() + 10
+        while len(hacks := hacks_on(env["DISPLAY"], uid)) != count:
+            check(time.monotonic() < deadline, f"{len(hacks)} tolva processes, not {count}")
+            time.sleep(0.1)
+        return hacks
+
+    try:
+        deadline = time.monotonic() + 10
+        while not command("-version"):
+            check(time.monotonic() < deadline, "the daemon did not start")
+            time.sleep(0.2)
+        for number, line in enumerate(lines, 1):
+            check(command("-select", str(number)), f"-select {number} failed")
+            [(words, exe)] = wait_for_hacks(1).values()
+            check((words, exe) == (line.split()[1:], hack), f"the daemon ran {exe} {words}")
+            census = dominant_colour(session, "root", 2, line)
+            if line.endswith("-fps"):
+                print(f"{line}: {corner_text(session, 'root', line)} white corner pixels")
+            else:
+                check(corner_white(session, "root") < 20, f"{line}: text in the corner")
+            print(f"{line}: {census[0]} bright pixels, strongest r/g/b {census[1]}")
+            check(command("-deactivate"), "-deactivate failed")
+            wait_for_hacks(0)
+    except Failure as failure:
+        log.seek(0)
+        raise Failure(f"{failure}\n--- the daemon's log:\n{log.read()}")
+    finally:
+        command("-exit")
+        try:
+            daemon.wait(timeout=5)
+        except subprocess.TimeoutExpired:
+            daemon.kill()
+            daemon.wait()
+        for pid in hacks_on(env["DISPLAY"], uid):
+            os.kill(pid, signal.SIGKILL)
+        log.close()
+        shutil.rmtree(home, ignore_errors=True)
+
+
+CASES = {name[len("case_"):]: function for name, function in globals().items()
+         if name.startswith("case_")}
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--viewer", required=True)
+    parser.add_argument("--render", required=True)
+    parser.add_argument("--xwindow", required=True)
+    parser.add_argument("--config", default=os.path.join(os.path.dirname(os.path.abspath(__file__)),
+                                                         "..", "..", "..", "hosts", "linux",
+                                                         "tolva.xml"),
+                        help="tolva.xml, as XScreenSaver's settings tool reads it")
+    parser.add_argument("--installed", action="store_true",
+                        help="--viewer is installed where the daemon looks for hacks")
+    parser.add_argument("case", choices=sorted(CASES))
+    args = parser.parse_args()
+    for tool in ("Xvfb", "xdotool", "import"):
+        if shutil.which(tool) is None:
+            print(f"skipped: {tool} is not installed (scripts/install-deps)")
+            return SKIP
+    session = Session(args)
+    try:
+        CASES[args.case](session)
+    except (Failure, subprocess.TimeoutExpired) as failure:
+        print(f"FAIL {args.case}: {failure}")
+        return 1
+    finally:
+        session.close()
+    print(f"PASS {args.case}")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
