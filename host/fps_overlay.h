@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "surface/changed_bands.h"
+#include "surface/frame.h"
 
 // The longest text the counter makes, with its terminating zero.
 constexpr int FpsTextCapacity = 48;

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "surface/bitmap_header.h"
+#include "surface/frame.h"
 #include "surface/pixel_hash.h"
 
 uint64_t HashFrame(const FrameView& frame) {

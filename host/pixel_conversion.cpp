@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "surface/bitmap_header.h"
+#include "surface/frame.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <tmmintrin.h>

@@ -6,16 +6,7 @@
 #include <cstdint>
 
 #include "surface/disc_resolve_job.h"
-
-// Rows top..bottom-1 (0 is the top row, as a window counts them) and columns left..right-1.
-struct FrameBand {
-    int32_t top;
-    int32_t bottom;
-    int32_t left;
-    int32_t right;
-};
-
-constexpr int32_t MaxChangedBands = 16;
+#include "surface/frame.h"
 
 // rows[y] holds the changed columns of row y (none when end <= first). Writes at most
 // MaxChangedBands bands to bands, top to bottom and not overlapping, that hold every changed

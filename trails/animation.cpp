@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "surface/bitmap_header.h"
+#include "surface/frame.h"
 #include "trails/color_scheme.h"
 #include "trails/trail_discs.h"
 
@@ -93,8 +93,7 @@ void Animation::RenderFrame() {
     FrameView frame{MakeFrameHeader(width, height), bits};
     frame.changed = changedBands;
     frame.changedCount = FindChangedBands(accumulated);
-    wholeNextFrame = false;  // before the copy, which may ask for the next one again
-    frameCopy(frameCopyUser, frame);
+    wholeNextFrame = !frameCopy(frameCopyUser, frame);
 }
 
 int32_t Animation::FindChangedBands(bool accumulated) {

@@ -55,8 +55,7 @@ class Animation {
     // Draws the next frame and hands it to the frame copy.
     void RenderFrame();
     // The next frame copy gets the whole frame as changed: for a host whose window lost what it
-    // showed (uncovered, exposed, restored) or that did not show a frame it was handed. May be
-    // called from the frame copy itself.
+    // showed (uncovered, exposed, restored). A frame the copy did not show does this by itself.
     void ShowWholeNextFrame() { wholeNextFrame = true; }
 
     int32_t GetWidth() const { return width; }

@@ -30,13 +30,14 @@ int ViewerLoop::Restart(int32_t width, int32_t height) {
     return animation.Start(width, height, trailCount, colorMode);
 }
 
-void ViewerLoop::CopyFrame(void* self, const FrameView& frame) {
+bool ViewerLoop::CopyFrame(void* self, const FrameView& frame) {
     auto* loop = static_cast<ViewerLoop*>(self);
     if (loop->options.hash) {
         PrintHashLine(stdout, loop->scriptedClock.frameIndex, frame);
         std::fflush(stdout);  // a test reads the lines while the viewer runs
     }
-    loop->shown = loop->presenter->showFrame(loop->presenter->self, frame);
+    loop->presented = loop->presenter->showFrame(loop->presenter->self, frame);
+    return loop->presented == Presented::Shown;
 }
 
 int ViewerLoop::Run(const FramePresenter& framePresenter,
@@ -53,12 +54,13 @@ int ViewerLoop::Run(const FramePresenter& framePresenter,
             presenter->handleEvents(presenter->self, static_cast<int>((wait + 999999u) / 1000000u));
         if (step != LoopStep::Continue) return step == LoopStep::Fail ? 1 : 0;
         if (pacer.WaitTime(MonotonicNanoseconds()) > 0) continue;
-        shown = LoopStep::Continue;
+        presented = Presented::Shown;
         animation.RenderFrame();
         ++scriptedClock.frameIndex;
         pacer.FrameDrawn(MonotonicNanoseconds());
         // The window went away between two frames: nothing left to draw into.
-        if (shown != LoopStep::Continue) return shown == LoopStep::Fail ? 1 : 0;
+        if (presented == Presented::WindowGone) return 0;
+        if (presented == Presented::Failed) return 1;
         ++framesDrawn;
         if (options.frames != 0 && framesDrawn >= options.frames) return 0;
     }

@@ -12,14 +12,17 @@
 #include "trails/animation.h"
 
 enum class LoopStep { Continue, Stop, Fail };
+// What became of a frame handed to a presenter. NotShown (a hidden window, a failed put) makes
+// the next frame whole; WindowGone stops the loop with exit code 0, Failed with 1.
+enum class Presented { Shown, NotShown, WindowGone, Failed };
 
 struct FramePresenter {
     void* self;
     // Waits at most waitMilliseconds (0: only looks) for events and handles them; a new window
     // size calls ViewerLoop::Restart. Stop ends the loop with exit code 0, Fail with 1.
     LoopStep (*handleEvents)(void* self, int waitMilliseconds);
-    // Shows a finished frame. Returns Fail when the window is gone for good.
-    LoopStep (*showFrame)(void* self, const FrameView& frame);
+    // Shows a finished frame.
+    Presented (*showFrame)(void* self, const FrameView& frame);
 };
 
 class ViewerLoop {
@@ -34,7 +37,7 @@ class ViewerLoop {
     // the frames could not be had at that size.
     int Restart(int32_t width, int32_t height);
     // The next frame reaches the presenter as changed everywhere: its window lost what it
-    // showed, or it did not show a frame it was handed (a hidden window).
+    // showed (exposed, restored).
     void ShowWholeNextFrame() { animation.ShowWholeNextFrame(); }
 
     // Draws a frame every tick until the presenter or --frames stops it, or a stop signal
@@ -42,7 +45,7 @@ class ViewerLoop {
     int Run(const FramePresenter& presenter, const volatile std::sig_atomic_t* stopRequested);
 
   private:
-    static void CopyFrame(void* loop, const FrameView& frame);
+    static bool CopyFrame(void* loop, const FrameView& frame);
 
     const ViewerOptions& options;
     uint32_t trailCount;
@@ -50,5 +53,5 @@ class ViewerLoop {
     Animation animation;
     ScriptedClock scriptedClock;
     const FramePresenter* presenter = nullptr;
-    LoopStep shown = LoopStep::Continue;
+    Presented presented = Presented::Shown;
 };

@@ -16,7 +16,7 @@
 #include "host/pixel_conversion.h"
 #include "hosts/linux/frame_loop.h"
 #include "hosts/linux/presenters.h"
-#include "surface/bitmap_header.h"
+#include "surface/frame.h"
 
 namespace {
 
@@ -53,22 +53,17 @@ void ConvertBand(SdlScreen* screen, const FrameView& frame, const FrameBand& ban
     }
 }
 
-LoopStep ShowFrame(void* self, const FrameView& frame) {
+Presented ShowFrame(void* self, const FrameView& frame) {
     auto* screen = static_cast<SdlScreen*>(self);
     SDL_Surface* surface = screen->surface;
     if (surface == nullptr || frame.header.biWidth != screen->width ||
         frame.header.biHeight != screen->height)
-        return LoopStep::Continue;
+        return Presented::NotShown;
     if ((SDL_GetWindowFlags(screen->window) & (SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED)) != 0) {
-        // Nothing of it would reach the screen; the frame that does must bring everything.
-        screen->loop->ShowWholeNextFrame();
-        return LoopStep::Continue;
+        return Presented::NotShown;  // nothing of it would reach the screen
     }
-    if (frame.changedCount == 0 && screen->fps == nullptr) return LoopStep::Continue;
-    if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) {
-        screen->loop->ShowWholeNextFrame();
-        return LoopStep::Continue;
-    }
+    if (frame.changedCount == 0 && screen->fps == nullptr) return Presented::Shown;
+    if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return Presented::NotShown;
     int sent = 0;
     for (int32_t i = 0; i < frame.changedCount; ++i) {
         const FrameBand& band = frame.changed[i];
@@ -88,9 +83,9 @@ LoopStep ShowFrame(void* self, const FrameView& frame) {
                                             corner.bottom - corner.top};
     }
     if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
-    if (SDL_UpdateWindowSurfaceRects(screen->window, screen->sent, sent) != 0)
-        screen->loop->ShowWholeNextFrame();
-    return LoopStep::Continue;
+    return SDL_UpdateWindowSurfaceRects(screen->window, screen->sent, sent) == 0
+               ? Presented::Shown
+               : Presented::NotShown;
 }
 
 // The window's surface at its current size, and a fresh animation when the size is new.

@@ -27,7 +27,7 @@
 #include "hosts/linux/frame_loop.h"
 #include "hosts/linux/presenters.h"
 #include "hosts/linux/x11_window.h"
-#include "surface/bitmap_header.h"
+#include "surface/frame.h"
 
 namespace {
 
@@ -200,15 +200,13 @@ void SendBand(XScreenTarget* target, const FrameBand& band) {
                   band.left, band.top, width, height);
 }
 
-LoopStep ShowFrame(void* where, const FrameView& frame) {
+Presented ShowFrame(void* where, const FrameView& frame) {
     auto* target = static_cast<XScreenTarget*>(where);
     if (target->image == nullptr || frame.header.biWidth != target->width ||
         frame.header.biHeight != target->height)
-        return LoopStep::Continue;
+        return Presented::NotShown;
     if (target->unmapped || target->fullyObscured) {
-        // Nothing of it would reach the screen; the frame that does must bring everything.
-        target->loop->ShowWholeNextFrame();
-        return LoopStep::Continue;
+        return Presented::NotShown;  // nothing of it would reach the screen
     }
     XImage* image = target->image;
     lastXError = 0;
@@ -228,8 +226,8 @@ LoopStep ShowFrame(void* where, const FrameView& frame) {
     // and from queueing frames faster than it shows them.
     XSync(target->display, False);
     // The owner destroyed its window between two frames: nothing left to draw into.
-    return lastXError == BadWindow || lastXError == BadDrawable ? LoopStep::Stop
-                                                                : LoopStep::Continue;
+    if (lastXError == BadWindow || lastXError == BadDrawable) return Presented::WindowGone;
+    return lastXError == 0 ? Presented::Shown : Presented::NotShown;
 }
 
 // A new image and a fresh animation for the window's size.

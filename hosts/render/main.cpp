@@ -17,8 +17,9 @@ namespace {
 constexpr uint32_t ProgressEvery = 10000;
 
 // The frame copy: keeps what the window would have been handed.
-void KeepFrame(void* kept, const FrameView& frame) {
+bool KeepFrame(void* kept, const FrameView& frame) {
     *static_cast<FrameView*>(kept) = frame;
+    return true;
 }
 
 int Fail(const std::string& message) {

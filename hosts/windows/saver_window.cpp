@@ -75,8 +75,7 @@ void RemoveScreen(SaverScreen* screen) {
 void StartAnimation(SaverScreen* screen) {
     Animation& animation = screen->animation;
     animation.SetMillisecondClock(ReadPlatformClock, nullptr);
-    screen->frameTarget = WindowFrameTarget{screen->window, &animation};
-    animation.SetFrameCopy(CopyFrameToWindow, &screen->frameTarget);
+    animation.SetFrameCopy(CopyFrameToWindow, screen->window);
     animation.Start(RecordedWidth(screen->bounds), RecordedHeight(screen->bounds), trailCount,
                     colorMode, screen->seed);
 }

@@ -23,8 +23,6 @@ struct SaverScreen {
     // monitor draws its own from a seed of its own.
     uint32_t seed = Animation::DesignSeed;
     Animation animation;
-    // What the animation's frame copy is handed: this window and this animation.
-    WindowFrameTarget frameTarget = {nullptr, nullptr};
 };
 
 // The preview's window or the primary monitor's: the one close requests go to and the password

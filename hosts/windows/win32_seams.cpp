@@ -8,8 +8,7 @@
 #include <cstdint>
 
 #include "hosts/windows/command_line.h"
-#include "surface/bitmap_header.h"
-#include "trails/animation.h"
+#include "surface/frame.h"
 #include "trails/frame_seams.h"
 
 static_assert(sizeof(BitmapInfoHeader) == sizeof(BITMAPINFOHEADER), "headers must agree");
@@ -30,16 +29,15 @@ uint32_t ReadPlatformClock(void*) {
 // the header and all the scan lines of the whole surface, the band as the source rectangle,
 // whose origin SetDIBitsToDevice counts from the bottom row. A minimised window, or one that
 // is wholly covered, is sent nothing; the frame that reaches it again brings everything.
-void CopyFrameToWindow(void* target, const FrameView& frame) {
-    auto* frameTarget = static_cast<WindowFrameTarget*>(target);
-    HWND window = static_cast<HWND>(frameTarget->window);
+bool CopyFrameToWindow(void* windowHandle, const FrameView& frame) {
+    HWND window = static_cast<HWND>(windowHandle);
     HDC dc = IsIconic(window) ? nullptr : GetDC(window);
     RECT visible = {};
     if (dc == nullptr || GetClipBox(dc, &visible) == NULLREGION) {
         if (dc != nullptr) ReleaseDC(window, dc);
-        frameTarget->animation->ShowWholeNextFrame();
-        return;
+        return false;
     }
+    bool shown = true;
     const BitmapInfoHeader& header = frame.header;
     SetStretchBltMode(dc, COLORONCOLOR);
     for (int32_t i = 0; i < frame.changedCount; ++i) {
@@ -49,9 +47,10 @@ void CopyFrameToWindow(void* target, const FrameView& frame) {
                               header.biHeight - band.bottom, 0, static_cast<UINT>(header.biHeight),
                               frame.bits, reinterpret_cast<const BITMAPINFO*>(&header),
                               DIB_RGB_COLORS) == 0)
-            frameTarget->animation->ShowWholeNextFrame();
+            shown = false;
     }
     ReleaseDC(window, dc);
+    return shown;
 }
 
 void InstallWin32Seams() {

@@ -6,18 +6,9 @@
 
 #include "trails/frame_seams.h"
 
-class Animation;
-
-// What a window's frame copy needs: the window, and the animation that draws for it, which is
-// asked for the whole next frame when one could not be shown.
-struct WindowFrameTarget {
-    void* window;  // the HWND
-    Animation* animation;
-};
-
 uint32_t ReadPlatformClock(void* unused);
-// target is a WindowFrameTarget.
-void CopyFrameToWindow(void* target, const FrameView& frame);
+// window is the HWND. Answers whether every changed band reached it.
+bool CopyFrameToWindow(void* window, const FrameView& frame);
 
 // Plugs the command line's seam in; start-up calls it before anything else runs.
 void InstallWin32Seams();
