@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "host/draw_path_choice.h"
 #include "surface/disc_accumulator.h"
 #include "surface/draw_paths.h"
 #include "surface/raster_surface.h"
@@ -324,7 +325,7 @@ void RegisterParts(Size size) {
         discs.Create(size.width, size.height);
         for (auto _ : state) {
             discs.ForgetSurface();
-            discs.Resolve(surface);
+            discs.WriteFrame(surface);
             benchmark::ClobberMemory();
         }
     })->Unit(benchmark::kMillisecond);
@@ -422,10 +423,10 @@ int main(int argc, char** argv) {
     RegisterSpansAndDiscs();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    const char* drawError = "";
-    std::fprintf(stderr, "bench: drawing path %s\n", DefaultDrawPath(&drawError).name);
-    if (*drawError != '\0') {
-        std::fprintf(stderr, "bench: %s\n", drawError);
+    std::string drawError;
+    std::fprintf(stderr, "bench: drawing path %s\n", DrawPathFromEnvironment(&drawError).name);
+    if (!drawError.empty()) {
+        std::fprintf(stderr, "bench: %s\n", drawError.c_str());
         return 2;
     }
     benchmark::RunSpecifiedBenchmarks();

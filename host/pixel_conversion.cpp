@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "surface/frame.h"
+#include "surface/processor_features.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <tmmintrin.h>
@@ -27,11 +28,6 @@ void ConvertScalar(const uint8_t* in, uint32_t* out, int32_t count) {
 }
 
 #if TOLVA_SSSE3_CONVERSION
-int HasSsse3() {
-    static const int has = (__builtin_cpu_init(), __builtin_cpu_supports("ssse3")) ? 1 : 0;
-    return has;
-}
-
 // Reads exactly the 3 * count bytes of the pixels: a band may end at the end of the frame.
 __attribute__((target("ssse3"))) void ConvertSsse3(const uint8_t* in, uint32_t* out,
                                                    int32_t count) {
@@ -59,7 +55,7 @@ __attribute__((target("ssse3"))) void ConvertSsse3(const uint8_t* in, uint32_t* 
 
 const PixelConversion PixelConversions[PixelConversionCount] = {
 #if TOLVA_SSSE3_CONVERSION
-    {"ssse3", HasSsse3, ConvertSsse3},
+    {"ssse3", ProcessorHasSsse3, ConvertSsse3},
 #else
     {"ssse3", [] { return 0; }, nullptr},
 #endif

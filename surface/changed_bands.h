@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "surface/disc_resolve_job.h"
 #include "surface/frame.h"
+#include "surface/row_writer_job.h"
 
 // rows[y] holds the changed columns of row y (none when end <= first). Writes at most
 // MaxChangedBands bands to bands, top to bottom and not overlapping, that hold every changed

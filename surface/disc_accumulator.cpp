@@ -161,17 +161,17 @@ void DiscAccumulator::ForgetSurface() {
     lastBits = nullptr;
 }
 
-int DiscAccumulator::Resolve(RasterSurface& surface) {
-    return ResolveWith(surface, BestDrawPath().writeRows);
+int DiscAccumulator::WriteFrame(RasterSurface& surface) {
+    return WriteFrameWith(surface, BestDrawPath().writeRows);
 }
 
-int DiscAccumulator::ResolveWith(RasterSurface& surface, DiscRowWriter writeRows) {
+int DiscAccumulator::WriteFrameWith(RasterSurface& surface, DiscRowWriter writeRows) {
     if (discs == nullptr || writeRows == nullptr || surface.GetBitDepth() != 24 ||
         surface.GetWidth() != width || surface.GetHeight() != height ||
         surface.GetBits() == nullptr)
         return 0;
     if (surface.GetBits() != lastBits) ForgetSurface();
-    DiscResolveJob job;
+    RowWriterJob job;
     job.topRow = surface.RowPointer(0);
     job.stride = surface.GetStride();
     job.width = width;

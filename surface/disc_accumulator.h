@@ -1,22 +1,22 @@
 // DiscAccumulator: the fast way to draw a whole frame of additive discs. Every amount the frame
 // adds is non-negative and each add saturates at 255, so a finished pixel is just
 // min(255, sum of what reached it), whatever the order of the adds. The accumulator therefore
-// only records the frame's discs; Resolve then walks the surface once, row by row, keeps a
+// only records the frame's discs; WriteFrame then walks the surface once, row by row, keeps a
 // running sum per channel through the row's span ends, and writes every pixel a single time in
 // place of clearing the frame and adding disc after disc; and where the frame before was black
 // and stays black, not even that. The bytes equal those of clearing
 // with RasterSurface::FillRectangle and drawing the same discs with
 // RasterSurface::AddFilledCircle.
 //
-// All memory is taken by Create; recording and resolving a frame allocate nothing.
+// All memory is taken by Create; recording and writing a frame allocate nothing.
 #pragma once
 
 #include <cstdint>
 
 #include "surface/changed_bands.h"
-#include "surface/disc_resolve_job.h"
 #include "surface/draw_paths.h"
 #include "surface/raster_surface.h"
+#include "surface/row_writer_job.h"
 
 class DiscAccumulator {
   public:
@@ -54,18 +54,18 @@ class DiscAccumulator {
     // surface has depth 24 and the accumulator's size and the writer is not null.
     //
     // Pixels that are black already are not written again: the accumulator remembers, row by
-    // row, where the frame it resolved last into the same surface was lit. That holds as long
+    // row, where the frame it wrote last into the same surface was lit. That holds as long
     // as nothing else writes to the surface in between (new zeroed pixels are fine); after
     // anything else has drawn on it, call ForgetSurface first.
-    int Resolve(RasterSurface& surface);
-    int ResolveWith(RasterSurface& surface, DiscRowWriter writeRows);
-    // The next Resolve writes every pixel.
+    int WriteFrame(RasterSurface& surface);
+    int WriteFrameWith(RasterSurface& surface, DiscRowWriter writeRows);
+    // The next WriteFrame writes every pixel.
     void ForgetSurface();
 
-    // After a Resolve: where the surface can now differ from what it held before, as at most
+    // After a WriteFrame: where the surface can now differ from what it held before, as at most
     // MaxChangedBands bands (GroupChangedRows, with that band cost); returns their count. A
     // row's changed columns span what either frame may have lit there, so every pixel outside
-    // them is black in both; after a Resolve that forgot the surface, every pixel is changed.
+    // them is black in both; after a WriteFrame that forgot the surface, every pixel is changed.
     int32_t ChangedBands(int64_t bandCost, FrameBand* bands);
 
     // The half-width of the span that the disc of radius r (0..MaxRadius) leaves on row offset
@@ -82,7 +82,7 @@ class DiscAccumulator {
     uint64_t* delta = nullptr;
     uint8_t* marks = nullptr;
     RowExtent* extents = nullptr;
-    RowExtent* extentsBefore = nullptr;  // the extents as the last Resolve found them
+    RowExtent* extentsBefore = nullptr;  // the extents as the last WriteFrame found them
     FrameBand* bandScratch = nullptr;
     const uint8_t* lastBits = nullptr;  // the pixels the extents describe
 };

@@ -1,10 +1,9 @@
-// The drawing-path table and the one-time choice among its entries. The processor is asked
-// through the compiler's feature query, so no platform call is needed.
+// The drawing-path table and the best of its entries.
 #include "surface/draw_paths.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
+
+#include "surface/processor_features.h"
 
 namespace {
 
@@ -12,34 +11,22 @@ int Always() {
     return 1;
 }
 
+// A path is supported where this build carries its row writer and the processor runs it.
 #if TOLVA_X86_VECTORS
-// SSE2 belongs to every x86 target we build (i686 is compiled with -msse2).
 int HasSse2() {
-    return 1;
+    return ProcessorHasSse2();
 }
 #else
 int HasSse2() {
     return 0;
 }
 #endif
-
 #if TOLVA_WIDE_VECTORS
-// The library's query also checks that the system saves the wide registers.
 int HasAvx2() {
-    static const int has =
-        (__builtin_cpu_init(), __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi2"))
-            ? 1
-            : 0;
-    return has;
+    return ProcessorHasAvx2();
 }
 int HasAvx512() {
-    static const int has = (__builtin_cpu_init(), __builtin_cpu_supports("avx512f") &&
-                                                      __builtin_cpu_supports("avx512bw") &&
-                                                      __builtin_cpu_supports("avx512vbmi") &&
-                                                      __builtin_cpu_supports("bmi2"))
-                               ? 1
-                               : 0;
-    return has;
+    return ProcessorHasAvx512();
 }
 #else
 int HasAvx2() {
@@ -54,17 +41,16 @@ int HasAvx512() {
 
 const DrawPath DrawPaths[DrawPathCount] = {
 #if TOLVA_WIDE_VECTORS
-    {"avx512", HasAvx512, ResolveDiscsAvx512}, {"avx2", HasAvx2, ResolveDiscsAvx2},
+    {"avx512", HasAvx512, WriteRowsAvx512}, {"avx2", HasAvx2, WriteRowsAvx2},
 #else
-    {"avx512", HasAvx512, nullptr},
-    {"avx2", HasAvx2, nullptr},
+    {"avx512", HasAvx512, nullptr},      {"avx2", HasAvx2, nullptr},
 #endif
 #if TOLVA_X86_VECTORS
-    {"sse2", HasSse2, ResolveDiscsSse2},
+    {"sse2", HasSse2, WriteRowsSse2},
 #else
     {"sse2", HasSse2, nullptr},
 #endif
-    {"scalar", Always, ResolveDiscsScalar},    {"reference", Always, nullptr},
+    {"scalar", Always, WriteRowsScalar},    {"reference", Always, nullptr},
 };
 
 const DrawPath& ReferenceDrawPath() {
@@ -91,30 +77,4 @@ const DrawPath* FindDrawPath(const char* name) {
         if (std::strcmp(path.name, name) == 0) return &path;
     }
     return nullptr;
-}
-
-const DrawPath& DefaultDrawPath(const char** error) {
-    // Read once: every animation of the process draws alike, and the message is made once.
-    static const char* reason = "";
-    static const DrawPath* chosen = [] {
-        static char message[160];
-        const char* name = std::getenv("TOLVA_DRAW");
-        if (name == nullptr || *name == '\0') return &BestDrawPath();
-        const DrawPath* path = FindDrawPath(name);
-        if (path == nullptr) {
-            std::snprintf(message, sizeof message,
-                          "TOLVA_DRAW: no drawing path '%.40s' (reference, scalar, sse2, avx2, "
-                          "avx512)",
-                          name);
-        } else if (!path->supported()) {
-            std::snprintf(message, sizeof message,
-                          "TOLVA_DRAW: this build or processor cannot draw with '%s'", path->name);
-        } else {
-            return path;
-        }
-        reason = message;
-        return &BestDrawPath();
-    }();
-    if (error != nullptr) *error = reason;
-    return *chosen;
 }

@@ -5,15 +5,15 @@
 // the others are compared with byte for byte. Adding an instruction set is one entry here and
 // one row-writer file.
 //
-// The processor is asked once. TOLVA_DRAW=reference|scalar|sse2|avx2|avx512 in the environment
-// forces a path, for debugging and for benchmarks.
+// The processor is asked once. A host may force a path by name (host/draw_path_choice.h), for
+// debugging and for benchmarks.
 #pragma once
 
 #include <cstddef>
 
-#include "surface/disc_resolve_job.h"
+#include "surface/row_writer_job.h"
 
-using DiscRowWriter = void (*)(const DiscResolveJob& job);
+using DiscRowWriter = void (*)(const RowWriterJob& job);
 
 struct DrawPath {
     const char* name;
@@ -37,8 +37,3 @@ inline bool IsReferencePath(const DrawPath& path) {
 const DrawPath& BestDrawPath();
 // The entry of that name, or null.
 const DrawPath* FindDrawPath(const char* name);
-
-// The path a new animation draws with: the one TOLVA_DRAW names, else the best. When the
-// variable names no path, or one this build or processor cannot run, the best is used and
-// *error (when not null) gets a one-line reason; otherwise *error is set to "".
-const DrawPath& DefaultDrawPath(const char** error);

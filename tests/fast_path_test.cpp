@@ -82,7 +82,7 @@ void ExpectSameBytes(int32_t width, int32_t height, const std::vector<Disc>& dis
         for (const Disc& d : discs) {
             ASSERT_EQ(1, accumulator.AddFilledCircle(d.x, d.y, d.radius, d.red, d.green, d.blue));
         }
-        ASSERT_EQ(1, accumulator.ResolveWith(fast, path->writeRows));
+        ASSERT_EQ(1, accumulator.WriteFrameWith(fast, path->writeRows));
         ASSERT_EQ(expected, Bytes(fast)) << "path " << path->name << ", " << width << "x" << height
                                          << ", " << discs.size() << " discs";
     }
@@ -188,7 +188,7 @@ TEST(AccumulatedDiscs, EveryDiscOnOnePixelSaturatesWithoutSpillingIntoAnotherCha
     ASSERT_EQ(1, accumulator.Create(11, 7));
     for (const Disc& d : discs)
         accumulator.AddFilledCircle(d.x, d.y, d.radius, d.red, d.green, d.blue);
-    ASSERT_EQ(1, accumulator.Resolve(surface));
+    ASSERT_EQ(1, accumulator.WriteFrame(surface));
     const uint8_t* centre = surface.RowPointer(3) + 3 * 5;
     EXPECT_EQ(0, centre[0]);
     EXPECT_EQ(255, centre[1]);
@@ -212,13 +212,13 @@ TEST(AccumulatedDiscs, RefusesWhatItCannotDrawExactly) {
 
     RasterSurface wrongSize;
     ASSERT_EQ(1, wrongSize.Create(21, 10, 24));
-    EXPECT_EQ(0, accumulator.Resolve(wrongSize));
+    EXPECT_EQ(0, accumulator.WriteFrame(wrongSize));
     RasterSurface wrongDepth;
     ASSERT_EQ(1, wrongDepth.Create(20, 10, 8));
-    EXPECT_EQ(0, accumulator.Resolve(wrongDepth));
+    EXPECT_EQ(0, accumulator.WriteFrame(wrongDepth));
 }
 
-TEST(AccumulatedDiscs, ClearForgetsTheDiscsAndAResolvedFrameIsBlack) {
+TEST(AccumulatedDiscs, ClearForgetsTheDiscsAndAWrittenFrameIsBlack) {
     RasterSurface surface;
     ASSERT_EQ(1, surface.Create(30, 20, 24));
     TestRandom random(5);
@@ -229,20 +229,20 @@ TEST(AccumulatedDiscs, ClearForgetsTheDiscsAndAResolvedFrameIsBlack) {
     accumulator.AddFilledCircle(29, 0, 9, 50, 50, 50);
     accumulator.Clear();
     EXPECT_EQ(0, accumulator.GetDiscCount());
-    ASSERT_EQ(1, accumulator.Resolve(surface));
+    ASSERT_EQ(1, accumulator.WriteFrame(surface));
     const std::vector<uint8_t> black(static_cast<size_t>(20 * surface.GetStride()), 0);
     EXPECT_EQ(black, Bytes(surface));
-    // Resolving forgets the discs too: the next frame starts empty.
+    // Writing the frame forgets the discs too: the next frame starts empty.
     accumulator.AddFilledCircle(10, 10, 6, 50, 50, 50);
-    ASSERT_EQ(1, accumulator.Resolve(surface));
+    ASSERT_EQ(1, accumulator.WriteFrame(surface));
     EXPECT_EQ(0, accumulator.GetDiscCount());
-    ASSERT_EQ(1, accumulator.Resolve(surface));
+    ASSERT_EQ(1, accumulator.WriteFrame(surface));
     EXPECT_EQ(black, Bytes(surface));
 }
 
 // Frame after frame into one surface, only what was lit before is blackened again: every
 // frame must still equal a freshly cleared and drawn one, however the discs jump about.
-TEST(AccumulatedDiscs, FramesResolvedOneAfterAnotherEqualFreshlyDrawnOnes) {
+TEST(AccumulatedDiscs, FramesWrittenOneAfterAnotherEqualFreshlyDrawnOnes) {
     TestRandom random(7);
     const int32_t width = 150;
     const int32_t height = 90;
@@ -270,7 +270,7 @@ TEST(AccumulatedDiscs, FramesResolvedOneAfterAnotherEqualFreshlyDrawnOnes) {
                 reference.AddFilledCircle(x, y, radius, red, green, blue);
                 ASSERT_EQ(1, accumulator.AddFilledCircle(x, y, radius, red, green, blue));
             }
-            ASSERT_EQ(1, accumulator.ResolveWith(fast, path->writeRows));
+            ASSERT_EQ(1, accumulator.WriteFrameWith(fast, path->writeRows));
             ASSERT_EQ(Bytes(reference), Bytes(fast))
                 << "frame " << frame << " on path " << path->name;
         }
@@ -284,20 +284,20 @@ TEST(AccumulatedDiscs, AnotherSurfaceOrAForgottenOneIsWrittenWhole) {
     RasterSurface first;
     ASSERT_EQ(1, first.Create(40, 30, 24));
     accumulator.AddFilledCircle(20, 15, 5, 10, 20, 30);
-    ASSERT_EQ(1, accumulator.Resolve(first));
+    ASSERT_EQ(1, accumulator.WriteFrame(first));
     const std::vector<uint8_t> expected = Bytes(first);
 
     RasterSurface second;
     ASSERT_EQ(1, second.Create(40, 30, 24));
     Scribble(second, random);
     accumulator.AddFilledCircle(20, 15, 5, 10, 20, 30);
-    ASSERT_EQ(1, accumulator.Resolve(second));
+    ASSERT_EQ(1, accumulator.WriteFrame(second));
     EXPECT_EQ(expected, Bytes(second));
 
     Scribble(second, random);
     accumulator.ForgetSurface();
     accumulator.AddFilledCircle(20, 15, 5, 10, 20, 30);
-    ASSERT_EQ(1, accumulator.Resolve(second));
+    ASSERT_EQ(1, accumulator.WriteFrame(second));
     EXPECT_EQ(expected, Bytes(second));
 }
 

@@ -16,7 +16,7 @@ constexpr int64_t BandCostPixels = 2048;
 
 }  // namespace
 
-Animation::Animation() : drawPath(&DefaultDrawPath(nullptr)) {}
+Animation::Animation() : drawPath(&BestDrawPath()) {}
 
 int Animation::Start(int32_t newWidth, int32_t newHeight, uint32_t newTrailCount,
                      int32_t newColorMode, uint32_t seed) {
@@ -67,14 +67,14 @@ void Animation::RenderFrame() {
     int32_t blue = 0;
     if (accumulated) {
         // Drawing a trail never depends on another's motion, so drawing and moving may still
-        // alternate trail by trail; the clear and all the adds happen in ResolveWith.
+        // alternate trail by trail; the clear and all the adds happen in WriteFrameWith.
         discs.Clear();
         for (uint32_t i = 0; i < trailsInUse; ++i) {
             SchemeColor(colorMode, &red, &green, &blue, i, clock);
             DrawTrailDiscs(discs, pool[i], red, green, blue, width, height);
             MoveTrail(pool[i], width, height, random);
         }
-        discs.ResolveWith(surface, drawPath->writeRows);
+        discs.WriteFrameWith(surface, drawPath->writeRows);
     } else {
         // The accumulator's memory of which pixels are lit no longer holds.
         discs.ForgetSurface();

@@ -47,7 +47,7 @@ class Animation {
     void SetMillisecondClock(MillisecondClock read, void* user);
     void SetFrameCopy(FrameCopy copy, void* user);
 
-    // A new animation draws with DefaultDrawPath(). Returns 0 and keeps the current path when
+    // A new animation draws with BestDrawPath(). Returns 0 and keeps the current path when
     // this build or processor cannot run the one given.
     int SetDrawPath(const DrawPath& path);
     const DrawPath& GetDrawPath() const { return *drawPath; }

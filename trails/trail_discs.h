@@ -22,8 +22,8 @@ inline int32_t FadedComponent(int32_t value, int32_t fade) {
 }
 
 // red, green and blue are the trail's colour scheme amounts for this frame (SchemeColor).
-template <typename DiscTarget>
-void DrawTrailDiscs(DiscTarget& target, const Trail& trail, int32_t red, int32_t green,
+template <typename DiscDestination>
+void DrawTrailDiscs(DiscDestination& target, const Trail& trail, int32_t red, int32_t green,
                     int32_t blue, int32_t width, int32_t height) {
     for (int32_t k = 1; k <= PointsPerTrail; ++k) {
         int32_t x = 0;

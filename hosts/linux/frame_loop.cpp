@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "host/draw_path_choice.h"
 #include "host/frame_pacer.h"
 #include "host/hash_line.h"
 #include "host/monotonic_clock.h"
@@ -18,6 +19,7 @@ uint32_t ReadMonotonicMilliseconds(void*) {
 
 ViewerLoop::ViewerLoop(const ViewerOptions& viewerOptions, uint32_t count, int32_t color)
     : options(viewerOptions), trailCount(count), colorMode(color) {
+    animation.SetDrawPath(DrawPathFromEnvironment(nullptr));  // main has refused a bad name
     if (options.hash)
         animation.SetMillisecondClock(ScriptedClock::Read, &scriptedClock);
     else

@@ -7,10 +7,10 @@
 #include <cstdlib>
 #include <string>
 
+#include "host/draw_path_choice.h"
 #include "hosts/linux/presenters.h"
 #include "hosts/linux/settings_file.h"
 #include "hosts/linux/viewer_options.h"
-#include "surface/draw_paths.h"
 
 namespace {
 
@@ -47,10 +47,10 @@ int main(int argc, char** argv) {
     const std::string path = SettingsFilePath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
     if (options.mode == ViewerMode::Configure) return Configure(options, path);
 
-    const char* drawError = "";
-    DefaultDrawPath(&drawError);
-    if (*drawError != '\0') {
-        std::fprintf(stderr, "tolva: %s\n", drawError);
+    std::string drawError;
+    DrawPathFromEnvironment(&drawError);
+    if (!drawError.empty()) {
+        std::fprintf(stderr, "tolva: %s\n", drawError.c_str());
         return 2;
     }
     uint32_t count = 0;

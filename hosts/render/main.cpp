@@ -6,6 +6,7 @@
 #include <string>
 #include <system_error>
 
+#include "host/draw_path_choice.h"
 #include "host/frame_tick.h"
 #include "host/hash_line.h"
 #include "hosts/render/image_files.h"
@@ -57,10 +58,11 @@ int main(int argc, char** argv) {
         if (ec) return Fail("cannot create " + options.outDir + ": " + ec.message());
     }
 
-    const char* drawError = "";
-    DefaultDrawPath(&drawError);
-    if (*drawError != '\0') return Fail(drawError);
+    std::string drawError;
+    const DrawPath& drawPath = DrawPathFromEnvironment(&drawError);
+    if (!drawError.empty()) return Fail(drawError);
     Animation animation;
+    animation.SetDrawPath(drawPath);
     if (!animation.Start(options.width, options.height, options.count, options.color))
         return Fail("cannot allocate a " + std::to_string(options.width) + "x" +
                     std::to_string(options.height) + " surface");

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <new>
 
+#include "host/draw_path_choice.h"
 #include "host/frame_tick.h"
 #include "hosts/windows/command_line.h"
 #include "hosts/windows/monitor_list.h"
@@ -74,6 +75,7 @@ void RemoveScreen(SaverScreen* screen) {
 // the ones the saver has always drawn.
 void StartAnimation(SaverScreen* screen) {
     Animation& animation = screen->animation;
+    animation.SetDrawPath(DrawPathFromEnvironment(nullptr));
     animation.SetMillisecondClock(ReadPlatformClock, nullptr);
     animation.SetFrameCopy(CopyFrameToWindow, screen->window);
     animation.Start(RecordedWidth(screen->bounds), RecordedHeight(screen->bounds), trailCount,

@@ -1,10 +1,10 @@
 // Fuzz target: the accumulated frame drawing, on every accumulated drawing path this processor
 // runs, against the reference surface operations it stands in for. Each input is a few frames of
 // discs with arbitrary centres, radii and amounts on a small surface whose width crosses the vector
-// widths; every frame resolved on every path must equal, byte for byte with the row padding,
+// widths; every frame written on every path must equal, byte for byte with the row padding,
 // clearing the reference surface and drawing the accepted discs one by one. Between frames the
 // input may scribble on a path's surface (after ForgetSurface the next frame must still come out
-// whole), flood an accumulator past its capacity, or resolve into a surface of another size
+// whole), flood an accumulator past its capacity, or write into a surface of another size
 // (refused, nothing written). The documented refusals of AddFilledCircle are checked call by call.
 #include <cstddef>
 #include <cstdint>
@@ -142,10 +142,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 const std::vector<uint8_t> before(other.GetBits(),
                                                   other.GetBits() + StoreSize(other));
                 for (Level* level : levels) {
-                    Check(level->accumulator.ResolveWith(other, level->path->writeRows) == 0,
-                          "resolved into a surface of another size", level->path);
+                    Check(level->accumulator.WriteFrameWith(other, level->path->writeRows) == 0,
+                          "written into a surface of another size", level->path);
                     Check(std::memcmp(before.data(), other.GetBits(), before.size()) == 0,
-                          "a refused Resolve wrote", level->path);
+                          "a refused WriteFrame wrote", level->path);
                 }
             } else {
                 break;  // end of this frame
@@ -156,12 +156,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (const Disc& d : frame)
             reference.AddFilledCircle(d.x, d.y, d.radius, d.red, d.green, d.blue);
         for (Level* level : levels) {
-            Check(level->accumulator.ResolveWith(level->surface, level->path->writeRows) == 1,
-                  "Resolve refused its own size", level->path);
+            Check(level->accumulator.WriteFrameWith(level->surface, level->path->writeRows) == 1,
+                  "WriteFrame refused its own size", level->path);
             Check(std::memcmp(reference.GetBits(), level->surface.GetBits(),
                               StoreSize(reference)) == 0,
                   "accumulated frame differs from the reference surface", level->path);
-            Check(level->accumulator.GetDiscCount() == 0, "Resolve kept discs", level->path);
+            Check(level->accumulator.GetDiscCount() == 0, "WriteFrame kept discs", level->path);
         }
     }
     for (Level* level : levels) delete level;

@@ -3,19 +3,19 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "surface/disc_resolve_job.h"
+#include "surface/row_writer_job.h"
 
 #if TOLVA_X86_VECTORS
 #include <emmintrin.h>
 
-#include "surface/disc_resolve_rows.h"
+#include "surface/row_writer_loop.h"
 
 namespace {
 
 // Three copies of a 24-bit value at bytes 0, 3 and 6 of a 64-bit word (the third cut short).
 constexpr uint64_t ThreeCopies = 0x0001000001000001ull;
 
-struct Sse2Filler {
+struct Sse2Runs {
     static uint64_t TakeMarks(uint8_t* marks) {
         uint64_t bits = 0;
         const __m128i zero = _mm_setzero_si128();
@@ -86,7 +86,7 @@ struct Sse2Filler {
 #if defined(__i386__) && defined(_WIN32)
 __attribute__((force_align_arg_pointer))
 #endif
-void ResolveDiscsSse2(const DiscResolveJob& job) {
-    ResolveDiscRows<Sse2Filler>(job);
+void WriteRowsSse2(const RowWriterJob& job) {
+    WriteDiscRows<Sse2Runs>(job);
 }
 #endif

@@ -54,7 +54,7 @@ struct RowExtent {
     int32_t end;
 };
 
-struct DiscResolveJob {
+struct RowWriterJob {
     uint8_t* topRow;  // first byte of row 0; row y starts stride bytes lower than row y - 1
     ptrdiff_t stride;
     int32_t width;
@@ -69,11 +69,11 @@ struct DiscResolveJob {
                          // left all zero
 };
 
-void ResolveDiscsScalar(const DiscResolveJob& job);
+void WriteRowsScalar(const RowWriterJob& job);
 #if TOLVA_X86_VECTORS
-void ResolveDiscsSse2(const DiscResolveJob& job);
+void WriteRowsSse2(const RowWriterJob& job);
 #endif
 #if TOLVA_WIDE_VECTORS
-void ResolveDiscsAvx2(const DiscResolveJob& job);
-void ResolveDiscsAvx512(const DiscResolveJob& job);
+void WriteRowsAvx2(const RowWriterJob& job);
+void WriteRowsAvx512(const RowWriterJob& job);
 #endif

@@ -2,12 +2,12 @@
 #include <cstdint>
 #include <cstring>
 
-#include "surface/disc_resolve_job.h"
-#include "surface/disc_resolve_rows.h"
+#include "surface/row_writer_job.h"
+#include "surface/row_writer_loop.h"
 
 namespace {
 
-struct ScalarFiller {
+struct ScalarRuns {
     static uint64_t TakeMarks(uint8_t* marks) {
         uint64_t bits = 0;
         for (int i = 0; i < 64; i += 8) {
@@ -37,6 +37,6 @@ struct ScalarFiller {
 
 }  // namespace
 
-void ResolveDiscsScalar(const DiscResolveJob& job) {
-    ResolveDiscRows<ScalarFiller>(job);
+void WriteRowsScalar(const RowWriterJob& job) {
+    WriteDiscRows<ScalarRuns>(job);
 }

@@ -1,5 +1,5 @@
 // The row walk shared by every accumulated drawing path, written once and compiled into each path's
-// own file with its run filler. Everything here has internal linkage on purpose: a copy compiled
+// own file with its run writer. Everything here has internal linkage on purpose: a copy compiled
 // for AVX-512 must never be the one that the scalar path links to.
 //
 // For each row, top to bottom: discs whose first row it is join the active list; each active
@@ -17,7 +17,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "surface/disc_resolve_job.h"
+#include "surface/row_writer_job.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ inline uint32_t SaturatedPixel(uint64_t sum) {
     return blue | green << 8 | red << 16;
 }
 
-// A filler may store past the end of a run by less than 32 bytes, 11 pixels.
+// A run writer may store past the end of a run by less than 32 bytes, 11 pixels.
 constexpr int32_t OverrunPixels = 11;
 
 inline void Blacken(uint8_t* row, int32_t from, int32_t to) {
@@ -42,13 +42,13 @@ inline void Blacken(uint8_t* row, int32_t from, int32_t to) {
     }
 }
 
-// Filler::Run(first, end, sum, rowEnd) writes the saturated pixel of the packed sum to every
-// pixel from first up to end. It may store up to OverrunPixels past end, never past rowEnd: the
-// runs of a row are written left to right, so what lies past end is written again later, and
+// InstructionSet::Run(first, end, sum, rowEnd) writes the saturated pixel of the packed sum to
+// every pixel from first up to end. It may store up to OverrunPixels past end, never past rowEnd:
+// the runs of a row are written left to right, so what lies past end is written again later, and
 // what lies past the last run is blackened here.
-// Filler::TakeMarks(marks) returns a bit for each of the 64 mark bytes there that is set, and
-// clears them.
-template <typename Filler>
+// InstructionSet::TakeMarks(marks) returns a bit for each of the 64 mark bytes there that is set,
+// and clears them.
+template <typename InstructionSet>
 inline void WriteRow(uint8_t* row, int32_t width, uint64_t* delta, uint8_t* marks,
                      RowExtent* extent) {
     uint8_t* const rowEnd = row + static_cast<ptrdiff_t>(3) * width;
@@ -56,14 +56,14 @@ inline void WriteRow(uint8_t* row, int32_t width, uint64_t* delta, uint8_t* mark
     int32_t first = -1;  // the first marked column; everything before it is black
     int32_t position = 0;
     for (int32_t base = 0; base < width; base += 64) {
-        uint64_t bits = Filler::TakeMarks(marks + base);
+        uint64_t bits = InstructionSet::TakeMarks(marks + base);
         if (bits != 0 && first < 0) position = first = base + __builtin_ctzll(bits);
         while (bits != 0) {
             const int32_t column = base + __builtin_ctzll(bits);
             bits &= bits - 1;
             if (column > position) {
-                Filler::Run(row + static_cast<ptrdiff_t>(3) * position,
-                            row + static_cast<ptrdiff_t>(3) * column, sum, rowEnd);
+                InstructionSet::Run(row + static_cast<ptrdiff_t>(3) * position,
+                                    row + static_cast<ptrdiff_t>(3) * column, sum, rowEnd);
             }
             sum += delta[column];
             delta[column] = 0;
@@ -79,7 +79,7 @@ inline void WriteRow(uint8_t* row, int32_t width, uint64_t* delta, uint8_t* mark
     }
     int32_t end = position;  // the lit stretch is first..end-1
     if (sum != 0) {
-        Filler::Run(row + static_cast<ptrdiff_t>(3) * position, rowEnd, sum, rowEnd);
+        InstructionSet::Run(row + static_cast<ptrdiff_t>(3) * position, rowEnd, sum, rowEnd);
         end = width;
     } else {
         // What the last run may have stored past its end.
@@ -91,8 +91,8 @@ inline void WriteRow(uint8_t* row, int32_t width, uint64_t* delta, uint8_t* mark
     extent->end = end;
 }
 
-template <typename Filler>
-void ResolveDiscRows(const DiscResolveJob& job) {
+template <typename InstructionSet>
+void WriteDiscRows(const RowWriterJob& job) {
     const int32_t width = job.width;
     const int32_t height = job.height;
     const AccumulatedDisc* const discs = job.discs;
@@ -144,7 +144,7 @@ void ResolveDiscRows(const DiscResolveJob& job) {
                 ++k;
             }
         }
-        WriteRow<Filler>(row, width, delta, marks, extent);
+        WriteRow<InstructionSet>(row, width, delta, marks, extent);
     }
 }
 

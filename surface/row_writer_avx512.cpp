@@ -5,13 +5,13 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "surface/disc_resolve_job.h"
+#include "surface/row_writer_job.h"
 
 #if TOLVA_WIDE_VECTORS
 #include <immintrin.h>
 
 #include "surface/disc_phase_table.h"
-#include "surface/disc_resolve_rows.h"
+#include "surface/row_writer_loop.h"
 
 namespace {
 
@@ -36,7 +36,7 @@ inline void StoreFirst(uint8_t* p, ptrdiff_t count, __m512i pattern) {
     _mm512_mask_storeu_epi8(p, _bzhi_u64(~0ull, static_cast<unsigned>(count)), pattern);
 }
 
-struct Avx512Filler {
+struct Avx512Runs {
     static uint64_t TakeMarks(uint8_t* marks) {
         const __m512i block = _mm512_loadu_si512(marks);
         const uint64_t bits = _mm512_test_epi8_mask(block, block);
@@ -79,7 +79,7 @@ struct Avx512Filler {
 
 }  // namespace
 
-void ResolveDiscsAvx512(const DiscResolveJob& job) {
-    ResolveDiscRows<Avx512Filler>(job);
+void WriteRowsAvx512(const RowWriterJob& job) {
+    WriteDiscRows<Avx512Runs>(job);
 }
 #endif

@@ -3,13 +3,13 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "surface/disc_resolve_job.h"
+#include "surface/row_writer_job.h"
 
 #if TOLVA_WIDE_VECTORS
 #include <immintrin.h>
 
 #include "surface/disc_phase_table.h"
-#include "surface/disc_resolve_rows.h"
+#include "surface/row_writer_loop.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ inline __m256i Phase(__m256i source, int phase) {
         source, _mm256_load_si256(reinterpret_cast<const __m256i*>(PixelPhases.index[phase])));
 }
 
-struct Avx2Filler {
+struct Avx2Runs {
     static uint64_t TakeMarks(uint8_t* marks) {
         const __m256i zero = _mm256_setzero_si256();
         auto* low = reinterpret_cast<__m256i*>(marks);
@@ -86,7 +86,7 @@ struct Avx2Filler {
 
 }  // namespace
 
-void ResolveDiscsAvx2(const DiscResolveJob& job) {
-    ResolveDiscRows<Avx2Filler>(job);
+void WriteRowsAvx2(const RowWriterJob& job) {
+    WriteDiscRows<Avx2Runs>(job);
 }
 #endif
