@@ -1,7 +1,7 @@
 // The -fps corner of XScreenSaver's hacks: the frame rate and the CPU load, measured over each
 // second and written in a tiny built-in bitmap font into the picture a presenter is about to
-// show. It draws only into the presenter's converted copy (an XImage or a window surface), never into
-// the animation's own frame, whose bytes the hashes cover.
+// show. It draws only into the presenter's converted copy (an XImage or a window surface),
+// never into the animation's own frame, whose bytes the hashes cover.
 #pragma once
 
 #include <cstddef>
