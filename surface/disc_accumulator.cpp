@@ -12,9 +12,9 @@ namespace {
 constexpr int32_t TableSize =
     (DiscAccumulator::MaxRadius + 1) * (DiscAccumulator::MaxRadius + 2) / 2;
 
-// Row offsets 0..r of radius r start at r(r + 1)/2. Half-widths never exceed the radius, so a
-// byte holds them.
-uint8_t halfWidthTable[TableSize];
+// Row offsets 0..r of radius r start at r(r + 1)/2. Half-widths never exceed the radius, so 16
+// bits hold them.
+uint16_t halfWidthTable[TableSize];
 bool tableBuilt = false;
 
 int32_t TableOffset(int32_t radius) {
@@ -26,12 +26,12 @@ int32_t TableOffset(int32_t radius) {
 // table serves discs anywhere.
 void BuildTable() {
     for (int32_t r = 0; r <= DiscAccumulator::MaxRadius; ++r) {
-        uint8_t* rows = halfWidthTable + TableOffset(r);
+        uint16_t* rows = halfWidthTable + TableOffset(r);
         bool reached[DiscAccumulator::MaxRadius + 1] = {};
         auto offer = [&](int32_t offset, int32_t halfWidth) {
             if (reached[offset]) return;
             reached[offset] = true;
-            rows[offset] = static_cast<uint8_t>(halfWidth);
+            rows[offset] = static_cast<uint16_t>(halfWidth);
         };
         if (r == 0) {
             offer(0, 0);

@@ -22,8 +22,9 @@ class DiscAccumulator {
   public:
     // A frame's most discs: 80 trails of 8 points of 5 discs.
     static constexpr int32_t MaxDiscs = 3200;
-    // The largest radius tabulated; a frame's discs reach 199.
-    static constexpr int32_t MaxRadius = 255;
+    // The largest radius tabulated: a frame's discs reach 199 logical pixels, and at the
+    // largest scale (8) eight times that.
+    static constexpr int32_t MaxRadius = 1600;
 
     DiscAccumulator() = default;
     ~DiscAccumulator() { Destroy(); }

@@ -44,7 +44,7 @@ struct ActiveDisc {
     int32_t centreX;
     int32_t centreY;
     int32_t lastRow;
-    const uint8_t* halfWidths;  // the radius's row of the disc row table
+    const uint16_t* halfWidths;  // the radius's row of the disc row table
     uint64_t colour;
 };
 
@@ -59,7 +59,7 @@ struct RowWriterJob {
     ptrdiff_t stride;
     int32_t width;
     int32_t height;
-    const uint8_t* halfWidths;  // the disc row table
+    const uint16_t* halfWidths;  // the disc row table
     const AccumulatedDisc* discs;
     int32_t* rowHead;    // first disc starting on each row, -1 when none; left all -1
     ActiveDisc* active;  // scratch, one entry per disc

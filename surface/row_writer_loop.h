@@ -99,7 +99,7 @@ void WriteDiscRows(const RowWriterJob& job) {
     ActiveDisc* const active = job.active;
     uint64_t* const delta = job.delta;
     uint8_t* const marks = job.marks;
-    const uint8_t* const halfWidths = job.halfWidths;
+    const uint16_t* const halfWidths = job.halfWidths;
     int32_t activeCount = 0;
     for (int32_t y = 0; y < height; ++y) {
         uint8_t* const row = job.topRow - static_cast<ptrdiff_t>(y) * job.stride;

@@ -16,6 +16,7 @@
 #include "surface/raster_surface.h"
 #include "trails/color_scheme.h"
 #include "trails/frame_seams.h"
+#include "trails/trail_discs.h"
 #include "trails/trail_pool.h"
 
 namespace {
@@ -311,10 +312,51 @@ TEST(Animations, InterleavedAnimationsDrawTheirOwnFrames) {
     }
 }
 
+// At scale 2 a frame twice the size moves exactly as the animation of the logical size, and
+// each of its discs is that animation's disc with centre and radius doubled, on every path.
+TEST(Animations, AtScaleTwoEveryDiscIsTheLogicalDiscDoubled) {
+    struct Disc {
+        int32_t x, y, radius, red, green, blue;
+    };
+    struct Recorder {
+        int AddFilledCircle(int32_t x, int32_t y, int32_t r, int32_t red, int32_t green,
+                            int32_t blue) {
+            discs.push_back(Disc{x, y, r, red, green, blue});
+            return 1;
+        }
+        std::vector<Disc> discs;
+    };
+    for (const DrawPath* path : {&BestDrawPath(), &ReferenceDrawPath()}) {
+        Animation logical;
+        Animation scaled;
+        ASSERT_EQ(1, logical.Start(161, 120, 25, 8));
+        scaled.SetDrawPath(*path);
+        ASSERT_EQ(1, scaled.Start(323, 240, 25, 8, Animation::DesignSeed, 2 * ScaleUnit));
+        ASSERT_EQ(161, scaled.GetLogicalWidth());
+        RasterSurface expected;
+        ASSERT_EQ(1, expected.Create(323, 240, 24));
+        for (int f = 0; f < 40; ++f) {
+            Recorder recorder;
+            int32_t red = 0, green = 0, blue = 0;
+            for (uint32_t i = 0; i < 25; ++i) {
+                SchemeColor(8, &red, &green, &blue, i, ClockSeam{});
+                DrawTrailDiscs(recorder, logical.TrailAt(i), red, green, blue, 161, 120);
+            }
+            expected.FillRectangle(0, 0, 322, 239, 0, 0, 0);
+            for (const Disc& d : recorder.discs)
+                expected.AddFilledCircle(2 * d.x, 2 * d.y, 2 * d.radius, d.red, d.green, d.blue);
+            logical.RenderFrame();
+            scaled.RenderFrame();
+            ASSERT_EQ(HashPixelStore(expected), HashPixelStore(scaled.GetSurface()))
+                << path->name << " frame " << f;
+        }
+    }
+}
+
 // A window that is sent only the changed bands of each frame shows exactly the frame, on every
 // drawing path, also after a new size, after it lost what it showed and after a frame it did
-// not show; and the bands are much
-// smaller than the frame wherever the accumulator knows which rows changed.
+// not show; and the bands are much smaller than the frame wherever the accumulator knows which
+// rows changed.
 TEST(ChangedBands, AWindowSentOnlyTheBandsShowsEveryFrame) {
     for (const DrawPath& path : DrawPaths) {
         Animation animation;

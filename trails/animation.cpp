@@ -14,12 +14,20 @@ namespace {
 // pixels: a band is split in two only when that saves more.
 constexpr int64_t BandCostPixels = 2048;
 
+// A side of the frame in logical pixels: at least 1, as a window records it.
+int32_t LogicalSide(int32_t side, int32_t scale) {
+    const int64_t logical = int64_t{side} * ScaleUnit / scale;
+    return logical < 1                    ? 1
+           : logical > Animation::MaxSide ? Animation::MaxSide
+                                          : static_cast<int32_t>(logical);
+}
+
 }  // namespace
 
 Animation::Animation() : drawPath(&BestDrawPath()) {}
 
 int Animation::Start(int32_t newWidth, int32_t newHeight, uint32_t newTrailCount,
-                     int32_t newColorMode, uint32_t seed) {
+                     int32_t newColorMode, uint32_t seed, int32_t newScale) {
     Stop();
     wholeNextFrame = true;
     trailCount = newTrailCount;
@@ -29,6 +37,9 @@ int Animation::Start(int32_t newWidth, int32_t newHeight, uint32_t newTrailCount
         newWidth >= 1 && newWidth <= MaxSide && newHeight >= 1 && newHeight <= MaxSide;
     width = sizeFits ? newWidth : 0;
     height = sizeFits ? newHeight : 0;
+    scale = newScale < MinScale ? MinScale : newScale > MaxScale ? MaxScale : newScale;
+    logicalWidth = scale == ScaleUnit ? width : LogicalSide(width, scale);
+    logicalHeight = scale == ScaleUnit ? height : LogicalSide(height, scale);
     InitTrails(pool, trailCount, random);
     if (!sizeFits || !surface.Create(width, height, 24)) return 0;
     // Without the accumulator's memory the frames are still drawn, disc by disc.
@@ -71,8 +82,8 @@ void Animation::RenderFrame() {
         discs.Clear();
         for (uint32_t i = 0; i < trailsInUse; ++i) {
             SchemeColor(colorMode, &red, &green, &blue, i, clock);
-            DrawTrailDiscs(discs, pool[i], red, green, blue, width, height);
-            MoveTrail(pool[i], width, height, random);
+            DrawTrailDiscs(discs, pool[i], red, green, blue, logicalWidth, logicalHeight, scale);
+            MoveTrail(pool[i], logicalWidth, logicalHeight, random);
         }
         discs.WriteFrameWith(surface, drawPath->writeRows);
     } else {
@@ -81,8 +92,8 @@ void Animation::RenderFrame() {
         surface.FillRectangle(0, 0, width - 1, height - 1, 0, 0, 0);
         for (uint32_t i = 0; i < trailsInUse; ++i) {
             SchemeColor(colorMode, &red, &green, &blue, i, clock);
-            DrawTrailDiscs(surface, pool[i], red, green, blue, width, height);
-            MoveTrail(pool[i], width, height, random);
+            DrawTrailDiscs(surface, pool[i], red, green, blue, logicalWidth, logicalHeight, scale);
+            MoveTrail(pool[i], logicalWidth, logicalHeight, random);
         }
     }
     const uint8_t* bits = surface.RowPointer(height - 1);

@@ -18,6 +18,7 @@
 #include "surface/raster_surface.h"
 #include "trails/frame_seams.h"
 #include "trails/random.h"
+#include "trails/setting_limits.h"
 #include "trails/trail.h"
 #include "trails/trail_pool.h"
 
@@ -37,8 +38,12 @@ class Animation {
     // generator back at seed, a new black surface, the trails set up. Returns 1, or 0 when
     // the size is outside 1..MaxSide or the pixels cannot be had; the trails still move then,
     // but frames draw and show nothing.
+    //
+    // At a scale other than ScaleUnit (held within MinScale..MaxScale) the trails move exactly
+    // as they would at the logical size, width and height divided by the scale, and every disc
+    // is drawn with its centre and radius multiplied by it.
     int Start(int32_t width, int32_t height, uint32_t trailCount, int32_t colorMode,
-              uint32_t seed = DesignSeed);
+              uint32_t seed = DesignSeed, int32_t scale = ScaleUnit);
     // Gives the pixels back; frames show nothing until the next Start.
     void Stop();
 
@@ -60,6 +65,10 @@ class Animation {
 
     int32_t GetWidth() const { return width; }
     int32_t GetHeight() const { return height; }
+    int32_t GetScale() const { return scale; }
+    // The size the trails move in: the frame's size at ScaleUnit.
+    int32_t GetLogicalWidth() const { return logicalWidth; }
+    int32_t GetLogicalHeight() const { return logicalHeight; }
     uint32_t GetTrailCount() const { return trailCount; }
     int32_t GetColorMode() const { return colorMode; }
     // The last frame drawn; only the animation writes it.
@@ -73,6 +82,9 @@ class Animation {
 
     int32_t width = 0;
     int32_t height = 0;
+    int32_t scale = ScaleUnit;
+    int32_t logicalWidth = 0;
+    int32_t logicalHeight = 0;
     uint32_t trailCount = 0;
     int32_t colorMode = 1;
     RandomGenerator random;

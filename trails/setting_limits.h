@@ -14,3 +14,11 @@ constexpr uint32_t MinTrailCount = 2;
 constexpr uint32_t MaxTrailCount = 80;  // the size of the trail pool
 constexpr int32_t MinColorMode = 1;
 constexpr int32_t MaxColorMode = 9;
+
+// The scale k at which a host draws, in 256ths of a pixel per logical pixel: the animation moves
+// as it would on a screen 1/k the size and every disc is drawn k times as large, so trails keep
+// their physical size on a dense display. ScaleUnit (k = 1) draws the frames the saver always
+// drew.
+constexpr int32_t ScaleUnit = 256;
+constexpr int32_t MinScale = ScaleUnit / 2;
+constexpr int32_t MaxScale = ScaleUnit * 8;

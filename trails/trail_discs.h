@@ -1,7 +1,7 @@
 // The two steps that a frame takes for each trail in use: project its points into five
 // additive discs each, in the trail's colour for this frame, then move and steer it and now and
 // then give it a new random target.
-// The discs go to any target with RasterSurface's AddFilledCircle signature (the surface, the
+// The discs go to any destination with RasterSurface's AddFilledCircle signature (the surface, the
 // disc accumulator, or a benchmark's stand-in), so every way of drawing sees the same discs in
 // the same order.
 #pragma once
@@ -10,6 +10,7 @@
 
 #include "trails/fixed_point.h"
 #include "trails/random.h"
+#include "trails/setting_limits.h"
 #include "trails/trail.h"
 
 constexpr int32_t PointsPerTrail = 8;
@@ -21,10 +22,24 @@ inline int32_t FadedComponent(int32_t value, int32_t fade) {
     return value - fade < 0 ? 0 : value - fade;
 }
 
+// value logical pixels at scale (in ScaleUnits), rounded down; wrapped projections far off the
+// frame stay far off it, held in 32 bits. At ScaleUnit it is value itself.
+inline int32_t ScaledPixels(int32_t value, int32_t scale) {
+    if (scale == ScaleUnit) return value;
+    const int64_t product = int64_t{value} * scale;
+    const int64_t scaled =
+        product >= 0 ? product / ScaleUnit : -((-product + ScaleUnit - 1) / ScaleUnit);
+    return scaled > INT32_MAX   ? INT32_MAX
+           : scaled < INT32_MIN ? INT32_MIN
+                                : static_cast<int32_t>(scaled);
+}
+
 // red, green and blue are the trail's colour scheme amounts for this frame (SchemeColor).
+// width and height are the logical size the trails move in; each disc's centre and radius are
+// then multiplied by scale.
 template <typename DiscDestination>
-void DrawTrailDiscs(DiscDestination& target, const Trail& trail, int32_t red, int32_t green,
-                    int32_t blue, int32_t width, int32_t height) {
+void DrawTrailDiscs(DiscDestination& discs, const Trail& trail, int32_t red, int32_t green,
+                    int32_t blue, int32_t width, int32_t height, int32_t scale = ScaleUnit) {
     for (int32_t k = 1; k <= PointsPerTrail; ++k) {
         int32_t x = 0;
         int32_t y = 0;
@@ -45,12 +60,12 @@ void DrawTrailDiscs(DiscDestination& target, const Trail& trail, int32_t red, in
         const int32_t r = FadedComponent(red, fade);
         const int32_t g = FadedComponent(green, fade);
         const int32_t b = FadedComponent(blue, fade);
+        const int32_t cx = ScaledPixels(px, scale);
+        const int32_t cy = ScaledPixels(py, scale);
         // The halo takes the faded colour rotated one channel and quartered.
-        target.AddFilledCircle(px, py, size / 2, g / 4, b / 4, r / 4);
-        target.AddFilledCircle(px, py, size / 3, r, g, b);
-        target.AddFilledCircle(px, py, size / 4, r, g, b);
-        target.AddFilledCircle(px, py, size / 5, r, g, b);
-        target.AddFilledCircle(px, py, size / 6, r, g, b);
+        discs.AddFilledCircle(cx, cy, ScaledPixels(size / 2, scale), g / 4, b / 4, r / 4);
+        for (int32_t divisor = 3; divisor <= 6; ++divisor)
+            discs.AddFilledCircle(cx, cy, ScaledPixels(size / divisor, scale), r, g, b);
     }
 }
 
