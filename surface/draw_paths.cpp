@@ -23,6 +23,18 @@ int HasSse2() {
 }
 #endif
 
+// A WebAssembly module runs only where all of its instructions validate, so a module built with
+// SIMD128 may always use it; the page loads the module without SIMD where it is missing.
+#if TOLVA_SIMD128_VECTORS
+int HasSimd128() {
+    return 1;
+}
+#else
+int HasSimd128() {
+    return 0;
+}
+#endif
+
 #if TOLVA_WIDE_VECTORS
 // The library's query also checks that the system saves the wide registers.
 int HasAvx2() {
@@ -54,7 +66,7 @@ int HasAvx512() {
 
 const DrawPath DrawPaths[DrawPathCount] = {
 #if TOLVA_WIDE_VECTORS
-    {"avx512", HasAvx512, ResolveDiscsAvx512}, {"avx2", HasAvx2, ResolveDiscsAvx2},
+    {"avx512", HasAvx512, ResolveDiscsAvx512},    {"avx2", HasAvx2, ResolveDiscsAvx2},
 #else
     {"avx512", HasAvx512, nullptr},
     {"avx2", HasAvx2, nullptr},
@@ -64,7 +76,12 @@ const DrawPath DrawPaths[DrawPathCount] = {
 #else
     {"sse2", HasSse2, nullptr},
 #endif
-    {"scalar", Always, ResolveDiscsScalar},    {"reference", Always, nullptr},
+#if TOLVA_SIMD128_VECTORS
+    {"simd128", HasSimd128, ResolveDiscsSimd128},
+#else
+    {"simd128", HasSimd128, nullptr},
+#endif
+    {"scalar", Always, ResolveDiscsScalar},       {"reference", Always, nullptr},
 };
 
 const DrawPath& ReferenceDrawPath() {
@@ -103,8 +120,8 @@ const DrawPath& DefaultDrawPath(const char** error) {
         const DrawPath* path = FindDrawPath(name);
         if (path == nullptr) {
             std::snprintf(message, sizeof message,
-                          "TOLVA_DRAW: no drawing path '%.40s' (reference, scalar, sse2, avx2, "
-                          "avx512)",
+                          "TOLVA_DRAW: no drawing path '%.40s' (reference, scalar, simd128, sse2, "
+                          "avx2, avx512)",
                           name);
         } else if (!path->supported()) {
             std::snprintf(message, sizeof message,
