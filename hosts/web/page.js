@@ -84,10 +84,6 @@ function ShowMessage(text) {
 const SimdProbe = new Uint8Array([0, 97, 115, 109, 1, 0, 0, 0, 1, 5, 1, 96, 0, 1, 123, 3, 2, 1,
   0, 10, 22, 1, 20, 0, 253, 12, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 11]);
 
-function ModuleName(query) {
-  if (query.get("draw") === "scalar") return "scalar";
-  return WebAssembly.validate(SimdProbe) ? "simd128" : "scalar";
-}
 
 function Decode(base64) {
   const text = atob(base64);
@@ -142,6 +138,11 @@ class Tolva {
   Text(pointer) {
     const bytes = new Uint8Array(this.x.memory.buffer, pointer);
     return String.fromCharCode(...bytes.subarray(0, bytes.indexOf(0)));
+  }
+  // The frame's bytes: blue, green, red, rows bottom first, each padded to 4 bytes.
+  Frame(width, height) {
+    const stride = (width * 3 + 3) & ~3;
+    return new Uint8Array(this.x.memory.buffer, this.x.tolva_frame(this.host), stride * height);
   }
   HashLine() { return this.Text(this.x.tolva_hash_line(this.host)); }
   DrawPath() { return this.Text(this.x.tolva_draw_path(this.host)); }
@@ -224,7 +225,6 @@ class LiveView {
     this.image = null;
     this.due = null;
     this.full = false;
-    this.pointer = {x: 0, y: 0};
     this.counted = {steps: 0, since: 0};
     this.restTimer = 0;
   }
@@ -340,17 +340,17 @@ class LiveView {
   SetUpFullScreen() {
     const root = document.documentElement;
     const leave = () => (document.exitFullscreen || document.webkitExitFullscreen).call(document);
-    document.getElementById("full").addEventListener("click", (event) => {
-      this.pointer = {x: event.screenX, y: event.screenY};
+    document.getElementById("full").addEventListener("click", () => {
       (root.requestFullscreen || root.webkitRequestFullscreen).call(root);
     });
+    // The window moves on the screen as it goes full screen, and a page cannot ask where the
+    // pointer is: the rule starts from the first position the pointer reports in full screen.
+    let started = false;
     const changed = () => {
       this.full = Boolean(document.fullscreenElement || document.webkitFullscreenElement);
       document.body.classList.toggle("full", this.full);
-      if (this.full) {
-        this.tolva.ExitStart(this.pointer.x, this.pointer.y);
-        if (document.activeElement) document.activeElement.blur();
-      }
+      started = false;
+      if (this.full && document.activeElement) document.activeElement.blur();
     };
     document.addEventListener("fullscreenchange", changed);
     document.addEventListener("webkitfullscreenchange", changed);
@@ -364,8 +364,10 @@ class LiveView {
       if (this.full && this.tolva.ExitOnButton(event.button)) leave();
     }, true);
     document.addEventListener("mousemove", (event) => {
-      this.pointer = {x: event.screenX, y: event.screenY};
-      if (this.full && this.tolva.ExitOnMotion(event.screenX, event.screenY)) leave();
+      if (!this.full) return;
+      if (!started) this.tolva.ExitStart(event.screenX, event.screenY);
+      started = true;
+      if (this.tolva.ExitOnMotion(event.screenX, event.screenY)) leave();
     }, true);
   }
 }
@@ -378,7 +380,7 @@ async function Main() {
   const query = new URLSearchParams(location.search);
   let tolva;
   try {
-    tolva = await Tolva.Load(ModuleName(query));
+    tolva = await Tolva.Load(WebAssembly.validate(SimdProbe) ? "simd128" : "scalar");
   } catch (e) {
     ShowMessage("TOLVA could not start its WebAssembly module: " + e.message);
     return;
@@ -387,7 +389,10 @@ async function Main() {
     RunOffscreen(tolva, query);
     return;
   }
-  new LiveView(tolva, LoadSettings(query)).Run();
+  const view = new LiveView(tolva, LoadSettings(query));
+  // For a look from the browser's console (and the page's tests): what is drawn and shown.
+  Object.defineProperty(window, "tolva", {value: view});
+  view.Run();
 }
 
 Main();

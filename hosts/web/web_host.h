@@ -48,6 +48,8 @@ int32_t tolva_start(WebHost* host, int32_t width, int32_t height, uint32_t trail
 // Draws the next frame with the page's clock at clockMs (ignored under the scripted clock),
 // converts its changed bands into the image when there is one, and returns their count.
 int32_t tolva_step(WebHost* host, uint32_t clockMs);
+// The last frame: blue, green, red bytes, bottom row first, rows padded to 4 bytes.
+const uint8_t* tolva_frame(WebHost* host);
 // The last frame's changed bands, as FrameBand (top, bottom, left, right).
 const FrameBand* tolva_bands(WebHost* host);
 uint8_t* tolva_image(WebHost* host);

@@ -24,9 +24,11 @@ export async function Launch(width = 800, height = 600) {
   const page = targets.find((target) => target.type === "page");
   const socket = new WebSocket(page.webSocketDebuggerUrl);
   await new Promise((resolve) => socket.addEventListener("open", resolve));
-  const tab = new Tab(socket, () => {
+  const tab = new Tab(socket, async () => {
     socket.close();
+    const exited = new Promise((resolve) => browser.on("exit", resolve));
     browser.kill();
+    await exited;
     rmSync(profile, {recursive: true, force: true});
   });
   await tab.Send("Page.enable");
@@ -111,8 +113,9 @@ class Tab {
     return this.Send("Input.dispatchKeyEvent", {type: "keyDown", key, text: key});
   }
 
-  // The page as it is on screen, decoded back into RGBA by the browser itself.
-  async Screenshot() {
+  // The page as it is on screen, decoded back into RGBA by the browser itself and handed to
+  // look, the source of a function (pixels, width, height) run in the page; returns its result.
+  async Screenshot(look) {
     const {data} = await this.Send("Page.captureScreenshot", {format: "png"});
     return this.Evaluate(`(async () => {
       const image = new Image();
@@ -121,8 +124,8 @@ class Tab {
       const canvas = new OffscreenCanvas(image.width, image.height);
       const context = canvas.getContext("2d");
       context.drawImage(image, 0, 0);
-      return {width: image.width, height: image.height,
-        pixels: Array.from(context.getImageData(0, 0, image.width, image.height).data)};
+      const pixels = context.getImageData(0, 0, image.width, image.height).data;
+      return (${look})(pixels, image.width, image.height);
     })()`);
   }
 }
