@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 
 #include "host/hash_line.h"
@@ -28,11 +29,11 @@ void ConvertBandToRgba(const FrameView& frame, const FrameBand& band, uint8_t* i
         const uint8_t* in = FramePixel(frame, band.left, y);
         uint8_t* out =
             image + (static_cast<size_t>(y) * width + static_cast<size_t>(band.left)) * 4;
+        // One 32-bit store a pixel: WebAssembly is little-endian, so red lands first.
         for (int32_t x = band.left; x < band.right; ++x, in += 3, out += 4) {
-            out[0] = in[2];
-            out[1] = in[1];
-            out[2] = in[0];
-            out[3] = 255;
+            const uint32_t pixel = 0xFF000000u | static_cast<uint32_t>(in[0]) << 16 |
+                                   static_cast<uint32_t>(in[1]) << 8 | in[2];
+            std::memcpy(out, &pixel, 4);
         }
     }
 }
