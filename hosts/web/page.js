@@ -25,6 +25,9 @@ const Offscreen = {
   clock: {low: 0, high: 4294967295, fallback: 0},
   side: {low: 1, high: 8192, fallback: 640},
 };
+// One step every period of the frame rate (15.625 ms at the default 64); a display frame takes
+// at most a few, and a late one drops the rest rather than racing to catch up.
+const WebPace = {stepMilliseconds: (rate) => 1000 / rate, maxStepsPerDisplayFrame: 4};
 const SchemeNames = ["Red", "Green", "Blue", "Purple", "Cyan", "Yellow", "White",
   "A colour for each trail", "One colour, changing every 10 seconds"];
 const StoreKey = "tolva.settings";
@@ -201,7 +204,6 @@ function RunOffscreen(tolva, query) {
   slice();
 }
 
-// The scale factor k of the animation drawn into the canvas's device pixels.
 function WebScale() {
   return 1.0;
 }
@@ -240,6 +242,7 @@ class LiveView {
       ShowMessage(`No memory for a ${size.width}x${size.height} picture.`);
       return;
     }
+    document.getElementById("message").hidden = true;
     document.body.dataset.path = this.tolva.DrawPath();
     this.image = this.tolva.Image(size.width, size.height);
     this.due = null;
@@ -255,8 +258,6 @@ class LiveView {
     }
   }
 
-  // Steps are due every period of the frame rate; a display frame takes at most four, and a
-  // late one drops the rest rather than racing to catch up.
   Frame(now) {
     requestAnimationFrame((time) => this.Frame(time));
     const size = DeviceSize();
@@ -265,10 +266,10 @@ class LiveView {
       this.Restart(size);
     }
     if (!this.image) return;
-    const period = 1000 / this.settings.rate;
+    const period = WebPace.stepMilliseconds(this.settings.rate);
     if (this.due === null) this.due = now;
     let steps = 0;
-    for (; steps < 4 && now >= this.due; ++steps) {
+    for (; steps < WebPace.maxStepsPerDisplayFrame && now >= this.due; ++steps) {
       this.Step(Math.floor(this.due));
       this.due += period;
     }
@@ -322,8 +323,8 @@ class LiveView {
     SaveSettings(this.settings);
     this.panel.hidden = false;
     const rest = () => {
-      if (this.panel.matches(":hover") || this.panel.contains(document.activeElement) &&
-          document.activeElement.tagName === "SELECT") {
+      const choosing = document.activeElement && document.activeElement.tagName === "SELECT";
+      if (this.panel.matches(":hover") || choosing) {
         this.restTimer = setTimeout(rest, PanelRestMilliseconds);
         return;
       }

@@ -4,8 +4,8 @@
 //   a 10-second boundary, a size past the 8192 cap);
 // - the live page at 800x600: the panel's settings survive a reload, hostile query values get
 //   the defaults or the nearest limits and no markup, the canvas holds exactly the last frame
-//   (so every changed band was sent), and a screenshot shows lit pixels of the chosen scheme
-//   only;
+//   (so every changed band was sent), it steps about 64 times a second, and a screenshot
+//   shows lit pixels of the chosen scheme;
 // - the full-screen exit rule through the browser's input;
 // - a browser without WebAssembly gets the one-line message.
 // Usage: node --experimental-websocket web_page_test.mjs TOLVA_HTML TOLVA_RENDER
@@ -77,7 +77,7 @@ try {
 
   // Back to 30 trails of green (discs add 2 red, 20 green, 8 blue): once the panel rests, the
   // screen is the frame alone, lit mostly in green.
-  await tab.Open(url + "?count=30&color=2");
+  await tab.Open(url + "?count=30&color=2&rate=64");
   await tab.WaitFor("Boolean(window.tolva && window.tolva.image)");
   await Sleep(3500);
   const shown = await tab.Evaluate(`(() => {
@@ -95,6 +95,9 @@ try {
     return [width, height, differ];
   })()`);
   Check(String(shown) === "800,600,0", `the canvas is the last frame (${shown})`);
+  // 64 steps a second whatever the display's rate; loose, for a loaded machine.
+  const rate = parseFloat(await tab.Evaluate("document.getElementById('corner').textContent"));
+  Check(rate > 52 && rate < 72, `about 64 steps a second (${rate})`);
   const [width, height, lit, sums] = await tab.Screenshot(`(pixels, width, height) => {
     const sums = [0, 0, 0];
     let lit = 0;
