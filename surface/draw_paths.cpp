@@ -21,6 +21,19 @@ int HasSse2() {
     return 0;
 }
 #endif
+
+// A WebAssembly module runs only where all of its instructions validate, so a module built with
+// SIMD128 may always use it; the page loads the module without SIMD where it is missing.
+#if TOLVA_SIMD128_VECTORS
+int HasSimd128() {
+    return 1;
+}
+#else
+int HasSimd128() {
+    return 0;
+}
+#endif
+
 #if TOLVA_WIDE_VECTORS
 int HasAvx2() {
     return ProcessorHasAvx2();
@@ -41,7 +54,7 @@ int HasAvx512() {
 
 const DrawPath DrawPaths[DrawPathCount] = {
 #if TOLVA_WIDE_VECTORS
-    {"avx512", HasAvx512, WriteRowsAvx512}, {"avx2", HasAvx2, WriteRowsAvx2},
+    {"avx512", HasAvx512, WriteRowsAvx512},    {"avx2", HasAvx2, WriteRowsAvx2},
 #else
     {"avx512", HasAvx512, nullptr},      {"avx2", HasAvx2, nullptr},
 #endif
@@ -50,7 +63,12 @@ const DrawPath DrawPaths[DrawPathCount] = {
 #else
     {"sse2", HasSse2, nullptr},
 #endif
-    {"scalar", Always, WriteRowsScalar},    {"reference", Always, nullptr},
+#if TOLVA_SIMD128_VECTORS
+    {"simd128", HasSimd128, WriteRowsSimd128},
+#else
+    {"simd128", HasSimd128, nullptr},
+#endif
+    {"scalar", Always, WriteRowsScalar},       {"reference", Always, nullptr},
 };
 
 const DrawPath& ReferenceDrawPath() {

@@ -1,6 +1,7 @@
 // The ways of drawing a frame's discs, in one table, best first. Every accumulated path walks
 // the frame once and writes each pixel a single time with the row writer compiled for its
-// instruction set (AVX-512, AVX2, SSE2, or the scalar loop every target has); the reference path
+// instruction set (AVX-512, AVX2, SSE2, WebAssembly's SIMD128, or the scalar loop every target
+// has); the reference path
 // clears the surface and adds disc after disc with the surface's own operations, and is what
 // the others are compared with byte for byte. Adding an instruction set is one entry here and
 // one row-writer file.
@@ -23,7 +24,7 @@ struct DrawPath {
     DiscRowWriter writeRows;
 };
 
-constexpr int DrawPathCount = 5;
+constexpr int DrawPathCount = 6;
 // Best first; the scalar path is the last accumulated one, the reference path the very last.
 extern const DrawPath DrawPaths[DrawPathCount];
 

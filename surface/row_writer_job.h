@@ -20,6 +20,14 @@
 #else
 #define TOLVA_WIDE_VECTORS 0
 #endif
+// WebAssembly modules built with -msimd128 -msse2: emscripten's SSE2 header turns the SSE2 row
+// writer's intrinsics into SIMD128 instructions. A module without SIMD128 carries only the
+// scalar loop, since a module holding any SIMD instruction fails to load where SIMD is missing.
+#if defined(__wasm_simd128__) && defined(__SSE2__)
+#define TOLVA_SIMD128_VECTORS 1
+#else
+#define TOLVA_SIMD128_VECTORS 0
+#endif
 
 // A disc as the accumulator keeps it until the frame is written.
 struct AccumulatedDisc {
@@ -72,6 +80,9 @@ struct RowWriterJob {
 void WriteRowsScalar(const RowWriterJob& job);
 #if TOLVA_X86_VECTORS
 void WriteRowsSse2(const RowWriterJob& job);
+#endif
+#if TOLVA_SIMD128_VECTORS
+void WriteRowsSimd128(const RowWriterJob& job);
 #endif
 #if TOLVA_WIDE_VECTORS
 void WriteRowsAvx2(const RowWriterJob& job);

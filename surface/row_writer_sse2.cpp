@@ -1,11 +1,12 @@
 // The SSE2 row writer: runs are stored 16 bytes at a time from three phase-shifted copies of
-// the pixel, since 16 bytes never hold whole 3-byte pixels.
+// the pixel, since 16 bytes never hold whole 3-byte pixels. The same file is the SIMD128 row
+// writer of the WebAssembly build, through emscripten's SSE2 header.
 #include <cstddef>
 #include <cstdint>
 
 #include "surface/row_writer_job.h"
 
-#if TOLVA_X86_VECTORS
+#if TOLVA_X86_VECTORS || TOLVA_SIMD128_VECTORS
 #include <emmintrin.h>
 
 #include "surface/row_writer_loop.h"
@@ -81,6 +82,7 @@ struct Sse2Runs {
 
 }  // namespace
 
+#if TOLVA_X86_VECTORS
 // 32-bit Windows hands callbacks a stack aligned to 4 bytes only; realign before any vector
 // register can be spilled.
 #if defined(__i386__) && defined(_WIN32)
@@ -89,4 +91,10 @@ __attribute__((force_align_arg_pointer))
 void WriteRowsSse2(const RowWriterJob& job) {
     WriteDiscRows<Sse2Runs>(job);
 }
+#endif
+#if TOLVA_SIMD128_VECTORS
+void WriteRowsSimd128(const RowWriterJob& job) {
+    WriteDiscRows<Sse2Runs>(job);
+}
+#endif
 #endif

@@ -1,0 +1,21 @@
+# Writes tolva.html: the page's template with its style, its script and both modules (base64)
+# put in place. Run by the build with PAGE_DIR, SIMD128_MODULE, SCALAR_MODULE and OUTPUT set.
+function(base64_of file out)
+  execute_process(COMMAND base64 -w0 ${file} OUTPUT_VARIABLE text RESULT_VARIABLE failed)
+  if(failed)
+    message(FATAL_ERROR "cannot encode ${file}")
+  endif()
+  set(${out} "${text}" PARENT_SCOPE)
+endfunction()
+
+file(READ ${PAGE_DIR}/tolva.html.in page)
+file(READ ${PAGE_DIR}/page.css style)
+file(READ ${PAGE_DIR}/page.js script)
+base64_of(${SIMD128_MODULE} simd128)
+base64_of(${SCALAR_MODULE} scalar)
+# The modules first: neither the style nor the script may be searched for their marks.
+string(REPLACE "%SIMD128_WASM%" "${simd128}" page "${page}")
+string(REPLACE "%SCALAR_WASM%" "${scalar}" page "${page}")
+string(REPLACE "/*STYLE*/" "${style}" page "${page}")
+string(REPLACE "/*SCRIPT*/" "${script}" page "${page}")
+file(WRITE ${OUTPUT} "${page}")
