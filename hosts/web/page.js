@@ -5,8 +5,8 @@
 //
 // Implemented: the canvas at its size in device pixels; each changed band sent with
 // putImageData's dirty rectangle from one RGBA image in the module's memory; steps counted from
-// the clock on requestAnimationFrame, a few at most per display frame; a resize restarts the
-// animation; nothing drawn while hidden (the browser stops the frames); the control panel, its
+// the clock on requestAnimationFrame, a few at most per display frame; the scale from
+// devicePixelRatio; a resize or a new ratio restarts the animation; nothing drawn while hidden (the browser stops the frames); the control panel, its
 // settings in the address and in localStorage; full screen with the other hosts' exit rule.
 "use strict";
 
@@ -127,9 +127,9 @@ class Tolva {
     this.host = exports.tolva_create();
   }
 
-  Start(width, height, settings, clock, flags) {
+  Start(width, height, settings, clock, flags, scale) {
     return this.x.tolva_start(this.host, width, height, settings.count, settings.color, clock,
-        flags) === 1;
+        flags, scale) === 1;
   }
   Step(clockMs) { return this.x.tolva_step(this.host, clockMs >>> 0); }
   Bands(count) { return new Int32Array(this.x.memory.buffer, this.x.tolva_bands(this.host), count * 4); }
@@ -166,10 +166,11 @@ function RunOffscreen(tolva, query) {
   };
   const frames = WholeNumber(query.get("frames") || undefined, Offscreen.frames);
   const clock = WholeNumber(query.get("clock") || undefined, Offscreen.clock);
+  const scale = ScaleUnits(Number(query.get("scale") || 1));
   const flags = Flags.scripted | (query.has("image") ? Flags.image : 0);
   document.body.classList.add("offscreen");
   out.hidden = false;
-  if (!tolva.Start(size.width, size.height, settings, clock, flags)) {
+  if (!tolva.Start(size.width, size.height, settings, clock, flags, scale)) {
     ShowMessage(`No memory for a ${size.width}x${size.height} surface.`);
     document.body.dataset.done = "failed";
     return;
@@ -204,8 +205,16 @@ function RunOffscreen(tolva, query) {
   slice();
 }
 
+// The scale k in 256ths, as the module takes it: 0.5 to 8, 1 for anything that is not a number.
+function ScaleUnits(k) {
+  if (!Number.isFinite(k)) k = 1;
+  return Math.round(256 * Math.min(8, Math.max(0.5, k)));
+}
+
+// One logical pixel a CSS pixel: on a display of devicePixelRatio 2 the trails are drawn with
+// twice the pixels and keep the size they have on an ordinary one.
 function WebScale() {
-  return 1.0;
+  return ScaleUnits(window.devicePixelRatio || 1);
 }
 
 function DeviceSize() {
@@ -238,7 +247,7 @@ class LiveView {
     this.context.fillStyle = "#000";
     this.context.fillRect(0, 0, size.width, size.height);
     this.image = null;
-    if (!this.tolva.Start(size.width, size.height, this.settings, 0, Flags.image)) {
+    if (!this.tolva.Start(size.width, size.height, this.settings, 0, Flags.image, size.scale)) {
       ShowMessage(`No memory for a ${size.width}x${size.height} picture.`);
       return;
     }

@@ -46,7 +46,7 @@ WebHost* tolva_create() {
 }
 
 int32_t tolva_start(WebHost* host, int32_t width, int32_t height, uint32_t trailCount,
-                    int32_t colorMode, uint32_t clockStart, int32_t flags) {
+                    int32_t colorMode, uint32_t clockStart, int32_t flags, int32_t scale) {
     std::free(host->image);
     host->image = nullptr;
     host->frame = FrameView{};
@@ -54,7 +54,8 @@ int32_t tolva_start(WebHost* host, int32_t width, int32_t height, uint32_t trail
     host->scripted = ScriptedClock{clockStart, 0};
     host->useScripted = (flags & WebScriptedClock) != 0;
     if (width < 1 || width > WebMaxSide || height < 1 || height > WebMaxSide) return 0;
-    if (!host->animation.Start(width, height, trailCount, colorMode)) return 0;
+    if (!host->animation.Start(width, height, trailCount, colorMode, Animation::DesignSeed, scale))
+        return 0;
     if (host->useScripted)
         host->animation.SetMillisecondClock(ScriptedClock::Read, &host->scripted);
     else

@@ -12,7 +12,7 @@
 
 #include "host/exit_rule.h"
 #include "host/frame_tick.h"
-#include "surface/changed_bands.h"
+#include "surface/frame.h"
 #include "trails/animation.h"
 #include "trails/frame_seams.h"
 
@@ -41,10 +41,11 @@ void ConvertBandToRgba(const FrameView& frame, const FrameBand& band, uint8_t* i
 
 extern "C" {
 WebHost* tolva_create();
-// Starts afresh at width x height (1..WebMaxSide each). Returns 1, or 0 when the memory cannot
-// be had. The page must take new views of the memory after this call: it may have grown.
+// Starts afresh at width x height (1..WebMaxSide each) and scale (in ScaleUnits). Returns 1, or
+// 0 when the memory cannot be had. The page must take new views of the memory after this call:
+// it may have grown.
 int32_t tolva_start(WebHost* host, int32_t width, int32_t height, uint32_t trailCount,
-                    int32_t colorMode, uint32_t clockStart, int32_t flags);
+                    int32_t colorMode, uint32_t clockStart, int32_t flags, int32_t scale);
 // Draws the next frame with the page's clock at clockMs (ignored under the scripted clock),
 // converts its changed bands into the image when there is one, and returns their count.
 int32_t tolva_step(WebHost* host, uint32_t clockMs);
