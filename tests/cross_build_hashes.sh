@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Every build draws the same animation: runs each given tolva-render over a matrix of window
 # sizes, trail counts and colour schemes and requires identical "--hash" lines from all of them.
-# Programs ending in .exe run under Wine. Prints the matrix with one digest per row.
+# Programs ending in .exe run under Wine; 32-bit x86 Linux programs (static) run under QEMU's
+# user-mode emulator even where the kernel could run them, so every machine checks them alike.
+# Prints the matrix with one digest per row and the seconds each build took.
 #
 #   tests/cross_build_hashes.sh NAME=PATH [NAME=PATH ...]
 set -u
@@ -26,13 +28,24 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export WINEDEBUG=-all
 
+is_i386_elf() {  # ELF magic, 32-bit class (byte 4), machine 3 = Intel 80386 (bytes 18-19)
+  [[ "$(od -An -tx1 -N20 "$1" 2>/dev/null | tr -d ' \n')" =~ ^7f454c4601[0-9a-f]{26}0300$ ]]
+}
+
 run() {  # program args... ; Windows programs print CR LF
   local program=$1
   shift
-  if [[ "$program" == *.exe ]]; then wine "$program" "$@" | tr -d '\r'; else "$program" "$@"; fi
+  if [[ "$program" == *.exe ]]; then
+    wine "$program" "$@" | tr -d '\r'
+  elif is_i386_elf "$program"; then
+    qemu-i386-static "$program" "$@"
+  else
+    "$program" "$@"
+  fi
 }
 
 failures=0
+declare -A millis  # time each build spent, summed over the matrix
 printf '%-10s %5s %6s %6s  %-16s %s\n' size count scheme frames digest builds
 for row in "${matrix[@]}"; do
   read -r size count scheme frames <<<"$row"
@@ -45,8 +58,12 @@ for row in "${matrix[@]}"; do
     name=${build%%=*}
     program=${build#*=}
     out="$work/$name.$size.$count.$scheme"
-    if ! run "$program" --size "$size" --count "$count" --color "$scheme" --frames "$frames" \
-        --clock-ms "$clock" --hash >"$out"; then
+    start=$(date +%s%3N)
+    run "$program" --size "$size" --count "$count" --color "$scheme" --frames "$frames" \
+      --clock-ms "$clock" --hash >"$out"
+    status=$?
+    millis[$name]=$((${millis[$name]:-0} + $(date +%s%3N) - start))
+    if [ "$status" -ne 0 ]; then
       echo "FAIL: $name exited with an error for $row" >&2
       failures=$((failures + 1))
       continue
@@ -68,4 +85,9 @@ for row in "${matrix[@]}"; do
   digest=$(sha256sum "$reference" | cut -c1-16)
   printf '%-10s %5s %6s %6s  %-16s %s\n' "$size" "$count" "$scheme" "$frames" "$digest" "${names[*]}"
 done
+for build in "$@"; do
+  name=${build%%=*}
+  printf '%s %d.%03d s  ' "$name" $((millis[$name] / 1000)) $((millis[$name] % 1000))
+done
+echo
 exit $((failures > 0))
