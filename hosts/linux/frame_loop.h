@@ -7,7 +7,7 @@
 #include <csignal>
 #include <cstdint>
 
-#include "host/frame_tick.h"
+#include "host/pace.h"
 #include "hosts/linux/viewer_options.h"
 #include "trails/animation.h"
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "host/frame_tick.h"
+#include "host/pace.h"
 
 // Window and FullScreen draw through SDL; ForeignWindow (someone else's X window, or the
 // root) and OwnXWindow (XScreenSaver's -window) through Xlib.
@@ -21,7 +21,7 @@ struct ViewerOptions {
     uint32_t count = 0;
     bool colorGiven = false;
     int32_t color = 0;
-    uint32_t tickMilliseconds = FrameTickMilliseconds;
+    uint32_t tickMilliseconds = SaverTimerMilliseconds;
     // Foreign window: an X window id, or 0 for the real root window.
     unsigned long windowId = 0;
     bool showFps = false;  // the frame rate and CPU load in the picture's lower left corner

@@ -7,8 +7,8 @@
 #include <system_error>
 
 #include "host/draw_path_choice.h"
-#include "host/frame_tick.h"
 #include "host/hash_line.h"
+#include "host/pace.h"
 #include "hosts/render/image_files.h"
 #include "hosts/render/render_options.h"
 #include "trails/animation.h"
@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
 
     GifAnimation gif;
     // Frames last 5 ms in the saver; a GIF cannot show less than 2 centiseconds per frame.
-    const uint32_t delay = options.every * FrameTickMilliseconds / 10;
+    const uint32_t delay = options.every * SaverTimerMilliseconds / 10;
     if (!options.gifPath.empty() && !gif.Open(options.gifPath, options.width, options.height,
                                               delay < 2 ? 2 : static_cast<int>(delay), &error))
         return Fail(error);

@@ -11,7 +11,7 @@
 #include <cstdint>
 
 #include "host/exit_rule.h"
-#include "host/frame_tick.h"
+#include "host/pace.h"
 #include "surface/frame.h"
 #include "trails/animation.h"
 #include "trails/frame_seams.h"

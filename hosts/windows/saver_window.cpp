@@ -7,7 +7,7 @@
 #include <new>
 
 #include "host/draw_path_choice.h"
-#include "host/frame_tick.h"
+#include "host/pace.h"
 #include "hosts/windows/command_line.h"
 #include "hosts/windows/monitor_list.h"
 #include "hosts/windows/password_hooks.h"
@@ -133,7 +133,7 @@ LRESULT SetUpWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (screenCount > 0 && screen == screens[0]) SaverWindow = window;
     if (settingsLoaded) {
         StartAnimation(screen);
-        SetTimer(window, FrameTimerId, FrameTickMilliseconds, nullptr);
+        SetTimer(window, FrameTimerId, SaverTimerMilliseconds, nullptr);
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }
