@@ -8,7 +8,7 @@ set(TOLVA_XSCREENSAVER_HACK_DIR "${CMAKE_INSTALL_LIBEXECDIR}/xscreensaver" CACHE
     "Where XScreenSaver looks for hacks, relative to the prefix or absolute (Debian's: /usr/libexec/xscreensaver)")
 set(TOLVA_XSCREENSAVER_CONFIG_DIR "${CMAKE_INSTALL_DATADIR}/xscreensaver/config" CACHE STRING
     "Where xscreensaver-settings reads the hacks' settings, relative to the prefix or absolute")
-set(TOLVA_PACKAGE_CONTACT "TOLVA developers <tolva@localhost>" CACHE STRING
+set(TOLVA_PACKAGE_CONTACT "TOLVA developers <tolva@users.noreply.github.com>" CACHE STRING
     "The Debian package's maintainer")
 
 set(linuxFiles ${CMAKE_BINARY_DIR}/linux)
@@ -30,6 +30,15 @@ function(tolva_man_page source)
 endfunction()
 
 install(TARGETS tolva-render RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# What Debian asks of every package's documentation folder: the copyright and the changelog.
+set(changelog ${linuxFiles}/changelog.gz)
+add_custom_command(OUTPUT ${changelog}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${linuxFiles}
+  COMMAND gzip -9 -n -c ${PROJECT_SOURCE_DIR}/hosts/linux/debian/changelog > ${changelog}
+  DEPENDS ${PROJECT_SOURCE_DIR}/hosts/linux/debian/changelog VERBATIM)
+list(APPEND builtFiles ${changelog})
+install(FILES hosts/linux/debian/copyright ${changelog}
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/tolva)
 tolva_man_page(hosts/render/tolva-render.1)
 
 if(TARGET tolva)
@@ -74,6 +83,8 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION x11)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://github.com/tolva/tolva" CACHE STRING
+    "The Debian package's Homepage")
 # dpkg-shlibdeps (dpkg-dev) names the libraries the programs link, as Debian's own packages do.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS xscreensaver)
@@ -81,7 +92,8 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "glowing comet-like trails: XScreenSaver h
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Glowing, comet-like trails curl through a three-dimensional space on a
 black screen; where they cross they brighten toward white.
 
-tolva is an XScreenSaver hack (listed by xscreensaver-settings) and a
-viewer that shows the animation in a window or full screen. tolva-render
-draws the same frames without a display, as image files or hashes.")
+tolva is an XScreenSaver hack, which xscreensaver-settings offers once it
+is added to the programs: list of ~/.xscreensaver, and a viewer that shows
+the animation in a window or full screen. tolva-render draws the same
+frames without a display, as image files or hashes.")
 include(CPack)

@@ -49,9 +49,9 @@ const Glyph* FindGlyph(char character) {
 }
 
 // Sets the scale x scale block at glyph pixel (x, y) of a glyph whose top left corner is at
-// (left, top), to all ones or all zeros, clipped to the picture.
+// (left, top) to the pixel whose bytes are at value, clipped to the picture.
 void FillBlock(uint8_t* pixels, int width, int height, size_t pitch, int bytesPerPixel, int left,
-               int top, int scale, uint8_t value) {
+               int top, int scale, const uint8_t* value) {
     int x0 = left;
     int x1 = left + scale;
     int y0 = top;
@@ -61,15 +61,16 @@ void FillBlock(uint8_t* pixels, int width, int height, size_t pitch, int bytesPe
     if (x1 > width) x1 = width;
     if (y1 > height) y1 = height;
     if (x0 >= x1 || y0 >= y1) return;
-    const size_t bytes = static_cast<size_t>(x1 - x0) * bytesPerPixel;
-    for (int y = y0; y < y1; ++y)
-        std::memset(
-            pixels + static_cast<size_t>(y) * pitch + static_cast<size_t>(x0) * bytesPerPixel,
-            value, bytes);
+    for (int y = y0; y < y1; ++y) {
+        uint8_t* out =
+            pixels + static_cast<size_t>(y) * pitch + static_cast<size_t>(x0) * bytesPerPixel;
+        for (int x = x0; x < x1; ++x, out += bytesPerPixel)
+            std::memcpy(out, value, static_cast<size_t>(bytesPerPixel));
+    }
 }
 
 void DrawGlyphs(const char* text, uint8_t* pixels, int width, int height, size_t pitch,
-                int bytesPerPixel, int left, int top, int scale, uint8_t value) {
+                int bytesPerPixel, int left, int top, int scale, const uint8_t* value) {
     for (int index = 0; text[index] != '\0'; ++index) {
         const Glyph* glyph = FindGlyph(text[index]);
         if (glyph == nullptr) continue;
@@ -115,7 +116,8 @@ void FpsCounter::FrameShown(uint64_t now, uint64_t cpu) {
 }
 
 void DrawCornerText(const char* text, uint8_t* pixels, int width, int height, size_t pitch,
-                    int bytesPerPixel) {
+                    int bytesPerPixel, const uint8_t* black) {
+    static const uint8_t white[4] = {0xFF, 0xFF, 0xFF, 0xFF};
     if (bytesPerPixel < 1 || bytesPerPixel > 4 || width < 1 || height < 1) return;
     const int scale = GlyphScale(height);
     const int margin = 4 * scale;
@@ -123,8 +125,8 @@ void DrawCornerText(const char* text, uint8_t* pixels, int width, int height, si
     const int top = height - margin - GlyphHeight * scale;
     // The shadow first, one glyph pixel down and to the right, so the text reads on any trail.
     DrawGlyphs(text, pixels, width, height, pitch, bytesPerPixel, left + scale, top + scale, scale,
-               0x00);
-    DrawGlyphs(text, pixels, width, height, pitch, bytesPerPixel, left, top, scale, 0xFF);
+               black);
+    DrawGlyphs(text, pixels, width, height, pitch, bytesPerPixel, left, top, scale, white);
 }
 
 FrameBand CornerTextBand(int width, int height) {
@@ -142,7 +144,7 @@ FrameBand CornerTextBand(int width, int height) {
 }
 
 void FpsOverlay::DrawOnFrame(uint8_t* pixels, int width, int height, size_t pitch,
-                             int bytesPerPixel) {
+                             int bytesPerPixel, const uint8_t* black) {
     counter.FrameShown(MonotonicNanoseconds(), ProcessCpuNanoseconds());
-    DrawCornerText(counter.Text(), pixels, width, height, pitch, bytesPerPixel);
+    DrawCornerText(counter.Text(), pixels, width, height, pitch, bytesPerPixel, black);
 }

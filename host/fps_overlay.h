@@ -31,11 +31,12 @@ class FpsCounter {
 
 // Writes text in the lower left corner of a top-down picture of width x height pixels,
 // bytesPerPixel (1 to 4) each, rows pitch bytes apart: white glyphs with a black shadow. White
-// is every bit set and black none, so this needs no knowledge of the channel layout. Clipped to
+// is every bit set; black is the bytesPerPixel bytes at black, as the presenter lays out opaque
+// black (zero colour, but an alpha channel all ones). Clipped to
 // the picture; characters the font lacks are left as a space. Glyphs grow with the picture's
 // height so they stay readable on large screens.
 void DrawCornerText(const char* text, uint8_t* pixels, int width, int height, size_t pitch,
-                    int bytesPerPixel);
+                    int bytesPerPixel, const uint8_t* black);
 
 // The rectangle of a width x height picture that DrawCornerText may write to with any text the
 // counter makes: a presenter that sends only what changed sends this too.
@@ -44,7 +45,8 @@ FrameBand CornerTextBand(int width, int height);
 // What a presenter holds for -fps: counts each frame against the clocks and draws the text.
 class FpsOverlay {
   public:
-    void DrawOnFrame(uint8_t* pixels, int width, int height, size_t pitch, int bytesPerPixel);
+    void DrawOnFrame(uint8_t* pixels, int width, int height, size_t pitch, int bytesPerPixel,
+                     const uint8_t* black);
 
   private:
     FpsCounter counter;

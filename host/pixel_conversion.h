@@ -1,8 +1,8 @@
 // Turning the frame's 24-bit pixels into the 32-bit pixels that X servers and SDL's window
-// surfaces take (0x00RRGGBB in the host's byte order), band by band, so that a presenter
-// converts only what changed. The conversions are listed best first, each with the check that
-// the processor can run it; the scalar one runs everywhere and is what the others are tested
-// against.
+// surfaces take (0xFFRRGGBB in the host's byte order: alpha opaque for a 32-bit visual), band by
+// band, so that a presenter converts only what changed. The conversions are listed best first, each
+// with the check that the processor can run it; the scalar one runs everywhere and is what the
+// others are tested against.
 #pragma once
 
 #include <cstddef>

@@ -1,7 +1,8 @@
 // tolva: the saver's animation on a Linux desktop, in a window or full screen (SDL2), or as an
 // XScreenSaver hack drawing into the window XScreenSaver gives it or one of its own (Xlib). The
-// settings come from the viewer's settings file; --count and --color override them for one
-// run, and tolva --configure stores them.
+// settings come from the viewer's settings file (except in the hack's -root, -window-id and
+// $XSCREENSAVER_WINDOW modes, where XScreenSaver's own settings are all there is); --count and
+// --color override them for one run, and tolva --configure stores them.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +12,7 @@
 #include "hosts/linux/presenters.h"
 #include "hosts/linux/settings_file.h"
 #include "hosts/linux/viewer_options.h"
+#include "trails/setting_limits.h"
 
 namespace {
 
@@ -53,10 +55,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tolva: %s\n", drawError.c_str());
         return 2;
     }
-    uint32_t count = 0;
-    int32_t color = 0;
+    uint32_t count = DefaultTrailCount;
+    int32_t color = DefaultColorMode;
     std::string warning;
-    if (!LoadSettingsFile(path, &count, &color, &warning))
+    // As an XScreenSaver hack the daemon's settings are the whole story: it passes no option
+    // for its own defaults, which then must be the built-in ones, not the viewer's file.
+    if (options.mode != ViewerMode::ForeignWindow &&
+        !LoadSettingsFile(path, &count, &color, &warning))
         std::fprintf(stderr, "tolva: warning: %s\n", warning.c_str());
     if (options.countGiven) count = options.count;
     if (options.colorGiven) color = options.color;

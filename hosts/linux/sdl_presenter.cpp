@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "host/exit_rule.h"
@@ -32,6 +33,7 @@ struct SdlScreen {
     bool fullScreen = false;
     FullScreenExitRule rule;
     FpsOverlay* fps = nullptr;  // null unless --fps
+    uint8_t black[4] = {};      // the -fps shadow
 };
 
 // Brings the surface's pixels in band up to the frame's.
@@ -77,7 +79,7 @@ Presented ShowFrame(void* self, const FrameView& frame) {
         ConvertBand(screen, frame, corner);
         screen->fps->DrawOnFrame(static_cast<uint8_t*>(surface->pixels), screen->width,
                                  screen->height, static_cast<size_t>(surface->pitch),
-                                 surface->format->BytesPerPixel);
+                                 surface->format->BytesPerPixel, screen->black);
         if (corner.bottom > corner.top && corner.right > corner.left)
             screen->sent[sent++] = SDL_Rect{corner.left, corner.top, corner.right - corner.left,
                                             corner.bottom - corner.top};
@@ -95,6 +97,10 @@ int Restart(SdlScreen* screen) {
         std::fprintf(stderr, "tolva: cannot draw into the window: %s\n", SDL_GetError());
         return 0;
     }
+    // Opaque black in the surface's own layout, alpha included where it has one.
+    const uint8_t frameBlack[3] = {};
+    SDL_ConvertPixels(1, 1, SDL_PIXELFORMAT_BGR24, frameBlack, 3, screen->surface->format->format,
+                      screen->black, 4);
     screen->convert = screen->surface->format->format == SDL_PIXELFORMAT_RGB888
                           ? BestPixelConversion().convert
                           : nullptr;
@@ -184,6 +190,8 @@ int RunSdlViewer(const ViewerOptions& options, uint32_t trailCount, int32_t colo
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     // SDL keeps the display awake by default; a saver must let it sleep.
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    // SDL reads the X display's name from the environment alone.
+    if (!options.displayName.empty()) setenv("DISPLAY", options.displayName.c_str(), 1);
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "tolva: cannot open the display: %s\n", SDL_GetError());
         return 1;

@@ -4,6 +4,7 @@
 
 #include <getopt.h>
 
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdint>
@@ -15,17 +16,44 @@
 
 namespace {
 
-// X window ids come in decimal or, as xwininfo and XScreenSaver print them, in hex with 0x.
+// X window ids come in decimal or, as xwininfo and XScreenSaver print them, in hex with 0x; a
+// leading zero is no octal prefix.
 bool ParseWindowId(const char* text, unsigned long* id) {
-    if (text == nullptr || *text == '\0' || *text == '-' || *text == '+' || *text == ' ')
+    if (text == nullptr) return false;
+    const bool hex = text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    const char* digits = hex ? text + 2 : text;
+    if (!(hex ? std::isxdigit(static_cast<unsigned char>(*digits))
+              : std::isdigit(static_cast<unsigned char>(*digits))))
         return false;
     errno = 0;
     char* end = nullptr;
-    const unsigned long long parsed = std::strtoull(text, &end, 0);
+    const unsigned long long parsed = std::strtoull(digits, &end, hex ? 16 : 10);
     // X resource ids are 29 bits wide; 0 is None.
     if (errno != 0 || end == text || *end != '\0' || parsed == 0 || parsed > 0x1FFFFFFFull)
         return false;
     *id = static_cast<unsigned long>(parsed);
+    return true;
+}
+
+// X's WIDTHxHEIGHT with an optional {+-}X{+-}Y, a minus counting from the right or bottom edge.
+bool ParseGeometry(const char* text, ViewerOptions* options) {
+    const std::string geometry = text;
+    const size_t sign = geometry.find_first_of("+-");
+    if (!ParseWindowSize(geometry.substr(0, sign).c_str(), &options->width, &options->height))
+        return false;
+    if (sign == std::string::npos) return true;
+    const size_t second = geometry.find_first_of("+-", sign + 1);
+    if (second == std::string::npos) return false;
+    int64_t x = 0;
+    int64_t y = 0;
+    if (!ParseWholeNumber(geometry.substr(sign + 1, second - sign - 1).c_str(), 0, INT16_MAX, &x) ||
+        !ParseWholeNumber(geometry.substr(second + 1).c_str(), 0, INT16_MAX, &y))
+        return false;
+    options->positionGiven = true;
+    options->x = static_cast<int32_t>(x);
+    options->y = static_cast<int32_t>(y);
+    options->xFromRight = geometry[sign] == '-';
+    options->yFromBottom = geometry[second] == '-';
     return true;
 }
 
@@ -38,6 +66,8 @@ const char* ViewerUsage() {
            "       tolva --configure [--count N] [--color M]\n"
            "  --fullscreen       full screen; a key, a click or moving the pointer ends it\n"
            "  --size WxH         a new window's first size (default 640x480)\n"
+           "  --geometry WxH+X+Y --window's size and place (-X, -Y: from the right, bottom)\n"
+           "  --display NAME     the X display to draw on (default $DISPLAY)\n"
            "  --count N          trails for this run (2..80 in the settings, default 25)\n"
            "  --color M          colour scheme for this run (1..9, default 1)\n"
            "  --fps, --no-fps    show the frame rate and CPU load in the lower left corner\n"
@@ -70,7 +100,9 @@ int ParseViewerOptions(int argc, char** argv, const char* environmentWindow, Vie
         NoFps,
         Install,
         Visual,
-        Help
+        Help,
+        Geometry,
+        DisplayName
     };
     static const option longOptions[] = {
         {"fullscreen", no_argument, nullptr, FullScreen},
@@ -89,6 +121,8 @@ int ParseViewerOptions(int argc, char** argv, const char* environmentWindow, Vie
         {"install", no_argument, nullptr, Install},
         {"visual", required_argument, nullptr, Visual},
         {"help", no_argument, nullptr, Help},
+        {"geometry", required_argument, nullptr, Geometry},
+        {"display", required_argument, nullptr, DisplayName},
         {nullptr, 0, nullptr, 0},
     };
     ViewerOptions parsed;
@@ -104,7 +138,7 @@ int ParseViewerOptions(int argc, char** argv, const char* environmentWindow, Vie
     int code = 0;
     while ((code = getopt_long_only(argc, argv, ":", longOptions, nullptr)) != -1) {
         int64_t value = 0;
-        const std::string name = code > 0 && code <= Help ? longOptions[code - 1].name : "";
+        const std::string name = code > 0 && code <= DisplayName ? longOptions[code - 1].name : "";
         auto bad = [&](const char* what) {
             *error = "--" + name + ": " + what + " (got '" + (optarg ? optarg : "") + "')";
             return 0;
@@ -172,6 +206,14 @@ int ParseViewerOptions(int argc, char** argv, const char* environmentWindow, Vie
                 break;
             case Help:
                 parsed.help = true;
+                break;
+            case Geometry:
+                if (!ParseGeometry(optarg, &parsed))
+                    return bad("expected WIDTHxHEIGHT, each 1 to 32767, then maybe +X+Y");
+                sizeGiven = true;
+                break;
+            case DisplayName:
+                parsed.displayName = optarg;
                 break;
             case ':':
                 *error = std::string(argv[optind - 1]) + " needs a value";

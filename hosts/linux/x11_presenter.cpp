@@ -76,6 +76,10 @@ struct XScreenTarget {
     int width = 0;
     int height = 0;
     ChannelShift red, green, blue;
+    // The bits of a pixel that are no colour: alpha in a 32-bit (ARGB) visual, set so that a
+    // compositor shows the picture opaque; none in a 24-bit one.
+    unsigned long alpha = 0;
+    uint8_t black[4] = {};  // an opaque black pixel as the image lays it out, for -fps
     bool fastPath = false;  // 32-bit pixels, 8 bits a channel at 16, 8, 0, native byte order
     PixelRowConversion convert = nullptr;
     bool unmapped = false;
@@ -163,6 +167,13 @@ int CreateImage(XScreenTarget* target, int width, int height) {
     target->red = ShiftOf(image.red_mask);
     target->green = ShiftOf(image.green_mask);
     target->blue = ShiftOf(image.blue_mask);
+    const unsigned long depthBits = target->depth >= 32 ? 0xFFFFFFFFul : (1ul << target->depth) - 1;
+    target->alpha = depthBits & ~(image.red_mask | image.green_mask | image.blue_mask);
+    const int bytesPerPixel = image.bits_per_pixel / 8;
+    for (int i = 0; i < bytesPerPixel && i < 4; ++i) {
+        const int shift = 8 * (image.byte_order == LSBFirst ? i : bytesPerPixel - 1 - i);
+        target->black[i] = static_cast<uint8_t>(target->alpha >> shift);
+    }
     target->width = width;
     target->height = height;
     return 1;
@@ -183,7 +194,7 @@ void ConvertBand(XScreenTarget* target, const FrameView& frame, const FrameBand&
         const uint8_t* in = FramePixel(frame, band.left, y);
         for (int x = band.left; x < band.right; ++x, in += 3)
             XPutPixel(image, x, y,
-                      Place(in[2], target->red) | Place(in[1], target->green) |
+                      target->alpha | Place(in[2], target->red) | Place(in[1], target->green) |
                           Place(in[0], target->blue));
     }
 }
@@ -218,7 +229,7 @@ Presented ShowFrame(void* where, const FrameView& frame) {
         ConvertBand(target, frame, corner);
         target->fps->DrawOnFrame(reinterpret_cast<uint8_t*>(image->data), target->width,
                                  target->height, static_cast<size_t>(image->bytes_per_line),
-                                 image->bits_per_pixel / 8);
+                                 image->bits_per_pixel / 8, target->black);
     }
     for (int32_t i = 0; i < frame.changedCount; ++i) SendBand(target, frame.changed[i]);
     SendBand(target, corner);
@@ -291,9 +302,10 @@ int RunX11Viewer(const ViewerOptions& options, uint32_t trailCount, int32_t colo
     ViewerLoop loop(options, trailCount, colorMode);
     XScreenTarget target;
     target.loop = &loop;
-    target.display = XOpenDisplay(nullptr);
+    const char* displayName = options.displayName.empty() ? nullptr : options.displayName.c_str();
+    target.display = XOpenDisplay(displayName);
     if (target.display == nullptr) {
-        std::fprintf(stderr, "tolva: cannot open the display %s\n", XDisplayName(nullptr));
+        std::fprintf(stderr, "tolva: cannot open the display %s\n", XDisplayName(displayName));
         return 1;
     }
     XSetErrorHandler(RecordXError);
@@ -322,8 +334,6 @@ int RunX11Viewer(const ViewerOptions& options, uint32_t trailCount, int32_t colo
     }
     target.shmAvailable =
         XShmQueryExtension(display) != False && std::getenv("TOLVA_NO_SHM") == nullptr;
-    XSelectInput(display, target.window,
-                 target.chosen.eventMask | ExposureMask | VisibilityChangeMask);
     target.unmapped = attributes.map_state == IsUnmapped;
     target.convert = BestPixelConversion().convert;
     target.gc = XCreateGC(display, target.window, 0, nullptr);

@@ -6,21 +6,45 @@
 
 int OpenXTargetWindow(Display* display, const ViewerOptions& options, XTargetWindow* target) {
     *target = XTargetWindow{};
-    // The size and end of the window are all the presenter follows; a foreign window's owner
-    // (XScreenSaver) reads its input.
-    target->eventMask = StructureNotifyMask;
+    // The window's size, end, exposures and visibility are all the presenter follows; a foreign
+    // window's owner (XScreenSaver) reads its input. The events are chosen before the window
+    // can be mapped: a MapNotify that comes before them is lost, and the presenter would take
+    // the window for unmapped and send it nothing. The owner of a foreign window may map it
+    // at any moment, so they are chosen before the presenter first asks about the window.
+    target->eventMask = StructureNotifyMask | ExposureMask | VisibilityChangeMask;
     if (options.mode != ViewerMode::OwnXWindow) {
         target->window = options.windowId != 0 ? options.windowId : DefaultRootWindow(display);
+        XSelectInput(display, target->window, target->eventMask);
         return 1;
     }
+    target->eventMask |= KeyPressMask;
     const int screen = DefaultScreen(display);
-    target->window = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0,
-                                         static_cast<unsigned>(options.width),
-                                         static_cast<unsigned>(options.height), 0,
-                                         BlackPixel(display, screen), BlackPixel(display, screen));
+    XSizeHints hints{};
+    hints.flags = PSize;
+    hints.width = options.width;
+    hints.height = options.height;
+    if (options.positionGiven) {
+        hints.flags |= USPosition | USSize | PWinGravity;
+        hints.x = options.xFromRight ? DisplayWidth(display, screen) - options.width - options.x
+                                     : options.x;
+        hints.y = options.yFromBottom ? DisplayHeight(display, screen) - options.height - options.y
+                                      : options.y;
+        hints.win_gravity = options.xFromRight
+                                ? (options.yFromBottom ? SouthEastGravity : NorthEastGravity)
+                                : (options.yFromBottom ? SouthWestGravity : NorthWestGravity);
+    }
+    XSetWindowAttributes attributes{};
+    attributes.background_pixel = BlackPixel(display, screen);
+    attributes.border_pixel = BlackPixel(display, screen);
+    attributes.event_mask = target->eventMask;
+    target->window =
+        XCreateWindow(display, RootWindow(display, screen), hints.x, hints.y,
+                      static_cast<unsigned>(options.width), static_cast<unsigned>(options.height),
+                      0, CopyFromParent, InputOutput, CopyFromParent,
+                      CWBackPixel | CWBorderPixel | CWEventMask, &attributes);
     if (target->window == 0) return 0;
     target->own = true;
-    target->eventMask |= KeyPressMask;
+    XSetWMNormalHints(display, target->window, &hints);
     XStoreName(display, target->window, "TOLVA");
     XClassHint classHint{};
     char name[] = "tolva";

@@ -15,8 +15,9 @@ struct XTargetWindow {
     Atom closeMessage = 0;  // WM_DELETE_WINDOW, for a window of its own
 };
 
-// Returns 1 with *target filled, or 0 when the window could not be created (own windows only;
-// whether a foreign window exists is the presenter's question).
+// Chooses the window's events on it (for a window of its own, from its creation, before it is
+// mapped). Returns 1 with *target filled, or 0 when the window could not be created (own windows
+// only; whether a foreign window exists is the presenter's question).
 int OpenXTargetWindow(Display* display, const ViewerOptions& options, XTargetWindow* target);
 
 // 1 when event asks to close the hack's own window: the window manager's close button,

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Linux package end to end: packs the native build with CPack, checks that a staged install
 # holds exactly the package's files, renders the man pages and validates the desktop entry,
-# installs the package as README says (apt install ./tolva_*.deb) and has the real XScreenSaver
+# has lintian find no errors in it, installs the package as README says (apt install ./tolva_*.deb) and has the real XScreenSaver
 # daemon run the installed hack. A package that was not installed before is purged at the end.
 #   usage: tests/package/linux_package_test.sh BUILD_DIR      (as root, or with sudo)
 set -euo pipefail
@@ -34,7 +34,8 @@ DESTDIR="$work/stage" cmake --install "$build" --prefix /usr >/dev/null
 printf '%s\n' usr/bin/tolva usr/bin/tolva-render usr/libexec/xscreensaver/tolva \
   usr/share/xscreensaver/config/tolva.xml usr/share/man/man6/tolva.6.gz \
   usr/share/man/man1/tolva-render.1.gz usr/share/applications/tolva.desktop \
-  usr/share/icons/hicolor/256x256/apps/tolva.png | sort | diff -u - "$work/staged" ||
+  usr/share/icons/hicolor/256x256/apps/tolva.png usr/share/doc/tolva/copyright \
+  usr/share/doc/tolva/changelog.gz | sort | diff -u - "$work/staged" ||
   fail "the staged install is not the expected files"
 dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sed 's|^\./||' | sort |
   diff -u "$work/staged" - || fail "the package does not hold the staged files"
@@ -54,14 +55,19 @@ for page in man6/tolva.6.gz man1/tolva-render.1.gz; do
     grep -q "^$section" "$work/page" || fail "$page has no $section"
   done
 done
-echo "ok: $(basename "$deb") (Depends: $depends), staged install, man pages, desktop entry"
+# A distribution's checks: lintian's errors (and the hardening it looks for) fail the package.
+lintian --fail-on error --tag-display-limit 0 "$deb" >"$work/lintian" 2>&1 ||
+  { cat "$work/lintian"; fail "lintian reports errors"; }
+[[ "$(dpkg-deb -f "$deb" Maintainer)" != *@localhost* ]] && [ -n "$(dpkg-deb -f "$deb" Homepage)" ] ||
+  fail "no real maintainer or no Homepage"
+echo "ok: $(basename "$deb") (Depends: $depends), staged install, man pages, desktop entry, lintian"
 
 "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
   -o DPkg::Lock::Timeout=120 "$deb" >"$work/log" 2>&1 || { cat "$work/log"; fail "apt-get install"; }
 [ "$(man -w tolva)" = /usr/share/man/man6/tolva.6.gz ] || fail "man tolva does not find tolva.6"
 tolva --help | grep -q -- '--window-id' || fail "tolva --help through /usr/bin"
 echo "ok: apt-get install ./$(basename "$deb"); man tolva and tolva --help work"
-python3 "$source_dir/tests/viewer/viewer_x11_test.py" --installed \
+python3 "$source_dir/tests/hosts/linux/viewer_x11_test.py" --installed \
   --viewer /usr/libexec/xscreensaver/tolva --render /usr/bin/tolva-render \
-  --xwindow "$build/tests/viewer/tolva-test-xwindow" \
+  --xwindow "$build/tests/hosts/linux/tolva-test-xwindow" \
   --config /usr/share/xscreensaver/config/tolva.xml xscreensaver_daemon

@@ -35,7 +35,8 @@ struct Picture {
           pitch(static_cast<size_t>(w) * b + 2),
           bytes(pitch * (h + 1), 0x55) {}
     void Draw(const char* text) {
-        DrawCornerText(text, bytes.data(), width, height, pitch, bytesPerPixel);
+        const uint8_t black[4] = {};
+        DrawCornerText(text, bytes.data(), width, height, pitch, bytesPerPixel, black);
     }
     // The pixel's bytes when they all hold one value, else -1.
     int At(int x, int y) const {

@@ -12,7 +12,7 @@ TEST(PixelConversion, EveryConversionEqualsTheScalarLoop) {
     const uint8_t bgr[3] = {0x01, 0x02, 0xFE};
     uint32_t pixel = 0;
     scalar.convert(bgr, &pixel, 1);
-    EXPECT_EQ(0x00FE0201u, pixel);
+    EXPECT_EQ(0xFFFE0201u, pixel);  // opaque, for a window with an alpha channel
 
     std::vector<uint8_t> in(3 * 80);
     uint32_t seed = 12345;

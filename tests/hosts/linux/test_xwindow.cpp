@@ -3,9 +3,13 @@
 // in decimal on stdout and then keeps the window until it is sent a signal. With --cursor it
 // instead prints whether the pointer shows a cursor now ("visible") or a blank one ("hidden");
 // --blank-after N sets the X server's own screen saver to start after N idle seconds, and
-// --saver-state prints whether it is running now ("on", "off", or "disabled").
-//   usage: tolva-test-xwindow WIDTH HEIGHT | --cursor | --blank-after N | --saver-state
+// --saver-state prints whether it is running now ("on", "off", or "disabled"). --argb makes the
+// window's visual a 32-bit one with alpha, as a compositing desktop gives; --transparent XID
+// prints how many of that window's pixels are not opaque.
+//   usage: tolva-test-xwindow WIDTH HEIGHT [--argb] | --cursor | --blank-after N | --saver-state
+//          | --transparent XID
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/Xfixes.h>
 #include <X11/extensions/scrnsaver.h>
 #include <unistd.h>
@@ -52,6 +56,24 @@ int ServerSaver(int blankAfter) {
     return 0;
 }
 
+int PrintTransparentPixels(Window window) {
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) return 1;
+    XWindowAttributes attributes{};
+    if (!XGetWindowAttributes(display, window, &attributes) || attributes.depth != 32) return 1;
+    XImage* image = XGetImage(display, window, 0, 0, static_cast<unsigned>(attributes.width),
+                              static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
+    if (image == nullptr) return 1;
+    long transparent = 0;
+    for (int y = 0; y < attributes.height; ++y)
+        for (int x = 0; x < attributes.width; ++x)
+            if ((XGetPixel(image, x, y) >> 24) != 0xFF) ++transparent;
+    XDestroyImage(image);
+    XCloseDisplay(display);
+    std::printf("%ld\n", transparent);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -59,9 +81,13 @@ int main(int argc, char** argv) {
     if (argc == 2 && std::string(argv[1]) == "--saver-state") return ServerSaver(0);
     if (argc == 3 && std::string(argv[1]) == "--blank-after")
         return std::atoi(argv[2]) > 0 ? ServerSaver(std::atoi(argv[2])) : 2;
-    if (argc != 3) {
+    if (argc == 3 && std::string(argv[1]) == "--transparent")
+        return PrintTransparentPixels(std::strtoul(argv[2], nullptr, 0));
+    const bool argb = argc == 4 && std::string(argv[3]) == "--argb";
+    if (argc != 3 && !argb) {
         std::fputs(
-            "usage: tolva-test-xwindow WIDTH HEIGHT | --cursor | --blank-after N | --saver-state\n",
+            "usage: tolva-test-xwindow WIDTH HEIGHT [--argb] | --cursor | --blank-after N |"
+            " --saver-state | --transparent XID\n",
             stderr);
         return 2;
     }
@@ -73,10 +99,22 @@ int main(int argc, char** argv) {
         std::fputs("tolva-test-xwindow: cannot open the display\n", stderr);
         return 1;
     }
-    const unsigned long grey = 0x404040;  // a 24-bit TrueColor pixel, as Xvfb's default visual has
-    const Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), 10, 10,
-                                              static_cast<unsigned>(width),
-                                              static_cast<unsigned>(height), 0, 0, grey);
+    XVisualInfo visual{};
+    visual.visual = DefaultVisual(display, DefaultScreen(display));
+    visual.depth = DefaultDepth(display, DefaultScreen(display));
+    if (argb && !XMatchVisualInfo(display, DefaultScreen(display), 32, TrueColor, &visual)) {
+        std::fputs("tolva-test-xwindow: no 32-bit visual\n", stderr);
+        return 1;
+    }
+    XSetWindowAttributes attributes{};
+    attributes.background_pixel = argb ? 0xFF404040 : 0x404040;  // grey, opaque
+    attributes.border_pixel = 0;
+    attributes.colormap =
+        XCreateColormap(display, DefaultRootWindow(display), visual.visual, AllocNone);
+    const Window window =
+        XCreateWindow(display, DefaultRootWindow(display), 10, 10, static_cast<unsigned>(width),
+                      static_cast<unsigned>(height), 0, visual.depth, InputOutput, visual.visual,
+                      CWBackPixel | CWBorderPixel | CWColormap, &attributes);
     XStoreName(display, window, "tolva-test-xwindow");
     XMapWindow(display, window);
     XSync(display, False);

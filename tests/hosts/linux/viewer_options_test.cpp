@@ -62,6 +62,7 @@ TEST(ViewerOptions, TakesXScreenSaversSingleDashSpellingsAndHexIds) {
     parsed = Parse({"--window-id", "44040199"});
     ASSERT_EQ(parsed.ok, 1);
     EXPECT_EQ(parsed.options.windowId, 44040199ul);
+    EXPECT_EQ(Parse({"-window-id", "010"}).options.windowId, 10ul);  // decimal, not octal
     parsed = Parse({"-root"});
     ASSERT_EQ(parsed.ok, 1);
     EXPECT_EQ(parsed.options.mode, ViewerMode::ForeignWindow);
@@ -119,6 +120,8 @@ TEST(ViewerOptions, RefusesBadValuesWithAReason) {
         {"--window-id", "0"},
         {"--window-id", "xyz"},
         {"--window-id", "-5"},
+        {"--window-id", "0x"},
+        {"-geometry", "200x150+5"},
         {"--count"},
         {"--bogus"},
         {"stray"},

@@ -420,8 +420,9 @@ def case_fullscreen_buttons(session):
         expect_exit(viewer, 0, 5, f"button {button} in full screen")
 
 
-def start_xwindow(session, width, height, with_process=False):
-    fixture = session.start([session.args.xwindow, str(width), str(height)])
+def start_xwindow(session, width, height, with_process=False, argb=False):
+    fixture = session.start([session.args.xwindow, str(width), str(height)] +
+                            (["--argb"] if argb else []))
     window = int(read_lines(fixture, 1, 10, "test window")[0])
     return (window, fixture) if with_process else window
 
@@ -496,6 +497,14 @@ def case_settings_file(session):
     check(result.stdout.splitlines() == session.render_hashes(64, 48, 7, 4, 6),
           "the stored settings were not used")
     defaults = session.render_hashes(64, 48, 25, 1, 6)
+    # As an XScreenSaver hack only the command line counts: the daemon passes no -count for
+    # its default of 25.
+    hack_window = start_xwindow(session, 64, 48)
+    for words, env in ((["--window-id", str(hack_window)], None),
+                       ([], dict(session.env, XSCREENSAVER_WINDOW=str(hack_window)))):
+        result = session.run([viewer, *words, "--hash", "--frames", "6"], env=env)
+        check(result.returncode == 0 and result.stdout.splitlines() == defaults,
+              f"the hack {words or 'in $XSCREENSAVER_WINDOW'} follows the stored settings")
 
     home = os.path.join(session.tmp, "home")
     env = dict(session.env, HOME=home)
@@ -547,20 +556,54 @@ def corner_text(session, window, what, timeout=8):
 
 
 def case_own_window_fps(session):
-    """-window draws into an X window of the hack's own at --size; -fps writes the frame rate
-    in its corner but never into the frame (the hashes stay tolva-render's once the text is up);
-    q ends it with exit code 0. --fps in the SDL window writes the corner too."""
-    viewer = session.start([session.args.viewer, "-window", "--size", "200x150", "-count", "5",
-                            "-color", "3", "-fps", "--hash"])
+    """-window draws into an X window of the hack's own where -geometry puts it, on the X
+    display -display names; -fps writes the frame rate in its corner but never into the frame
+    (the hashes stay tolva-render's once the text is up); q ends it with exit code 0. --fps in
+    the SDL window writes the corner too, and in a window with an alpha channel every pixel,
+    the text's shadow too, is opaque."""
+    env = dict(session.env)
+    del env["DISPLAY"]
+    viewer = session.start([session.args.viewer, "-window", "-geometry", "200x150-10+20",
+                            "-display", session.env["DISPLAY"], "-count", "5", "-color", "3",
+                            "-fps", "--hash"], env=env)
     hashes = read_lines(viewer, 300, 15, "own window")  # 1.5 s: the text is up
     check(hashes == session.render_hashes(200, 150, 5, 3, 300), "-window -fps frames differ")
     window = session.wait_for_window(viewer)
+    geometry = session.xdotool("getwindowgeometry", str(window))
+    check(f"Position: {SCREEN_W - 210},20" in geometry and "200x150" in geometry,
+          f"-geometry 200x150-10+20 gave {geometry}")
     print(f"-window -fps: {corner_text(session, window, '-window')} white corner pixels")
     session.xdotool("windowfocus", "--sync", str(window))
     session.xdotool("key", "q")
     expect_exit(viewer, 0, 5, "q in its own window")
     viewer = session.start([session.args.viewer, "--size", "320x240", "--fps"])
     print(f"--fps: {corner_text(session, session.wait_for_window(viewer), 'SDL')} white pixels")
+    argb = start_xwindow(session, 320, 240, argb=True)
+    session.start([session.args.viewer, "--window-id", str(argb), "-fps"])
+    corner_text(session, argb, "ARGB window")
+    transparent = session.run([session.args.xwindow, "--transparent", str(argb)]).stdout.strip()
+    check(transparent == "0", f"ARGB window: {transparent} pixels are not opaque")
+
+
+def case_window_manager(session):
+    """Under Debian's twm, a reparenting window manager, -window shows trails from the start,
+    run after run: its events are chosen before the window manager maps it."""
+    if shutil.which("twm") is None:
+        print("skipped: twm is not installed (scripts/install-deps)")
+        sys.exit(SKIP)
+    twmrc = os.path.join(session.tmp, "twmrc")
+    with open(twmrc, "w") as rc:
+        # No placing by hand, and the fonts every X server has built in.
+        rc.write("RandomPlacement\n" + "".join(f'{kind}Font "fixed"\n' for kind in (
+            "Title", "Resize", "Menu", "Icon", "IconManager")))
+    twm = session.start(["twm", "-f", twmrc], stdout=subprocess.DEVNULL)
+    expect_running(twm, 0.5, "starting twm")
+    for run in range(4):
+        viewer = session.start([session.args.viewer, "-window", "--size", "200x150", "-count",
+                                "10", "-color", "3"], stdout=subprocess.DEVNULL)
+        dominant_colour(session, session.wait_for_window(viewer), 2, f"-window, run {run + 1}")
+        viewer.send_signal(signal.SIGTERM)
+        expect_exit(viewer, 0, 5, "SIGTERM to -window under twm")
 
 
 def case_display_sleeps(session):
