@@ -31,8 +31,8 @@ const DWORD FullScreenStyle = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPC
 SaverScreen* screens[MaxMonitors] = {};
 int screenCount = 0;
 
-// The settings as loaded when the saver started; without them every window stays bare black.
-bool settingsLoaded = false;
+// The settings as loaded when the saver started: the defaults when the key can be neither read
+// nor made.
 uint32_t trailCount = 0;
 int32_t colorMode = 0;
 // Only a cursor that this saver hid is shown again at its end.
@@ -130,10 +130,8 @@ LRESULT SetUpWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     SaverScreen* screen = ScreenOf(window);
     screen->window = window;
     if (screenCount > 0 && screen == screens[0]) SaverWindow = window;
-    if (settingsLoaded) {
-        StartAnimation(screen);
-        SetTimer(window, FrameTimerId, FrameTickMilliseconds, nullptr);
-    }
+    StartAnimation(screen);
+    SetTimer(window, FrameTimerId, FrameTickMilliseconds, nullptr);
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
@@ -187,7 +185,7 @@ void LayOutAgain() {
         screen->bounds = bounds;
         SetWindowPos(screen->window, HWND_TOPMOST, bounds.left, bounds.top, RecordedWidth(bounds),
                      RecordedHeight(bounds), SWP_NOACTIVATE);
-        if (resized && settingsLoaded) StartAnimation(screen);
+        if (resized) StartAnimation(screen);
     }
     for (int i = screenCount - 1; i >= count && i > 0; --i) DestroyWindow(screens[i]->window);
 }
@@ -233,7 +231,7 @@ int CreateSaverWindow(int preview) {
     if (RegisterClassA(&windowClass) == 0) return 1;
 
     SaverWindow = nullptr;
-    settingsLoaded = LoadSettings(&trailCount, &colorMode) != 0;
+    LoadSettings(&trailCount, &colorMode);
     if (preview) {
         RECT parentRect = {};
         GetWindowRect(ParentWindow, &parentRect);
@@ -248,13 +246,11 @@ int CreateSaverWindow(int preview) {
     if (!AddScreen(monitors[0], MonitorSeed(0), false)) return 1;
     // A monitor whose window cannot be had stays uncovered; the saver still runs on the rest.
     for (int i = 1; i < count; ++i) AddScreen(monitors[i], MonitorSeed(i), false);
-    if (settingsLoaded) {
-        POINT cursor = {0, 0};
-        GetCursorPos(&cursor);
-        SaverExitRule.Start(cursor.x, cursor.y);
-        ShowCursor(FALSE);
-        cursorHidden = true;
-    }
+    POINT cursor = {0, 0};
+    GetCursorPos(&cursor);
+    SaverExitRule.Start(cursor.x, cursor.y);
+    ShowCursor(FALSE);
+    cursorHidden = true;
     return 0;
 }
 

@@ -269,34 +269,32 @@ TEST_F(SaverWindowTest, DestroyStopsTheTimerShowsTheCursorFreesPixelsAndPostsQui
     EXPECT_EQ(code, 0u);
 }
 
-TEST_F(SaverWindowTest, WithoutSettingsTheWindowStaysBareBlackAndInputStillCloses) {
-    WriteDword(SettingsKeyPath, CountValueName, 30);
-    LockKeyCompletely(SettingsKeyPath);
-    HWND window = OpenFullScreen();
-    ASSERT_NE(window, nullptr);
-    EXPECT_TRUE(IsWindowVisible(window));
-    EXPECT_EQ(Primary().GetSurface().GetBits(), nullptr);
-    EXPECT_EQ(KillTimer(window, 0), FALSE);  // no frame timer
-    EXPECT_EQ(CursorDisplayCount(), cursorCountBefore);
-    EXPECT_EQ(SaverExitRule.GetStartX(), 0);
-    EXPECT_EQ(SaverExitRule.GetStartY(), 0);
-    RedrawWindow(window, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_UPDATENOW);
-    HDC dc = GetDC(window);
-    EXPECT_EQ(GetPixel(dc, 10, 10), RGB(0, 0, 0));
-    EXPECT_EQ(GetPixel(dc, 700, 500), RGB(0, 0, 0));
-    ReleaseDC(window, dc);
-
-    SendMessageA(window, WM_KEYDOWN, 'Q', 0);
-    EXPECT_TRUE(TakePostedClose(window));
-    // Movement is measured from the top-left corner of the screen.
-    EXPECT_TRUE(IgnoredMoves(window, 6));
-    SendMessageA(window, WM_MOUSEMOVE, 0, At(3, 300));
-    SendMessageA(window, WM_MOUSEMOVE, 0, At(300, 3));
-    EXPECT_FALSE(TakePostedClose(window));
-    SendMessageA(window, WM_MOUSEMOVE, 0, At(4, 4));
-    EXPECT_TRUE(TakePostedClose(window));
-    DestroyWindow(window);
-    EXPECT_EQ(CursorDisplayCount(), cursorCountBefore);  // never hidden, so never shown
+// A key that cannot be read, or a profile where it cannot be made: the defaults are drawn.
+TEST_F(SaverWindowTest, SettingsThatCannotBeReadOrMadeDrawTheDefaults) {
+    for (bool makeable : {true, false}) {
+        RegistrySandbox profile;
+        HKEY doomed = nullptr;
+        if (makeable) {
+            WriteDword(SettingsKeyPath, CountValueName, 30);
+            LockKeyCompletely(SettingsKeyPath);
+        } else {
+            // HKEY_CURRENT_USER redirected onto a deleted key: nothing can be made below it.
+            RegCreateKeyExA(HKEY_CURRENT_USER, "Doomed", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            &doomed, nullptr);
+            RegDeleteKeyA(HKEY_CURRENT_USER, "Doomed");
+            RegOverridePredefKey(HKEY_CURRENT_USER, doomed);
+        }
+        HWND window = OpenFullScreen();
+        ASSERT_NE(window, nullptr);
+        EXPECT_EQ(Primary().GetTrailCount(), 25u) << makeable;
+        EXPECT_EQ(Primary().GetColorMode(), 1) << makeable;
+        EXPECT_EQ(CursorDisplayCount(), cursorCountBefore - 1);
+        EXPECT_EQ(SaverExitRule.GetStartX(), SavedX);
+        EXPECT_EQ(KillTimer(window, 0), TRUE) << makeable;  // the frame timer was running
+        DestroyWindow(window);
+        UnregisterClassA(SaverClassName, GetModuleHandleA(nullptr));
+        RegCloseKey(doomed);
+    }
 }
 
 TEST_F(SaverWindowTest, FramesOnTheScreenEqualTheHeadlessRenderersBytes) {
