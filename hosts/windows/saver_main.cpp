@@ -47,7 +47,7 @@ int RunSaverProgram(HINSTANCE instance, const char* commandLine) {
 
     switch (SaverMode) {
         case Configure:
-            RunSetupDialog();
+            RunSetupDialog(ParentWindow);
             return 0;
         case Preview:
             return RunSaverWindow(1);

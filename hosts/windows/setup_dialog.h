@@ -5,8 +5,8 @@
 
 #include <windows.h>
 
-// Opens the modal dialog (resource 106 of InstanceHandle in the user's language, no owner) and
-// returns when it closes.
-void RunSetupDialog();
+// Opens the modal dialog (resource 106 of InstanceHandle in the user's language), owned by and
+// centred over owner when that is a window, and returns when it closes.
+void RunSetupDialog(HWND owner);
 
 INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

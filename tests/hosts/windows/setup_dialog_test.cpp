@@ -75,7 +75,7 @@ class SetupDialogTest : public ::testing::Test {
             closedByItself = !IsWindow(dialog);
             if (!closedByItself) PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
         });
-        RunSetupDialog();
+        RunSetupDialog(nullptr);
         driver.join();
         return closedByItself;
     }
