@@ -30,14 +30,14 @@ uint32_t ReadPlatformClock(void*) {
 // the header and all the scan lines of the whole surface, the band as the source rectangle,
 // whose origin SetDIBitsToDevice counts from the bottom row. A minimised window, or one that
 // is wholly covered, is sent nothing; the frame that reaches it again brings everything.
-void CopyFrameToWindow(void* target, const FrameView& frame) {
-    auto* frameTarget = static_cast<WindowFrameTarget*>(target);
-    HWND window = static_cast<HWND>(frameTarget->window);
+void CopyFrameToWindow(void* copy, const FrameView& frame) {
+    auto* frameCopy = static_cast<WindowFrameCopy*>(copy);
+    HWND window = static_cast<HWND>(frameCopy->window);
     HDC dc = IsIconic(window) ? nullptr : GetDC(window);
     RECT visible = {};
     if (dc == nullptr || GetClipBox(dc, &visible) == NULLREGION) {
         if (dc != nullptr) ReleaseDC(window, dc);
-        frameTarget->animation->ShowWholeNextFrame();
+        frameCopy->animation->ShowWholeNextFrame();
         return;
     }
     const BitmapInfoHeader& header = frame.header;
@@ -49,7 +49,7 @@ void CopyFrameToWindow(void* target, const FrameView& frame) {
                               header.biHeight - band.bottom, 0, static_cast<UINT>(header.biHeight),
                               frame.bits, reinterpret_cast<const BITMAPINFO*>(&header),
                               DIB_RGB_COLORS) == 0)
-            frameTarget->animation->ShowWholeNextFrame();
+            frameCopy->animation->ShowWholeNextFrame();
     }
     ReleaseDC(window, dc);
 }

@@ -10,14 +10,14 @@ class Animation;
 
 // What a window's frame copy needs: the window, and the animation that draws for it, which is
 // asked for the whole next frame when one could not be shown.
-struct WindowFrameTarget {
+struct WindowFrameCopy {
     void* window;  // the HWND
     Animation* animation;
 };
 
 uint32_t ReadPlatformClock(void* unused);
-// target is a WindowFrameTarget.
-void CopyFrameToWindow(void* target, const FrameView& frame);
+// copy is a WindowFrameCopy.
+void CopyFrameToWindow(void* copy, const FrameView& frame);
 
 // Plugs the command line's seam in; start-up calls it before anything else runs.
 void InstallWin32Seams();
