@@ -10,13 +10,12 @@ namespace {
 constexpr uint16_t IgnoredMotions = 6;
 constexpr int32_t StillDistance = 3;
 
-// The saver sees positions as the unsigned 16-bit halves of a message parameter and compares
-// the low 16 bits of the distance as a signed number; positions beyond 32767 pixels therefore
-// wrap exactly as they do there.
+// Both positions are signed virtual-screen coordinates, negative left of and above the primary
+// monitor, and are compared as they are; only the distance is cut, its low 16 bits read as a
+// signed number, as the saver has always read it.
 bool MovedAway(int32_t saved, int32_t now) {
-    const int32_t position = static_cast<uint16_t>(now);
     const int16_t distance =
-        static_cast<int16_t>(static_cast<uint16_t>(WrapAbs(WrapSub(saved, position))));
+        static_cast<int16_t>(static_cast<uint16_t>(WrapAbs(WrapSub(saved, now))));
     return distance > StillDistance;
 }
 

@@ -20,8 +20,7 @@ class FullScreenExitRule {
     // Each returns 1 when the input ends the saver.
     int OnKeyDown() const { return 1; }
     int OnButtonDown(PointerButton button) const;
-    // x and y are the pointer's position in screen coordinates, as at Start; only their low
-    // 16 bits count, as in a window message's parameter.
+    // x and y are the pointer's position in the same signed screen coordinates as at Start.
     int OnMotion(int32_t x, int32_t y);
 
     uint16_t GetMotionCount() const { return motionCount; }

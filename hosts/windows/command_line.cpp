@@ -79,9 +79,13 @@ int ParseCommandLine(const char* commandLine, intptr_t* parentWindow, int16_t* s
     }
     if (chosen == nullptr) return 1;
     *saverMode = chosen->mode;
-    // A handle is a 32-bit number on the command line; widening keeps its sign, as the
-    // platform's handle conversion does.
-    *parentWindow = static_cast<intptr_t>(ReadSaturatedDecimal(found + 2));
-    if (*parentWindow == 0) *parentWindow = foregroundWindowQuery();
+    // A handle is a 32-bit number on the command line, after a blank or a colon (the display
+    // settings write "/c:HWND"); widening keeps its sign, as the platform's handle conversion
+    // does.
+    const char* number = found + 2;
+    if (*number == ':') ++number;
+    *parentWindow = static_cast<intptr_t>(ReadSaturatedDecimal(number));
+    // The dialog has an owner only when one is named; the other modes need a window.
+    if (*parentWindow == 0 && chosen->mode != Configure) *parentWindow = foregroundWindowQuery();
     return 0;
 }

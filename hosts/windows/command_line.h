@@ -34,7 +34,8 @@ void SetForegroundWindowQuery(ForegroundWindowQuery query);
 // the nearer end of that range instead of undefined behaviour.
 int32_t ReadSaturatedDecimal(const char* text);
 
-// Fills parentWindow (0, the number after the switch, or the foreground window when that is 0)
-// and, when a switch is found, saverMode. An empty or null line means configure with no
-// parent. Returns 0 when a mode was chosen and 1 when the line holds no known switch.
+// Fills parentWindow (0, the number after the switch or after "switch:", or the foreground
+// window when that is 0, except for configure) and, when a switch is found, saverMode. An empty or
+// null line means configure with no parent. Returns 0 when a mode was chosen and 1 when the line
+// holds no known switch.
 int ParseCommandLine(const char* commandLine, intptr_t* parentWindow, int16_t* saverMode);

@@ -8,10 +8,10 @@
 #include "hosts/windows/command_line.h"
 #include "hosts/windows/password_hooks.h"
 #include "hosts/windows/saver_messages.h"
+#include "hosts/windows/saver_session.h"
 #include "hosts/windows/saver_texts.h"
 #include "hosts/windows/saver_window.h"
 #include "hosts/windows/setup_dialog.h"
-#include "hosts/windows/shell_state.h"
 
 namespace {
 
@@ -24,8 +24,8 @@ int RunMessageLoop() {
     return static_cast<int>(message.wParam);
 }
 
-int RunSaverWindow(int preview) {
-    if (CreateSaverWindow(preview) != 0) {
+int RunSaverWindows(SaverSession* session) {
+    if (CreateSaverWindows(session) != 0) {
         ShowSaverMessage(CreateFailedMessage, MB_OK | MB_SETFOREGROUND);
         return 0;
     }
@@ -34,27 +34,26 @@ int RunSaverWindow(int preview) {
 
 }  // namespace
 
-int RunSaverProgram(HINSTANCE instance, const char* commandLine) {
-    InstanceHandle = instance;
+int RunSaverProgram(HINSTANCE instance, const char* commandLine, SaverSession* session) {
+    session->instance = instance;
     // Only top-level windows are found, so a running full-screen saver blocks every new start
     // while a preview (a child window) blocks none.
     if (FindWindowA(SaverClassName, nullptr) != nullptr) return 0;
 
     intptr_t parent = 0;
-    const int noSwitch = ParseCommandLine(commandLine, &parent, &SaverMode);
-    ParentWindow = reinterpret_cast<HWND>(parent);
+    const int noSwitch = ParseCommandLine(commandLine, &parent, &session->mode);
+    session->parent = reinterpret_cast<HWND>(parent);
     if (noSwitch) return 0;
 
-    switch (SaverMode) {
+    switch (session->mode) {
         case Configure:
-            RunSetupDialog();
+            RunSetupDialog(session);
             return 0;
         case Preview:
-            return RunSaverWindow(1);
         case Run:
-            return RunSaverWindow(0);
+            return RunSaverWindows(session);
         case ChangePassword:
-            RunPasswordChange(ParentWindow);
+            RunPasswordChange(session->parent);
             return 0;
         default:
             return 0;

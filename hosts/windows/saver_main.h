@@ -5,5 +5,8 @@
 
 #include <windows.h>
 
-// Returns the exit code, which is 0 on every path.
-int RunSaverProgram(HINSTANCE instance, const char* commandLine);
+#include "hosts/windows/saver_session.h"
+
+// Fills session from the instance and the command line and hands it to the mode's windows or
+// dialog. Returns the exit code, which is 0 on every path.
+int RunSaverProgram(HINSTANCE instance, const char* commandLine, SaverSession* session);

@@ -13,11 +13,7 @@
 #include "hosts/windows/password_hooks.h"
 #include "hosts/windows/saver_texts.h"
 #include "hosts/windows/settings_store.h"
-#include "hosts/windows/shell_state.h"
 #include "hosts/windows/win32_seams.h"
-
-HWND SaverWindow = nullptr;
-FullScreenExitRule SaverExitRule;
 
 namespace {
 
@@ -27,20 +23,8 @@ constexpr char FakeMonitorsVariable[] = "TOLVA_FAKE_MONITORS";
 const DWORD PreviewStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
 const DWORD FullScreenStyle = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
 
-// Each on the heap, so the pointer a window keeps to its screen stays good while other screens
-// come and go. The preview's or the primary monitor's is the first.
-SaverScreen* screens[MaxMonitors] = {};
-int screenCount = 0;
-
-// The settings as loaded when the saver started; without them every window stays bare black.
-bool settingsLoaded = false;
-uint32_t trailCount = 0;
-int32_t colorMode = 0;
-// Only a cursor that this saver hid is shown again at its end.
-bool cursorHidden = false;
-
-bool IsPreview() {
-    return SaverMode == Preview;
+bool IsPreview(const SaverSession& session) {
+    return session.mode == Preview;
 }
 
 // The primary monitor draws the frames the saver always drew; the others start their generators
@@ -57,49 +41,55 @@ int16_t RecordedHeight(const MonitorRect& bounds) {
     return static_cast<int16_t>(bounds.bottom - bounds.top);
 }
 
-SaverScreen* ScreenOf(HWND window) {
-    return reinterpret_cast<SaverScreen*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+MonitorWindow* MonitorWindowOf(HWND window) {
+    return reinterpret_cast<MonitorWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
 }
 
-void RemoveScreen(SaverScreen* screen) {
-    for (int i = 0; i < screenCount; ++i) {
-        if (screens[i] != screen) continue;
-        for (int j = i + 1; j < screenCount; ++j) screens[j - 1] = screens[j];
-        screens[--screenCount] = nullptr;
-        delete screen;
+void RemoveMonitorWindow(MonitorWindow* monitor) {
+    SaverSession& session = *monitor->session;
+    for (int i = 0; i < session.windowCount; ++i) {
+        if (session.windows[i] != monitor) continue;
+        for (int j = i + 1; j < session.windowCount; ++j) {
+            session.windows[j - 1] = session.windows[j];
+        }
+        session.windows[--session.windowCount] = nullptr;
+        delete monitor;
         return;
     }
 }
 
-// From the screen's seed, at the screen's size: the primary's (and the preview's) frames are
+// From the window's seed, at its monitor's size: the primary's (and the preview's) frames are
 // the ones the saver has always drawn.
-void StartAnimation(SaverScreen* screen) {
-    Animation& animation = screen->animation;
+void StartAnimation(MonitorWindow* monitor) {
+    Animation& animation = monitor->animation;
     animation.SetDrawPath(DrawPathFromEnvironment(nullptr));
     animation.SetMillisecondClock(ReadPlatformClock, nullptr);
-    animation.SetFrameCopy(CopyFrameToWindow, screen->window);
-    animation.Start(RecordedWidth(screen->bounds), RecordedHeight(screen->bounds), trailCount,
-                    colorMode, screen->seed);
+    animation.SetFrameCopy(CopyFrameToWindow, monitor->window);
+    animation.Start(RecordedWidth(monitor->bounds), RecordedHeight(monitor->bounds),
+                    monitor->session->trailCount, monitor->session->colorMode, monitor->seed);
 }
 
 // Creates one window: the preview as a child of the host's window, or a monitor's full-screen
 // window. Full-screen windows have no owner: an owned window goes when its owner goes (with no
 // password check) and hides when it is minimised, and the window that happened to be in front
 // when the saver started is no part of the saver. Returns whether the window exists.
-bool AddScreen(const MonitorRect& bounds, uint32_t seed, bool preview) {
-    if (screenCount == MaxMonitors) return false;
-    SaverScreen* screen = new (std::nothrow) SaverScreen;
-    if (screen == nullptr) return false;
-    screen->bounds = bounds;
-    screen->seed = seed;
-    screens[screenCount++] = screen;
-    const HWND window = CreateWindowExA(
-        preview ? 0 : WS_EX_TOPMOST, SaverClassName, SaverWindowTitle,
-        preview ? PreviewStyle : FullScreenStyle, bounds.left, bounds.top, RecordedWidth(bounds),
-        RecordedHeight(bounds), preview ? ParentWindow : nullptr, nullptr, InstanceHandle, screen);
+bool AddMonitorWindow(SaverSession* session, const MonitorRect& bounds, uint32_t seed) {
+    if (session->windowCount == MaxMonitors) return false;
+    MonitorWindow* monitor = new (std::nothrow) MonitorWindow;
+    if (monitor == nullptr) return false;
+    monitor->session = session;
+    monitor->bounds = bounds;
+    monitor->seed = seed;
+    session->windows[session->windowCount++] = monitor;
+    const bool preview = IsPreview(*session);
+    const HWND window =
+        CreateWindowExA(preview ? 0 : WS_EX_TOPMOST, SaverClassName, SaverWindowTitle,
+                        preview ? PreviewStyle : FullScreenStyle, bounds.left, bounds.top,
+                        RecordedWidth(bounds), RecordedHeight(bounds),
+                        preview ? session->parent : nullptr, nullptr, session->instance, monitor);
     if (window != nullptr) return true;
     // Still listed unless the window got as far as its WM_NCDESTROY, which takes it out itself.
-    RemoveScreen(screen);
+    RemoveMonitorWindow(monitor);
     return false;
 }
 
@@ -128,39 +118,39 @@ BOOL CALLBACK CollectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
 }
 
 LRESULT SetUpWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    SaverScreen* screen = ScreenOf(window);
-    screen->window = window;
-    if (screenCount > 0 && screen == screens[0]) SaverWindow = window;
-    if (settingsLoaded) {
-        StartAnimation(screen);
-        SetTimer(window, FrameTimerId, SaverTimerMilliseconds, nullptr);
-    }
+    MonitorWindow* monitor = MonitorWindowOf(window);
+    monitor->window = window;
+    SaverSession& session = *monitor->session;
+    if (session.windowCount > 0 && monitor == session.windows[0]) session.primaryWindow = window;
+    StartAnimation(monitor);
+    SetTimer(window, FrameTimerId, SaverTimerMilliseconds, nullptr);
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
 // A burst of closing input (a key and a click, or moves over two monitors) asks once: a close
 // request already waiting is not joined by a second, which would mean a second password check.
-void RequestClose() {
+void RequestClose(const SaverSession& session) {
     MSG waiting;
-    if (PeekMessageA(&waiting, SaverWindow, WM_CLOSE, WM_CLOSE, PM_NOREMOVE)) return;
-    PostMessageA(SaverWindow, WM_CLOSE, 0, 0);
+    if (PeekMessageA(&waiting, session.primaryWindow, WM_CLOSE, WM_CLOSE, PM_NOREMOVE)) return;
+    PostMessageA(session.primaryWindow, WM_CLOSE, 0, 0);
 }
 
-// The primary's window goes last, so SaverWindow names a window until the end.
-void DestroyAllWindows() {
-    for (int i = screenCount - 1; i >= 0; --i) DestroyWindow(screens[i]->window);
+// The primary's window goes last, so primaryWindow names a window until the end.
+void DestroyAllWindows(const SaverSession& session) {
+    for (int i = session.windowCount - 1; i >= 0; --i) DestroyWindow(session.windows[i]->window);
 }
 
 // The window's timer and pixels go; when no other saver window is left, the saver ends.
-void TearDownWindow(HWND window, SaverScreen* screen) {
+void TearDownWindow(HWND window, MonitorWindow* monitor) {
     KillTimer(window, FrameTimerId);
-    if (screen != nullptr) screen->animation.Stop();
-    for (int i = 0; i < screenCount; ++i) {
-        if (screens[i]->window != window && IsWindow(screens[i]->window)) return;
+    monitor->animation.Stop();
+    SaverSession& session = *monitor->session;
+    for (int i = 0; i < session.windowCount; ++i) {
+        if (session.windows[i]->window != window && IsWindow(session.windows[i]->window)) return;
     }
-    if (cursorHidden) {
+    if (session.cursorHidden) {
         ShowCursor(TRUE);
-        cursorHidden = false;
+        session.cursorHidden = false;
     }
     PostQuitMessage(0);
 }
@@ -168,40 +158,34 @@ void TearDownWindow(HWND window, SaverScreen* screen) {
 // Monitors came, went or changed size: each window takes its monitor's new place (restarting its
 // animation from its seed when the size changed), new monitors get windows, and the windows of
 // monitors that are gone close. The primary's window stays throughout.
-void LayOutAgain() {
+void LayOutAgain(SaverSession* session) {
     MonitorRect monitors[MaxMonitors];
     const int count = EnumerateSaverMonitors(monitors);
     for (int i = 0; i < count; ++i) {
-        if (i >= screenCount) {
-            AddScreen(monitors[i], MonitorSeed(i), false);
+        if (i >= session->windowCount) {
+            AddMonitorWindow(session, monitors[i], MonitorSeed(i));
             continue;
         }
-        SaverScreen* screen = screens[i];
+        MonitorWindow* monitor = session->windows[i];
         const MonitorRect& bounds = monitors[i];
-        const MonitorRect& old = screen->bounds;
+        const MonitorRect& old = monitor->bounds;
         if (bounds.left == old.left && bounds.top == old.top && bounds.right == old.right &&
             bounds.bottom == old.bottom) {
             continue;
         }
         const bool resized = RecordedWidth(bounds) != RecordedWidth(old) ||
                              RecordedHeight(bounds) != RecordedHeight(old);
-        screen->bounds = bounds;
-        SetWindowPos(screen->window, HWND_TOPMOST, bounds.left, bounds.top, RecordedWidth(bounds),
+        monitor->bounds = bounds;
+        SetWindowPos(monitor->window, HWND_TOPMOST, bounds.left, bounds.top, RecordedWidth(bounds),
                      RecordedHeight(bounds), SWP_NOACTIVATE);
-        if (resized && settingsLoaded) StartAnimation(screen);
+        if (resized) StartAnimation(monitor);
     }
-    for (int i = screenCount - 1; i >= count && i > 0; --i) DestroyWindow(screens[i]->window);
+    for (int i = session->windowCount - 1; i >= count && i > 0; --i) {
+        DestroyWindow(session->windows[i]->window);
+    }
 }
 
 }  // namespace
-
-SaverScreen* GetSaverScreen(int index) {
-    return index >= 0 && index < screenCount ? screens[index] : nullptr;
-}
-
-int GetSaverScreenCount() {
-    return screenCount;
-}
 
 int EnumerateSaverMonitors(MonitorRect* monitors) {
     char fake[1024];
@@ -213,19 +197,19 @@ int EnumerateSaverMonitors(MonitorRect* monitors) {
     MonitorCollector collector = {monitors, 0};
     EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&collector));
     if (collector.count > 0) return collector.count;
-    HDC screen = GetDC(nullptr);
-    monitors[0] = {0, 0, GetDeviceCaps(screen, HORZRES), GetDeviceCaps(screen, VERTRES)};
-    ReleaseDC(nullptr, screen);
+    HDC desktop = GetDC(nullptr);
+    monitors[0] = {0, 0, GetDeviceCaps(desktop, HORZRES), GetDeviceCaps(desktop, VERTRES)};
+    ReleaseDC(nullptr, desktop);
     return 1;
 }
 
-int CreateSaverWindow(int preview) {
+int CreateSaverWindows(SaverSession* session) {
     WNDCLASSA windowClass = {};
     windowClass.style = CS_HREDRAW | CS_VREDRAW;
     windowClass.lpfnWndProc = SaverWindowProc;
     windowClass.cbClsExtra = 0;
     windowClass.cbWndExtra = 0;
-    windowClass.hInstance = InstanceHandle;
+    windowClass.hInstance = session->instance;
     windowClass.hIcon = nullptr;
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
@@ -233,29 +217,27 @@ int CreateSaverWindow(int preview) {
     windowClass.lpszClassName = SaverClassName;
     if (RegisterClassA(&windowClass) == 0) return 1;
 
-    SaverWindow = nullptr;
-    settingsLoaded = LoadSettings(&trailCount, &colorMode) != 0;
-    if (preview) {
+    session->primaryWindow = nullptr;
+    LoadSettings(&session->trailCount, &session->colorMode);
+    if (IsPreview(*session)) {
         RECT parentRect = {};
-        GetWindowRect(ParentWindow, &parentRect);
+        GetWindowRect(session->parent, &parentRect);
         const MonitorRect area = {0, 0, parentRect.right - parentRect.left,
                                   parentRect.bottom - parentRect.top};
-        return AddScreen(area, Animation::DesignSeed, true) ? 0 : 1;
+        return AddMonitorWindow(session, area, Animation::DesignSeed) ? 0 : 1;
     }
 
-    SaverExitRule = FullScreenExitRule{};
+    session->exitRule = FullScreenExitRule{};
     MonitorRect monitors[MaxMonitors];
     const int count = EnumerateSaverMonitors(monitors);
-    if (!AddScreen(monitors[0], MonitorSeed(0), false)) return 1;
+    if (!AddMonitorWindow(session, monitors[0], MonitorSeed(0))) return 1;
     // A monitor whose window cannot be had stays uncovered; the saver still runs on the rest.
-    for (int i = 1; i < count; ++i) AddScreen(monitors[i], MonitorSeed(i), false);
-    if (settingsLoaded) {
-        POINT cursor = {0, 0};
-        GetCursorPos(&cursor);
-        SaverExitRule.Start(cursor.x, cursor.y);
-        ShowCursor(FALSE);
-        cursorHidden = true;
-    }
+    for (int i = 1; i < count; ++i) AddMonitorWindow(session, monitors[i], MonitorSeed(i));
+    POINT cursor = {0, 0};
+    GetCursorPos(&cursor);
+    session->exitRule.Start(cursor.x, cursor.y);
+    ShowCursor(FALSE);
+    session->cursorHidden = true;
     return 0;
 }
 
@@ -265,35 +247,37 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         SetWindowLongPtrA(window, GWLP_USERDATA,
                           reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
     }
-    // A few messages come before WM_NCCREATE, when the window has no screen yet.
-    SaverScreen* screen = ScreenOf(window);
-    if (screen == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+    // A few messages come before WM_NCCREATE, when the window has no MonitorWindow yet.
+    MonitorWindow* monitor = MonitorWindowOf(window);
+    if (monitor == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+    SaverSession& session = *monitor->session;
+    FullScreenExitRule& exitRule = session.exitRule;
 
     switch (message) {
         case WM_CREATE:
             return SetUpWindow(window, message, wParam, lParam);
 
         case WM_DESTROY:
-            TearDownWindow(window, screen);
+            TearDownWindow(window, monitor);
             return 0;
 
         case WM_NCDESTROY:
             SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-            RemoveScreen(screen);
+            RemoveMonitorWindow(monitor);
             break;
 
         case WM_CLOSE:
-            if (IsPreview()) {
+            if (IsPreview(session)) {
                 DestroyWindow(window);
                 break;
             }
             // One check for the whole saver, whichever window the request reached.
-            if (CheckPasswordOnClose(SaverWindow) != 0) {
-                SetCursorPos(SaverExitRule.GetStartX(), SaverExitRule.GetStartY());
-                SaverExitRule.RestartMotionCount();
+            if (CheckPasswordOnClose(session.primaryWindow) != 0) {
+                SetCursorPos(exitRule.GetStartX(), exitRule.GetStartY());
+                exitRule.RestartMotionCount();
                 return 0;
             }
-            DestroyAllWindows();
+            DestroyAllWindows(session);
             return 0;
 
         case WM_ERASEBKGND: {
@@ -304,22 +288,22 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
             GetClientRect(window, &client);
             FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
             ReleaseDC(window, dc);
-            screen->animation.ShowWholeNextFrame();
+            monitor->animation.ShowWholeNextFrame();
             break;
         }
 
         case WM_PAINT:
             // Uncovered or restored: the next frame repaints all of it.
-            screen->animation.ShowWholeNextFrame();
+            monitor->animation.ShowWholeNextFrame();
             break;
 
         case WM_TIMER:
-            screen->animation.RenderFrame();
+            monitor->animation.RenderFrame();
             break;
 
         case WM_DISPLAYCHANGE:
             // Every top-level window hears of it; the primary's lays them all out.
-            if (!IsPreview() && window == SaverWindow) LayOutAgain();
+            if (!IsPreview(session) && window == session.primaryWindow) LayOutAgain(&session);
             break;
 
         case WM_SYSCOMMAND:
@@ -329,27 +313,27 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN:
-            if (IsPreview() || !SaverExitRule.OnKeyDown()) break;
-            RequestClose();
+            if (IsPreview(session) || !exitRule.OnKeyDown()) break;
+            RequestClose(session);
             return 0;
 
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
-            if (IsPreview() ||
-                !SaverExitRule.OnButtonDown(message == WM_LBUTTONDOWN ? PointerButton::Left
-                                                                      : PointerButton::Right))
+            if (IsPreview(session) ||
+                !exitRule.OnButtonDown(message == WM_LBUTTONDOWN ? PointerButton::Left
+                                                                 : PointerButton::Right))
                 break;
-            RequestClose();
+            RequestClose(session);
             return 0;
 
         case WM_MOUSEMOVE: {
-            if (IsPreview()) break;
+            if (IsPreview(session)) break;
             // The message's client position, moved by the window's place on the virtual screen:
             // one start point serves every monitor. For the primary, at (0, 0), the two agree.
-            const int32_t x = static_cast<int16_t>(lParam & 0xFFFF) + screen->bounds.left;
-            const int32_t y = static_cast<int16_t>((lParam >> 16) & 0xFFFF) + screen->bounds.top;
-            if (!SaverExitRule.OnMotion(x, y)) break;
-            RequestClose();
+            const int32_t x = static_cast<int16_t>(lParam & 0xFFFF) + monitor->bounds.left;
+            const int32_t y = static_cast<int16_t>((lParam >> 16) & 0xFFFF) + monitor->bounds.top;
+            if (!exitRule.OnMotion(x, y)) break;
+            RequestClose(session);
             return 0;
         }
 

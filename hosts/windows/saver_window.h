@@ -9,13 +9,14 @@
 
 #include <cstdint>
 
-#include "host/exit_rule.h"
 #include "hosts/windows/monitor_list.h"
+#include "hosts/windows/saver_session.h"
 #include "hosts/windows/win32_seams.h"
 #include "trails/animation.h"
 
-// One window of the saver and what it draws.
-struct SaverScreen {
+// One window of the saver, the preview's or a monitor's, and what it draws.
+struct MonitorWindow {
+    SaverSession* session = nullptr;
     HWND window = nullptr;
     // The monitor in virtual-screen coordinates; the preview's is its own area at (0, 0).
     MonitorRect bounds = {0, 0, 0, 0};
@@ -25,26 +26,15 @@ struct SaverScreen {
     Animation animation;
 };
 
-// The preview's window or the primary monitor's: the one close requests go to and the password
-// check is given.
-extern HWND SaverWindow;
-// In full screen, for all the windows together: where the cursor stood when the saver started,
-// in screen coordinates (the cursor goes back there when a close is refused), and the mouse
-// moves seen since then on any of them.
-extern FullScreenExitRule SaverExitRule;
-
-// The saver's windows, the preview's or the primary monitor's first; null past the last.
-SaverScreen* GetSaverScreen(int index);
-int GetSaverScreenCount();
-
 // Fills monitors (room for MaxMonitors) with the monitors to cover, the primary's first, and
 // returns how many: the fake ones that TOLVA_FAKE_MONITORS lists when it is set and well formed
 // (tests under Wine, which shows one monitor), else the system's, else the screen at (0, 0).
 int EnumerateSaverMonitors(MonitorRect* monitors);
 
-// Registers the window class and creates the preview window, or the full-screen windows, for
-// the current SaverMode. Returns 0 when the preview or the primary monitor's window exists and
-// 1 when the class or that window could not be created.
-int CreateSaverWindow(int preview);
+// Registers the window class, loads the settings into the session and creates the preview
+// window (a child of session->parent), or the full-screen windows, for session->mode. Returns 0
+// when the preview or the primary monitor's window exists and 1 when the class or that window
+// could not be created.
+int CreateSaverWindows(SaverSession* session);
 
 LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

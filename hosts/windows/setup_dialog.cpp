@@ -9,9 +9,9 @@
 
 #include "hosts/windows/dialog_ids.h"
 #include "hosts/windows/saver_messages.h"
+#include "hosts/windows/saver_session.h"
 #include "hosts/windows/saver_texts.h"
 #include "hosts/windows/settings_store.h"
-#include "hosts/windows/shell_state.h"
 #include "trails/setting_limits.h"
 
 namespace {
@@ -22,12 +22,38 @@ LRESULT SendToControl(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM l
     return SendMessageA(GetDlgItem(dialog, id), message, wParam, lParam);
 }
 
-INT_PTR InitDialog(HWND dialog) {
+// Over the window that opened the dialog (the display settings), kept inside that window's
+// monitor; a dialog without an owner stays where its template puts it.
+void CentreOverOwner(HWND dialog, HWND owner) {
+    if (!IsWindow(owner)) return;
+    RECT over = {};
+    RECT own = {};
+    GetWindowRect(owner, &over);
+    GetWindowRect(dialog, &own);
+    const LONG width = own.right - own.left;
+    const LONG height = own.bottom - own.top;
+    LONG left = over.left + (over.right - over.left - width) / 2;
+    LONG top = over.top + (over.bottom - over.top - height) / 2;
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    if (GetMonitorInfoA(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor)) {
+        const RECT& area = monitor.rcWork;
+        if (left > area.right - width) left = area.right - width;
+        if (top > area.bottom - height) top = area.bottom - height;
+        if (left < area.left) left = area.left;
+        if (top < area.top) top = area.top;
+    }
+    SetWindowPos(dialog, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+INT_PTR InitDialog(HWND dialog, const SaverSession& session) {
+    CentreOverOwner(dialog, session.parent);
     SendToControl(dialog, IDC_COUNT_SLIDER, TBM_SETRANGE, TRUE,
                   MAKELPARAM(MinTrailCount, MaxTrailCount));
     uint32_t trailCount = 0;
     int32_t colorMode = 0;
-    if (!LoadSettings(&trailCount, &colorMode)) return 0;
+    // A key that can be neither read nor made shows the defaults; OK then reports the failure.
+    LoadSettings(&trailCount, &colorMode);
     for (int id = IDC_COLOR_FIRST; id <= IDC_COLOR_LAST; ++id) {
         SendToControl(dialog, id, BM_SETCHECK, BST_UNCHECKED, 0);
     }
@@ -60,31 +86,37 @@ INT_PTR Confirm(HWND dialog) {
     return 1;
 }
 
-HRSRC FindDialogTemplate(WORD language) {
-    return FindResourceExW(InstanceHandle, MAKEINTRESOURCEW(5) /* RT_DIALOG */,
+HRSRC FindDialogTemplate(HINSTANCE instance, WORD language) {
+    return FindResourceExW(instance, MAKEINTRESOURCEW(5) /* RT_DIALOG */,
                            MAKEINTRESOURCEW(IDD_SETUP), language);
 }
 
 }  // namespace
 
-void RunSetupDialog() {
+void RunSetupDialog(const SaverSession* session) {
     InitCommonControls();
     // The template is picked here rather than by the system's own resource lookup, so the user's
     // interface language alone decides, with the Japanese dialog when that language has none.
-    HRSRC found = FindDialogTemplate(UserResourceLanguage());
-    if (found == nullptr) found = FindDialogTemplate(MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT));
+    HINSTANCE instance = session->instance;
+    HRSRC found = FindDialogTemplate(instance, UserResourceLanguage());
+    if (found == nullptr) {
+        found = FindDialogTemplate(instance, MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT));
+    }
     if (found == nullptr) return;
     const auto* dialogTemplate =
-        static_cast<const DLGTEMPLATE*>(LockResource(LoadResource(InstanceHandle, found)));
+        static_cast<const DLGTEMPLATE*>(LockResource(LoadResource(instance, found)));
     // A wide dialog: an ANSI one would pass its UTF-16 texts through the ANSI code page, and the
     // Japanese ones would come out as question marks under any other.
-    DialogBoxIndirectParamW(InstanceHandle, dialogTemplate, nullptr, SetupDialogProc, 0);
+    // Owned, the dialog is modal to the window that opened it, which cannot open a second.
+    HWND owner = IsWindow(session->parent) ? session->parent : nullptr;
+    DialogBoxIndirectParamW(instance, dialogTemplate, owner, SetupDialogProc,
+                            reinterpret_cast<LPARAM>(session));
 }
 
-INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG:
-            return InitDialog(dialog);
+            return InitDialog(dialog, *reinterpret_cast<const SaverSession*>(lParam));
         case WM_COMMAND:
             switch (LOWORD(wParam)) {
                 case IDOK:

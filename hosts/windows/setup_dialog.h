@@ -5,8 +5,11 @@
 
 #include <windows.h>
 
-// Opens the modal dialog (resource 106 of InstanceHandle in the user's language, no owner) and
-// returns when it closes.
-void RunSetupDialog();
+#include "hosts/windows/saver_session.h"
+
+// Opens the modal dialog (resource 106 of session->instance in the user's language), owned by
+// and centred over session->parent when that is a window, and returns when it closes. The
+// dialog gets the session as its WM_INITDIALOG parameter.
+void RunSetupDialog(const SaverSession* session);
 
 INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

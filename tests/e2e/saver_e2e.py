@@ -82,7 +82,8 @@ SETUP_CONTROLS = [
 COLOR_BUTTON_IDS = list(range(1002, 1011))
 # The English dialog: the same controls, ids and order.
 ENGLISH_TEXTS = ["OK", "Cancel", "Slider1", "Trails", "Few", "Many", "Red", "Green", "Blue",
-                 "&Colour", "Purple", "Cyan", "Yellow", "White", "?", "??"]
+                 "&Colour", "Purple", "Cyan", "Yellow", "White", "A colour per trail",
+                 "One colour, changing"]
 
 WM_CLOSE = 0x0010
 WM_KEYDOWN = 0x0100
@@ -973,17 +974,33 @@ def scenario_change_password(s):
     check(s.host_calls(s.planted) == [], "the MPR.DLL beside the saver never called")
 
 
+def settings_window(s, rect):
+    """A window of another program standing in for the display settings: the probe's cover,
+    kept for a minute; returns its handle."""
+    x, y, width, height = rect
+    s.processes.spawn(["wine", s.fixtures["probe.exe"], "cover", str(x), str(y), str(width),
+                       str(height), "60000"], env=s.env, stdout=subprocess.DEVNULL,
+                      stderr=subprocess.DEVNULL)
+    found = s.wait_for("settings window", lambda: [
+        w for w in s.probe("toplevel") if w["class"] == "TolvaProbeCover"], timeout=20)
+    check(found, "the stand-in settings window")
+    return found[0]
+
+
 def scenario_languages(s):
     """An English user gets the English dialog and messages; a Japanese user under code page
-    1252 gets the Japanese ones, readable, exactly as under code page 932."""
+    1252 gets the Japanese ones, readable, exactly as under code page 932. Opened by a window
+    ("/c:HWND", "/c HWND"), the dialog is that window's, modal to it and centred over it."""
     set_settings(s, 25, 1)
-    for locale, title, texts, failed in [
-            (ENGLISH_USER, "TOLVA Setup", ENGLISH_TEXTS, CREATE_FAILED_ENGLISH),
+    for locale, title, texts, failed, switch, owner_rect in [
+            (ENGLISH_USER, "TOLVA Setup", ENGLISH_TEXTS, CREATE_FAILED_ENGLISH, "/c:",
+             (300, 200, 460, 340)),
             (JAPANESE_USER_ON_1252, "SETUP", [t for _, _, t in SETUP_CONTROLS],
-             (CREATE_FAILED_TEXT, CREATE_FAILED_CAPTION))]:
+             (CREATE_FAILED_TEXT, CREATE_FAILED_CAPTION), "/c ", (40, 60, 380, 300))]:
         acp = s.probe("screen", environment=locale)[0]["acp"]
         check(acp == 1252, f"the ANSI code page 1252 for {locale}", str(acp))
-        proc = s.saver("/c", environment=locale)
+        owner = settings_window(s, owner_rect)
+        proc = s.saver(f"{switch}{owner['hwnd']}", environment=locale)
         dialog = s.wait_for(title, lambda: s.dialog_titled(title), timeout=20)
         check(dialog is not None, f'a dialog captioned "{title}" for {locale}',
               json.dumps([d["text"] for d in s.dialogs()], ensure_ascii=False))
@@ -991,8 +1008,16 @@ def scenario_languages(s):
         check(seen == [(i, t) for (_, i, _), t in zip(SETUP_CONTROLS, texts)],
               f"the 16 controls with their ids and texts for {locale}",
               json.dumps(seen, ensure_ascii=False))
+        disabled = [w for w in s.probe("toplevel") if w["hwnd"] == owner["hwnd"]]
+        centre = ((dialog["left"] + dialog["right"]) // 2, (dialog["top"] + dialog["bottom"]) // 2)
+        wanted = ((owner["left"] + owner["right"]) // 2, (owner["top"] + owner["bottom"]) // 2)
+        check(dialog["owner"] == owner["hwnd"] and disabled and disabled[0]["style"] & 0x08000000
+              and abs(centre[0] - wanted[0]) <= 1 and abs(centre[1] - wanted[1]) <= 1,
+              f"after {switch}HWND the dialog owned by that window, which it disables, and "
+              f"centred over it at {wanted}", f"owner {dialog['owner']}, centre {centre}")
         s.probe("click", dialog["hwnd"], 2)
         expect_exit(proc, "Cancel")
+        s.processes.end_all()
 
         bogus = 0x7FF0
         proc = s.saver(f"/p {bogus}", environment=locale)
@@ -1007,20 +1032,20 @@ def scenario_languages(s):
 # Three fake monitors on the 800x600 screen: the primary, one of the same size beside it (so a
 # shared seed would show as the same picture), and a smaller one offset on both axes.
 MONITORS = [(0, 0, 400, 300), (400, 0, 800, 300), (400, 300, 720, 540)]
-FAKE_MONITORS = {"TOLVA_FAKE_MONITORS": ";".join(",".join(map(str, m)) for m in MONITORS)}
 
 
 def saver_windows(s):
     return [w for w in s.probe("toplevel") if w["class"] == SAVER_CLASS]
 
 
-def start_on_monitors(s):
-    s.xdotool("mousemove", 200, 150)
-    proc = s.saver("/s", environment=FAKE_MONITORS)
-    windows = s.wait_for("saver windows", lambda: len(saver_windows(s)) == len(MONITORS) and
+def start_on_monitors(s, monitors=MONITORS, pointer=(200, 150)):
+    s.xdotool("mousemove", *pointer)
+    proc = s.saver("/s", environment={
+        "TOLVA_FAKE_MONITORS": ";".join(",".join(map(str, m)) for m in monitors)})
+    windows = s.wait_for("saver windows", lambda: len(saver_windows(s)) == len(monitors) and
                          saver_windows(s), timeout=20)
     check(windows and sorted((w["left"], w["top"], w["right"], w["bottom"]) for w in windows) ==
-          sorted(MONITORS), f"one saver window on each of the monitors {MONITORS}",
+          sorted(monitors), f"one saver window on each of the monitors {monitors}",
           str([(w["left"], w["top"], w["right"], w["bottom"]) for w in windows or []]))
     check(all(w["owner"] == 0 and w["exstyle"] & 0x8 for w in windows),
           "every window topmost and with no owner")
@@ -1152,6 +1177,35 @@ def scenario_every_monitor_one_check(s):
         s.host_library("PASSWORD.CPL", False)
 
 
+# The commonest second monitor stands left of the primary, or above it: in negative
+# virtual-screen coordinates.
+SIDE_MONITORS = [(0, 0, 640, 480), (-640, 0, 0, 480), (0, -480, 640, 0)]
+
+
+def scenario_monitors_left_and_above(s):
+    """Monitors left of and above the primary: from the pointer's start on the primary at
+    (100, 200), moves to (-300, 100) on the left one or to (50, -100) on the upper one end the
+    saver; a move along one axis alone there does not. The moves reach the windows as mouse
+    messages in their own client coordinates: Wine shows no pixel left of or above its screen,
+    so the pointer cannot be put there."""
+    set_settings(s, 2, 1)
+    for monitor, (x, y), ends in [(SIDE_MONITORS[1], (-300, 100), True),
+                                  (SIDE_MONITORS[2], (50, -100), True),
+                                  (SIDE_MONITORS[1], (-300, 200), False)]:
+        proc, windows = start_on_monitors(s, SIDE_MONITORS, pointer=(100, 200))
+        window = windows[(monitor[0], monitor[1])]
+        client = ((y - monitor[1]) << 16) | (x - monitor[0])
+        # Six moves are grace; the seventh counts.
+        for _ in range(7):
+            s.probe("post", window["hwnd"], WM_MOUSEMOVE, 0, client)
+        if ends:
+            expect_exit(proc, f"seven moves to ({x}, {y}) on the monitor {monitor}")
+        else:
+            expect_running(s, proc, f"seven moves to ({x}, {y}), along one axis only")
+            s.processes.end(proc)
+            s.wait_for("no saver window", lambda: not saver_windows(s), timeout=10)
+
+
 def scenario_japanese_system(s):
     """Wine runs as a Japanese system (ANSI code page 932) and hands a program's exit code
     through, which every exit-code check below relies on."""
@@ -1183,6 +1237,7 @@ SCENARIOS = [
     ("english_user_and_japanese_user_on_code_page_1252", scenario_languages),
     ("every_monitor_own_animation_primary_as_rendered_shared_moves", scenario_every_monitor),
     ("every_monitor_one_password_check_closes_all", scenario_every_monitor_one_check),
+    ("moves_over_monitors_left_of_and_above_the_primary_end", scenario_monitors_left_and_above),
 ]
 
 

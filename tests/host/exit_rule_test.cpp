@@ -75,15 +75,32 @@ TEST(FullScreenExitRule, MotionCountWrapsAfter65535) {
     EXPECT_EQ(rule.OnMotion(50, 50), 1);
 }
 
-TEST(FullScreenExitRule, PositionsAreReadAsUnsigned16BitDistancesAsSigned16Bit) {
-    FullScreenExitRule rule;
-    rule.Start(0, 0);
-    SpendIgnoredMotions(&rule);
-    // 65536 + 2 reads as 2: within 3 pixels on x.
-    EXPECT_EQ(rule.OnMotion(65538, 100), 0);
-    // A distance of 40000 reads as -25536 in 16 bits, which is not more than 3.
-    EXPECT_EQ(rule.OnMotion(40000, 100), 0);
-    EXPECT_EQ(rule.OnMotion(30000, 100), 1);
+TEST(FullScreenExitRule, SignedPositionsCompareAsTheyAreDistancesAsSigned16Bit) {
+    struct Case {
+        int32_t startX, startY, x, y;
+        int ends;
+    };
+    // Left of and above the primary monitor positions are negative; moving there from a start on
+    // either side of 0 ends the saver whichever way it goes.
+    const Case cases[] = {
+        {-300, 200, -400, 100, 1},  // up-left on the left monitor
+        {-300, 200, -200, 300, 1},  // down-right on it
+        {100, 200, -200, 100, 1},   // from the primary onto the left monitor
+        {300, -200, 200, -300, 1},  // up-left on the upper monitor
+        {-300, -200, -303, -197, 0},
+        {-300, 200, -900, 200, 0},  // one axis only
+        // A distance's low 16 bits count: 65538 reads as 2, 40000 as -25536, both not more than 3.
+        {0, 0, 65538, 100, 0},
+        {0, 0, 40000, 100, 0},
+        {0, 0, 30000, 100, 1},
+    };
+    for (const Case& c : cases) {
+        FullScreenExitRule rule;
+        rule.Start(c.startX, c.startY);
+        SpendIgnoredMotions(&rule);
+        EXPECT_EQ(rule.OnMotion(c.x, c.y), c.ends)
+            << c.startX << "," << c.startY << " to " << c.x << "," << c.y;
+    }
 }
 
 }  // namespace

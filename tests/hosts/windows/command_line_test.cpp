@@ -82,6 +82,8 @@ TEST_F(CommandLineTest, SwitchesMatchInsideWordsAndAreCaseSensitiveTexts) {
 TEST_F(CommandLineTest, NumberAfterTheSwitchBecomesTheParentWindow) {
     EXPECT_EQ(Parse("/p 1234").parent, 1234);
     EXPECT_EQ(Parse("/p1234").parent, 1234);
+    EXPECT_EQ(Parse("/c:1234").parent, 1234);
+    EXPECT_EQ(Parse("/c 1234").parent, 1234);
     EXPECT_EQ(Parse("/p \t 42xyz").parent, 42);
     EXPECT_EQ(Parse("/p +7").parent, 7);
     EXPECT_EQ(Parse("/p -5").parent, -5);
@@ -100,15 +102,18 @@ TEST_F(CommandLineTest, NumbersBeyondThirtyTwoBitsSaturateInsteadOfOverflowing) 
     EXPECT_EQ(ReadSaturatedDecimal("4294967296"), INT32_MAX);
 }
 
-TEST_F(CommandLineTest, MissingOrZeroNumberFallsBackToTheForegroundWindow) {
-    for (const char* line : {"/s", "/p", "/c:1234", "/p 0", "/p -", "/a x12", "/s   "}) {
+TEST_F(CommandLineTest, MissingOrZeroNumberFallsBackToTheForegroundWindowButForConfigure) {
+    for (const char* line : {"/s", "/p", "/p:", "/p 0", "/p -", "/a x12", "/s   "}) {
         foregroundQueries = 0;
         const Parsed parsed = Parse(line);
         EXPECT_EQ(parsed.result, 0) << line;
         EXPECT_EQ(parsed.parent, StandInForeground) << line;
         EXPECT_EQ(foregroundQueries, 1) << line;
     }
-    EXPECT_EQ(Parse("/c:1234").mode, Configure);
+    foregroundQueries = 0;
+    EXPECT_EQ(Parse("/c").parent, 0);
+    EXPECT_EQ(Parse("/c::5").parent, 0);
+    EXPECT_EQ(foregroundQueries, 0);
 }
 
 TEST_F(CommandLineTest, EmptyLineMeansConfigureWithNoParentAndNoFallback) {

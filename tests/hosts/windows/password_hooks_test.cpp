@@ -13,7 +13,6 @@
 
 #include "hosts/windows/saver_texts.h"
 #include "hosts/windows/saver_window.h"
-#include "hosts/windows/shell_state.h"
 #include "win_test_support.h"
 
 namespace {
@@ -152,24 +151,25 @@ TEST_F(PasswordHooksTest, CheckInProgressRefusesSilently) {
 TEST_F(PasswordHooksTest, CloseArrivingWhileTheHostVerifiesIsRefusedAndTheOuterVerdictDecides) {
     // A real full-screen saver window, so the nested close goes through its window procedure.
     RequirePassword(1);
-    SaverMode = 2;
-    ParentWindow = nullptr;
-    InstanceHandle = GetModuleHandleA(nullptr);
+    SaverSession session;
+    session.mode = 2;
+    session.instance = GetModuleHandleA(nullptr);
     SetCursorPos(300, 200);
-    ASSERT_EQ(CreateSaverWindow(0), 0);
+    ASSERT_EQ(CreateSaverWindows(&session), 0);
     SetCursorPos(20, 30);
-    for (int i = 0; i < 5; ++i) SaverExitRule.OnMotion(20, 30);
+    for (int i = 0; i < 5; ++i) session.exitRule.OnMotion(20, 30);
     SetStandinNumber("TOLVA_VERIFY_NESTED_CLOSE", 1);
     SetStandinNumber("TOLVA_VERIFY_ANSWER", 1);
     std::vector<SeenMessageBox> boxes;
     {
         MessageBoxWatcher watcher;
-        SendMessageA(SaverWindow, WM_CLOSE, 0, 0);
+        SendMessageA(session.primaryWindow, WM_CLOSE, 0, 0);
         boxes = watcher.Seen();
     }
     EXPECT_TRUE(boxes.empty());
     EXPECT_EQ(StandinNumber("TOLVA_VERIFY_CALLS"), 1);
-    EXPECT_EQ(StandinNumber("TOLVA_VERIFY_WINDOW"), reinterpret_cast<LONG_PTR>(SaverWindow));
+    EXPECT_EQ(StandinNumber("TOLVA_VERIFY_WINDOW"),
+              reinterpret_cast<LONG_PTR>(session.primaryWindow));
     // The nested request took the refusal branch: the window lived on and the cursor went back.
     EXPECT_EQ(StandinNumber("TOLVA_VERIFY_WINDOW_AFTER_NESTED"), 1);
     POINT cursor = {};
@@ -177,7 +177,7 @@ TEST_F(PasswordHooksTest, CloseArrivingWhileTheHostVerifiesIsRefusedAndTheOuterV
     EXPECT_EQ(cursor.x, 300);
     EXPECT_EQ(cursor.y, 200);
     // The outer verdict (accepted) closed the saver, and the guard is back at rest.
-    EXPECT_FALSE(IsWindow(SaverWindow));
+    EXPECT_FALSE(IsWindow(session.primaryWindow));
     EXPECT_EQ(PasswordCheckDepth, 0);
     WPARAM code = 99;
     EXPECT_TRUE(TakePostedQuit(&code));

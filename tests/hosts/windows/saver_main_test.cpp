@@ -13,7 +13,6 @@
 
 #include "hosts/windows/saver_texts.h"
 #include "hosts/windows/saver_window.h"
-#include "hosts/windows/shell_state.h"
 #include "hosts/windows/win32_seams.h"
 #include "win_test_support.h"
 
@@ -30,9 +29,9 @@ HWND FindOwnWindow(const char* className, const char* title) {
     return nullptr;
 }
 
-// Runs the program with commandLine while act() runs on a second thread. A safety net ends
-// whatever the program shows if act() did not, so a fault cannot hang the test run.
-int RunWhile(const char* commandLine, const std::function<void()>& act) {
+// Runs the program with commandLine and session while act() runs on a second thread. A safety
+// net ends whatever the program shows if act() did not, so a fault cannot hang the test run.
+int RunWhile(const char* commandLine, SaverSession* session, const std::function<void()>& act) {
     std::atomic<bool> done{false};
     std::thread helper([&] {
         act();
@@ -41,11 +40,11 @@ int RunWhile(const char* commandLine, const std::function<void()>& act) {
             if (HWND dialog = FindOwnWindow("#32770", "SETUP")) {
                 PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
             }
-            if (SaverWindow != nullptr) PostMessageA(SaverWindow, WM_DESTROY, 0, 0);
+            if (session->primaryWindow) PostMessageA(session->primaryWindow, WM_DESTROY, 0, 0);
             Sleep(50);
         }
     });
-    const int code = RunSaverProgram(GetModuleHandleA(nullptr), commandLine);
+    const int code = RunSaverProgram(GetModuleHandleA(nullptr), commandLine, session);
     done = true;
     helper.join();
     return code;
@@ -66,7 +65,6 @@ class SaverProgramTest : public ::testing::Test {
   protected:
     void SetUp() override {
         InstallWin32Seams();
-        SaverWindow = nullptr;
         WPARAM code = 0;
         while (TakePostedQuit(&code)) {
         }
@@ -82,19 +80,20 @@ class SaverProgramTest : public ::testing::Test {
     }
 
     RegistrySandbox sandbox;
+    SaverSession session;
 };
 
 TEST_F(SaverProgramTest, FullScreenRunsUntilAKeyAndExitsWithZero) {
     bool shown = false;
-    const int code = RunWhile("/s", [&] {
+    const int code = RunWhile("/s", &session, [&] {
         HWND window = AwaitWindow(SaverClassName, "Screen Saver");
         shown = window != nullptr;
         PostMessageA(window, WM_KEYDOWN, 'K', 0);
     });
     EXPECT_EQ(code, 0);
     EXPECT_TRUE(shown);
-    EXPECT_EQ(SaverMode, 2);
-    EXPECT_FALSE(IsWindow(SaverWindow));
+    EXPECT_EQ(session.mode, 2);
+    EXPECT_FALSE(IsWindow(session.primaryWindow));
 }
 
 TEST_F(SaverProgramTest, PreviewIsAChildOfTheNumberedWindowAndEndsOnClose) {
@@ -102,22 +101,22 @@ TEST_F(SaverProgramTest, PreviewIsAChildOfTheNumberedWindowAndEndsOnClose) {
     const std::string line = "/p " + std::to_string(reinterpret_cast<LONG_PTR>(host));
     HWND parent = nullptr;
     RECT area = {};
-    const int code = RunWhile(line.c_str(), [&] {
+    const int code = RunWhile(line.c_str(), &session, [&] {
         HWND window = nullptr;
         for (int i = 0; i < 200 && (window == nullptr || !IsWindowVisible(window)); ++i) {
             Sleep(10);
-            window = SaverWindow;
+            window = session.primaryWindow;
         }
         parent = GetParent(window);
         GetClientRect(window, &area);
         // Input does not end a preview; a close request does.
-        PostMessageA(SaverWindow, WM_KEYDOWN, 'K', 0);
+        PostMessageA(window, WM_KEYDOWN, 'K', 0);
         Sleep(50);
-        PostMessageA(SaverWindow, WM_CLOSE, 0, 0);
+        PostMessageA(window, WM_CLOSE, 0, 0);
     });
     EXPECT_EQ(code, 0);
     EXPECT_EQ(parent, host);
-    EXPECT_EQ(ParentWindow, host);
+    EXPECT_EQ(session.parent, host);
     EXPECT_EQ(area.right, 100);
     EXPECT_EQ(area.bottom, 80);
     DestroyWindow(host);
@@ -127,7 +126,7 @@ TEST_F(SaverProgramTest, EmptyLineAndConfigureSwitchOpenTheDialogWithNoOwner) {
     for (const char* line : {"", "/c:1234"}) {
         HWND owner = reinterpret_cast<HWND>(1);
         bool found = false;
-        const int code = RunWhile(line, [&] {
+        const int code = RunWhile(line, &session, [&] {
             HWND dialog = AwaitWindow("#32770", "SETUP");
             found = dialog != nullptr;
             owner = GetWindow(dialog, GW_OWNER);
@@ -136,21 +135,21 @@ TEST_F(SaverProgramTest, EmptyLineAndConfigureSwitchOpenTheDialogWithNoOwner) {
         EXPECT_EQ(code, 0) << line;
         EXPECT_TRUE(found) << line;
         EXPECT_EQ(owner, nullptr) << line;
-        EXPECT_EQ(SaverMode, 0) << line;
+        EXPECT_EQ(session.mode, 0) << line;
     }
 }
 
 TEST_F(SaverProgramTest, PasswordChangeGoesToTheHostWithTheNumberedOwner) {
-    EXPECT_EQ(RunSaverProgram(GetModuleHandleA(nullptr), "/a 4660"), 0);
-    EXPECT_EQ(SaverMode, 3);
+    EXPECT_EQ(RunSaverProgram(GetModuleHandleA(nullptr), "/a 4660", &session), 0);
+    EXPECT_EQ(session.mode, 3);
     EXPECT_EQ(StandinText("TOLVA_CHANGE_PROVIDER"), "SCRSAVE");
     EXPECT_EQ(StandinNumber("TOLVA_CHANGE_OWNER"), 4660);
 }
 
 TEST_F(SaverProgramTest, UnknownSwitchEndsSilently) {
     MessageBoxWatcher watcher;
-    EXPECT_EQ(RunSaverProgram(GetModuleHandleA(nullptr), "/x"), 0);
-    EXPECT_EQ(RunSaverProgram(GetModuleHandleA(nullptr), "--help"), 0);
+    EXPECT_EQ(RunSaverProgram(GetModuleHandleA(nullptr), "/x", &session), 0);
+    EXPECT_EQ(RunSaverProgram(GetModuleHandleA(nullptr), "--help", &session), 0);
     EXPECT_EQ(FindOwnWindow(SaverClassName, nullptr), nullptr);
     EXPECT_TRUE(watcher.Seen().empty());
 }
@@ -160,7 +159,7 @@ TEST_F(SaverProgramTest, WindowThatCannotBeCreatedShowsTheInitialisationError) {
     {
         MessageBoxWatcher watcher;
         // 1234 names no window, so the preview has no parent to live in.
-        EXPECT_EQ(RunSaverProgram(GetModuleHandleA(nullptr), "/p 1234"), 0);
+        EXPECT_EQ(RunSaverProgram(GetModuleHandleA(nullptr), "/p 1234", &session), 0);
         boxes = watcher.Seen();
     }
     ASSERT_EQ(boxes.size(), 1u);
@@ -178,11 +177,11 @@ TEST_F(SaverProgramTest, RunningFullScreenSaverBlocksEveryNewStart) {
     HWND blocker = CreateWindowExA(0, SaverClassName, "Screen Saver", WS_POPUP, 0, 0, 10, 10,
                                    nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(blocker, nullptr);
-    SaverMode = 77;
+    session.mode = 77;
     for (const char* line : {"", "/c", "/s", "/p 1234", "/a"}) {
-        EXPECT_EQ(RunWhile(line, [] {}), 0) << line;
+        EXPECT_EQ(RunWhile(line, &session, [] {}), 0) << line;
     }
-    EXPECT_EQ(SaverMode, 77);  // ended before the command line was read
+    EXPECT_EQ(session.mode, 77);  // ended before the command line was read
     EXPECT_EQ(StandinNumber("TOLVA_CHANGE_CALLS"), -1);
     DestroyWindow(blocker);
 }

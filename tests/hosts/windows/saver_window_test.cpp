@@ -13,7 +13,6 @@
 #include "hosts/windows/command_line.h"
 #include "hosts/windows/password_hooks.h"
 #include "hosts/windows/saver_texts.h"
-#include "hosts/windows/shell_state.h"
 #include "hosts/windows/win32_seams.h"
 #include "win_test_support.h"
 
@@ -30,9 +29,7 @@ class SaverWindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
         InstallWin32Seams();
-        InstanceHandle = GetModuleHandleA(nullptr);
-        ParentWindow = nullptr;
-        SaverExitRule = FullScreenExitRule{};
+        session.instance = GetModuleHandleA(nullptr);
         ResetStandinRecords();
         UseStandins("standins");
         SetCursorPos(SavedX, SavedY);
@@ -40,10 +37,8 @@ class SaverWindowTest : public ::testing::Test {
     }
 
     void TearDown() override {
-        for (int i = GetSaverScreenCount() - 1; i >= 0; --i) {
-            DestroyWindow(GetSaverScreen(i)->window);
-        }
-        SaverWindow = nullptr;
+        for (int i = session.windowCount - 1; i >= 0; --i)
+            DestroyWindow(session.windows[i]->window);
         SetEnvironmentVariableA("TOLVA_FAKE_MONITORS", nullptr);
         if (host != nullptr) DestroyWindow(host);
         WPARAM code = 0;
@@ -58,17 +53,17 @@ class SaverWindowTest : public ::testing::Test {
     }
 
     HWND OpenFullScreen() {
-        SaverMode = SaverModes::Run;
-        EXPECT_EQ(CreateSaverWindow(0), 0);
-        return SaverWindow;
+        session.mode = SaverModes::Run;
+        EXPECT_EQ(CreateSaverWindows(&session), 0);
+        return session.primaryWindow;
     }
 
     HWND OpenPreview(int width, int height) {
         host = CreateHostWindow(width, height);
-        SaverMode = SaverModes::Preview;
-        ParentWindow = host;
-        EXPECT_EQ(CreateSaverWindow(1), 0);
-        return SaverWindow;
+        session.mode = SaverModes::Preview;
+        session.parent = host;
+        EXPECT_EQ(CreateSaverWindows(&session), 0);
+        return session.primaryWindow;
     }
 
     // Sends n mouse moves that would close the saver if they counted; true if none did.
@@ -112,9 +107,10 @@ class SaverWindowTest : public ::testing::Test {
         return std::vector<uint8_t>(bits, bits + static_cast<size_t>(surface.GetStride()) * height);
     }
 
-    static Animation& Primary() { return GetSaverScreen(0)->animation; }
+    Animation& Primary() { return session.windows[0]->animation; }
 
     RegistrySandbox sandbox;
+    SaverSession session;
     HWND host = nullptr;
     int cursorCountBefore = 0;
 };
@@ -122,8 +118,8 @@ class SaverWindowTest : public ::testing::Test {
 TEST_F(SaverWindowTest, FullScreenCreationSavesAndHidesTheCursorAndStartsTheTimer) {
     HWND window = OpenFullScreen();
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ(SaverExitRule.GetStartX(), SavedX);
-    EXPECT_EQ(SaverExitRule.GetStartY(), SavedY);
+    EXPECT_EQ(session.exitRule.GetStartX(), SavedX);
+    EXPECT_EQ(session.exitRule.GetStartY(), SavedY);
     EXPECT_EQ(CursorDisplayCount(), cursorCountBefore - 1);
     EXPECT_EQ(Primary().GetWidth(), GetSystemMetrics(SM_CXSCREEN));
     EXPECT_EQ(Primary().GetHeight(), GetSystemMetrics(SM_CYSCREEN));
@@ -141,7 +137,7 @@ TEST_F(SaverWindowTest, FullScreenCreationSavesAndHidesTheCursorAndStartsTheTime
 TEST_F(SaverWindowTest, SixMovesAreGraceThenOnlyMoreThanThreePixelsOnBothAxesClose) {
     HWND window = OpenFullScreen();
     EXPECT_TRUE(IgnoredMoves(window, 6));
-    EXPECT_EQ(SaverExitRule.GetMotionCount(), 6);
+    EXPECT_EQ(session.exitRule.GetMotionCount(), 6);
     // Exactly 3 on either axis does not count; 4 on both does.
     SendMessageA(window, WM_MOUSEMOVE, 0, At(SavedX + 3, SavedY + 50));
     SendMessageA(window, WM_MOUSEMOVE, 0, At(SavedX - 50, SavedY - 3));
@@ -161,7 +157,7 @@ TEST_F(SaverWindowTest, MovementAlongOneAxisNeverCloses) {
         SendMessageA(window, WM_MOUSEMOVE, 0, At(SavedX, step * 3));
     }
     EXPECT_FALSE(TakePostedClose(window));
-    EXPECT_EQ(SaverExitRule.GetMotionCount(), 400);
+    EXPECT_EQ(session.exitRule.GetMotionCount(), 400);
 }
 
 TEST_F(SaverWindowTest, KeysAndLeftOrRightButtonCloseFullScreenButTheMiddleButtonDoesNot) {
@@ -185,13 +181,13 @@ TEST_F(SaverWindowTest, PreviewIgnoresAllInput) {
     EXPECT_EQ(GetParent(window), host);
     EXPECT_EQ(GetWindowLongA(window, GWL_STYLE), static_cast<LONG>(0x56000000));
     EXPECT_EQ(CursorDisplayCount(), cursorCountBefore);  // the preview keeps the cursor
-    EXPECT_EQ(SaverExitRule.GetStartX(), 0);
+    EXPECT_EQ(session.exitRule.GetStartX(), 0);
     for (UINT message : {WM_KEYDOWN, WM_SYSKEYDOWN, WM_LBUTTONDOWN, WM_RBUTTONDOWN}) {
         SendMessageA(window, message, 'A', 0);
     }
     for (int i = 0; i < 20; ++i) SendMessageA(window, WM_MOUSEMOVE, 0, At(i * 40, i * 30));
     EXPECT_FALSE(TakePostedClose(window));
-    EXPECT_EQ(SaverExitRule.GetMotionCount(), 0);
+    EXPECT_EQ(session.exitRule.GetMotionCount(), 0);
     // A close request ends the preview without any password check.
     WriteDword(DesktopKeyPath, UsePasswordValueName, 1);
     SendMessageA(window, WM_CLOSE, 0, 0);
@@ -202,7 +198,7 @@ TEST_F(SaverWindowTest, PreviewIgnoresAllInput) {
 
 TEST_F(SaverWindowTest, FullScreenWindowHasNoOwnerAndOutlivesTheWindowInFront) {
     host = CreateHostWindow(64, 48);
-    ParentWindow = host;  // the window in front when the saver started
+    session.parent = host;  // the window in front when the saver started
     HWND window = OpenFullScreen();
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(GetWindow(window, GW_OWNER), nullptr);
@@ -244,7 +240,7 @@ TEST_F(SaverWindowTest, RefusedCloseReturnsTheCursorAndRestartsTheGrace) {
     GetCursorPos(&cursor);
     EXPECT_EQ(cursor.x, SavedX);
     EXPECT_EQ(cursor.y, SavedY);
-    EXPECT_EQ(SaverExitRule.GetMotionCount(), 0);
+    EXPECT_EQ(session.exitRule.GetMotionCount(), 0);
     EXPECT_TRUE(IgnoredMoves(window, 6));
     SendMessageA(window, WM_MOUSEMOVE, 0, At(5, 5));
     EXPECT_TRUE(TakePostedClose(window));
@@ -269,34 +265,32 @@ TEST_F(SaverWindowTest, DestroyStopsTheTimerShowsTheCursorFreesPixelsAndPostsQui
     EXPECT_EQ(code, 0u);
 }
 
-TEST_F(SaverWindowTest, WithoutSettingsTheWindowStaysBareBlackAndInputStillCloses) {
-    WriteDword(SettingsKeyPath, CountValueName, 30);
-    LockKeyCompletely(SettingsKeyPath);
-    HWND window = OpenFullScreen();
-    ASSERT_NE(window, nullptr);
-    EXPECT_TRUE(IsWindowVisible(window));
-    EXPECT_EQ(Primary().GetSurface().GetBits(), nullptr);
-    EXPECT_EQ(KillTimer(window, 0), FALSE);  // no frame timer
-    EXPECT_EQ(CursorDisplayCount(), cursorCountBefore);
-    EXPECT_EQ(SaverExitRule.GetStartX(), 0);
-    EXPECT_EQ(SaverExitRule.GetStartY(), 0);
-    RedrawWindow(window, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_UPDATENOW);
-    HDC dc = GetDC(window);
-    EXPECT_EQ(GetPixel(dc, 10, 10), RGB(0, 0, 0));
-    EXPECT_EQ(GetPixel(dc, 700, 500), RGB(0, 0, 0));
-    ReleaseDC(window, dc);
-
-    SendMessageA(window, WM_KEYDOWN, 'Q', 0);
-    EXPECT_TRUE(TakePostedClose(window));
-    // Movement is measured from the top-left corner of the screen.
-    EXPECT_TRUE(IgnoredMoves(window, 6));
-    SendMessageA(window, WM_MOUSEMOVE, 0, At(3, 300));
-    SendMessageA(window, WM_MOUSEMOVE, 0, At(300, 3));
-    EXPECT_FALSE(TakePostedClose(window));
-    SendMessageA(window, WM_MOUSEMOVE, 0, At(4, 4));
-    EXPECT_TRUE(TakePostedClose(window));
-    DestroyWindow(window);
-    EXPECT_EQ(CursorDisplayCount(), cursorCountBefore);  // never hidden, so never shown
+// A key that cannot be read, or a profile where it cannot be made: the defaults are drawn.
+TEST_F(SaverWindowTest, SettingsThatCannotBeReadOrMadeDrawTheDefaults) {
+    for (bool makeable : {true, false}) {
+        RegistrySandbox profile;
+        HKEY doomed = nullptr;
+        if (makeable) {
+            WriteDword(SettingsKeyPath, CountValueName, 30);
+            LockKeyCompletely(SettingsKeyPath);
+        } else {
+            // HKEY_CURRENT_USER redirected onto a deleted key: nothing can be made below it.
+            RegCreateKeyExA(HKEY_CURRENT_USER, "Doomed", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            &doomed, nullptr);
+            RegDeleteKeyA(HKEY_CURRENT_USER, "Doomed");
+            RegOverridePredefKey(HKEY_CURRENT_USER, doomed);
+        }
+        HWND window = OpenFullScreen();
+        ASSERT_NE(window, nullptr);
+        EXPECT_EQ(Primary().GetTrailCount(), 25u) << makeable;
+        EXPECT_EQ(Primary().GetColorMode(), 1) << makeable;
+        EXPECT_EQ(CursorDisplayCount(), cursorCountBefore - 1);
+        EXPECT_EQ(session.exitRule.GetStartX(), SavedX);
+        EXPECT_EQ(KillTimer(window, 0), TRUE) << makeable;  // the frame timer was running
+        DestroyWindow(window);
+        UnregisterClassA(SaverClassName, GetModuleHandleA(nullptr));
+        RegCloseKey(doomed);
+    }
 }
 
 TEST_F(SaverWindowTest, FramesOnTheScreenEqualTheHeadlessRenderersBytes) {
@@ -342,28 +336,28 @@ TEST_F(SaverWindowTest, FramesOnTheScreenEqualTheHeadlessRenderersBytes) {
 // A change of monitors lays the windows out again: moved, resized (with an animation of the new
 // size), removed and added, the primary's window kept throughout; then one close ends them all.
 TEST_F(SaverWindowTest, MonitorChangeLaysTheWindowsOutAgain) {
-    auto expectLayout = [](const std::vector<RECT>& monitors) {
-        ASSERT_EQ(GetSaverScreenCount(), static_cast<int>(monitors.size()));
+    auto expectLayout = [&](const std::vector<RECT>& monitors) {
+        ASSERT_EQ(session.windowCount, static_cast<int>(monitors.size()));
         for (size_t i = 0; i < monitors.size(); ++i) {
-            const SaverScreen* screen = GetSaverScreen(static_cast<int>(i));
+            const MonitorWindow* monitor = session.windows[i];
             RECT rect = {};
-            GetWindowRect(screen->window, &rect);
+            GetWindowRect(monitor->window, &rect);
             EXPECT_TRUE(EqualRect(&rect, &monitors[i])) << i;
-            EXPECT_EQ(screen->animation.GetWidth(), monitors[i].right - monitors[i].left) << i;
+            EXPECT_EQ(monitor->animation.GetWidth(), monitors[i].right - monitors[i].left) << i;
         }
     };
     // Negative coordinates are where monitors left of or above the primary stand.
     SetEnvironmentVariableA("TOLVA_FAKE_MONITORS", "0,0,320,240;320,0,560,180;-160,240,0,360");
     HWND primary = OpenFullScreen();
     expectLayout({{0, 0, 320, 240}, {320, 0, 560, 180}, {-160, 240, 0, 360}});
-    HWND second = GetSaverScreen(1)->window;
-    HWND third = GetSaverScreen(2)->window;
+    HWND second = session.windows[1]->window;
+    HWND third = session.windows[2]->window;
     SetEnvironmentVariableA("TOLVA_FAKE_MONITORS", "0,0,400,300;320,0,560,180;400,0,480,60");
     SendMessageA(primary, WM_DISPLAYCHANGE, 24, MAKELPARAM(400, 300));
     expectLayout({{0, 0, 400, 300}, {320, 0, 560, 180}, {400, 0, 480, 60}});
-    EXPECT_EQ(GetSaverScreen(0)->window, primary);
-    EXPECT_EQ(GetSaverScreen(1)->window, second);
-    EXPECT_EQ(GetSaverScreen(2)->window, third);  // moved and resized, not made anew
+    EXPECT_EQ(session.windows[0]->window, primary);
+    EXPECT_EQ(session.windows[1]->window, second);
+    EXPECT_EQ(session.windows[2]->window, third);  // moved and resized, not made anew
     SetEnvironmentVariableA("TOLVA_FAKE_MONITORS", "0,0,400,300");
     SendMessageA(primary, WM_DISPLAYCHANGE, 24, MAKELPARAM(400, 300));
     expectLayout({{0, 0, 400, 300}});
@@ -374,8 +368,8 @@ TEST_F(SaverWindowTest, MonitorChangeLaysTheWindowsOutAgain) {
     SendMessageA(primary, WM_DISPLAYCHANGE, 24, MAKELPARAM(400, 300));
     expectLayout({{0, 0, 400, 300}, {400, 0, 480, 60}});
 
-    SendMessageA(GetSaverScreen(1)->window, WM_CLOSE, 0, 0);
-    EXPECT_EQ(GetSaverScreenCount(), 0);
+    SendMessageA(session.windows[1]->window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(session.windowCount, 0);
     EXPECT_FALSE(IsWindow(primary));
     EXPECT_TRUE(TakePostedQuit(&code));
     EXPECT_FALSE(TakePostedQuit(&code));  // one exit

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "hosts/windows/dialog_ids.h"
+#include "hosts/windows/saver_session.h"
 #include "hosts/windows/saver_texts.h"
-#include "hosts/windows/shell_state.h"
 #include "win_test_support.h"
 
 namespace {
@@ -51,7 +51,7 @@ void Press(HWND dialog, int id) {
 
 class SetupDialogTest : public ::testing::Test {
   protected:
-    void SetUp() override { InstanceHandle = GetModuleHandleA(nullptr); }
+    void SetUp() override { session.instance = GetModuleHandleA(nullptr); }
 
     // Opens the dialog and runs drive on a second thread once it shows. Returns whether the
     // dialog closed by itself afterwards; if it did not, it is cancelled so nothing hangs.
@@ -75,7 +75,7 @@ class SetupDialogTest : public ::testing::Test {
             closedByItself = !IsWindow(dialog);
             if (!closedByItself) PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
         });
-        RunSetupDialog();
+        RunSetupDialog(&session);
         driver.join();
         return closedByItself;
     }
@@ -96,6 +96,7 @@ class SetupDialogTest : public ::testing::Test {
     }
 
     RegistrySandbox sandbox;
+    SaverSession session;
     HWND focusAtOpen = nullptr;
     HWND okButton = nullptr;
 };

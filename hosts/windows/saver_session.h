@@ -1,0 +1,40 @@
+// The saver's whole state in one value: WinMain makes it, start-up fills it from the command
+// line, each saver window reaches it through its MonitorWindow (handed over in the window's
+// creation parameters) and the settings dialog through DialogBoxParam's lParam. Nothing of the
+// saver lives in process-wide variables.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "host/exit_rule.h"
+#include "hosts/windows/command_line.h"
+#include "hosts/windows/monitor_list.h"
+
+struct MonitorWindow;
+
+struct SaverSession {
+    HINSTANCE instance = nullptr;
+    int16_t mode = Configure;
+    // The window the command line named (for every mode but configure, the foreground window
+    // when it named none): the preview's parent, the dialog's and the password change's owner.
+    HWND parent = nullptr;
+    // The preview's window or the primary monitor's: the one close requests go to and the
+    // password check is given.
+    HWND primaryWindow = nullptr;
+    // In full screen, for all the windows together: where the cursor stood when the saver
+    // started, in screen coordinates (the cursor goes back there when a close is refused), and
+    // the mouse moves seen since then on any of them.
+    FullScreenExitRule exitRule;
+    // The saver's windows, the preview's or the primary monitor's first; each on the heap, so
+    // the pointer a window keeps to its own stays good while others come and go.
+    MonitorWindow* windows[MaxMonitors] = {};
+    int windowCount = 0;
+    // The settings as loaded when the saver started: the defaults when the key can be neither
+    // read nor made.
+    uint32_t trailCount = 0;
+    int32_t colorMode = 0;
+    // Only a cursor that this saver hid is shown again at its end.
+    bool cursorHidden = false;
+};
