@@ -20,6 +20,7 @@ uint32_t ReadMonotonicMilliseconds(void*) {
 ViewerLoop::ViewerLoop(const ViewerOptions& viewerOptions, uint32_t count, int32_t color)
     : options(viewerOptions), trailCount(count), colorMode(color) {
     animation.SetDrawPath(DrawPathFromEnvironment(nullptr));  // main has refused a bad name
+    scriptedClock.stepMicroseconds = options.stepMicroseconds;
     if (options.hash)
         animation.SetMillisecondClock(ScriptedClock::Read, &scriptedClock);
     else
@@ -46,7 +47,7 @@ int ViewerLoop::Run(const FramePresenter& framePresenter,
                     const volatile std::sig_atomic_t* stopRequested) {
     presenter = &framePresenter;
     FramePacer pacer;
-    pacer.Start(MonotonicNanoseconds(), uint64_t{options.tickMilliseconds} * 1000000u);
+    pacer.Start(MonotonicNanoseconds(), uint64_t{options.stepMicroseconds} * 1000u);
     uint32_t framesDrawn = 0;
     for (;;) {
         if (stopRequested != nullptr && *stopRequested) return 0;

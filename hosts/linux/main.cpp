@@ -1,8 +1,8 @@
 // tolva: the saver's animation on a Linux desktop, in a window or full screen (SDL2), or as an
 // XScreenSaver hack drawing into the window XScreenSaver gives it or one of its own (Xlib). The
 // settings come from the viewer's settings file (except in the hack's -root, -window-id and
-// $XSCREENSAVER_WINDOW modes, where XScreenSaver's own settings are all there is); --count and
-// --color override them for one run, and tolva --configure stores them.
+// $XSCREENSAVER_WINDOW modes, where XScreenSaver's own settings are all there is); --count,
+// --color and --delay override them for one run, and tolva --configure stores them.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -17,19 +17,20 @@
 namespace {
 
 int Configure(const ViewerOptions& options, const std::string& path) {
-    uint32_t count = 0;
-    int32_t color = 0;
+    ViewerSettings settings;
     std::string message;
     // What is not given stays as stored; a malformed file is replaced as a whole.
-    LoadSettingsFile(path, &count, &color, &message);
-    if (options.countGiven) count = options.count;
-    if (options.colorGiven) color = options.color;
-    if (!SaveSettingsFile(path, count, color, &message)) {
+    LoadSettingsFile(path, &settings, &message);
+    if (options.countGiven) settings.count = options.count;
+    if (options.colorGiven) settings.color = options.color;
+    if (options.delayGiven) settings.stepMicroseconds = options.stepMicroseconds;
+    if (!SaveSettingsFile(path, settings, &message)) {
         std::fprintf(stderr, "tolva: %s\n", message.c_str());
         return 1;
     }
-    std::printf("tolva: saved count %lu and color %ld to %s\n", static_cast<unsigned long>(count),
-                static_cast<long>(color), path.c_str());
+    std::printf("tolva: saved count %lu, color %ld and delay %lu to %s\n",
+                static_cast<unsigned long>(settings.count), static_cast<long>(settings.color),
+                static_cast<unsigned long>(settings.stepMicroseconds), path.c_str());
     return 0;
 }
 
@@ -43,7 +44,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (options.help) {
-        std::fputs(ViewerUsage(), stdout);
+        std::fputs(ViewerUsage().c_str(), stdout);
         return 0;
     }
     const std::string path = SettingsFilePath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
@@ -55,17 +56,17 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tolva: %s\n", drawError.c_str());
         return 2;
     }
-    uint32_t count = DefaultTrailCount;
-    int32_t color = DefaultColorMode;
+    ViewerSettings settings;
     std::string warning;
     // As an XScreenSaver hack the daemon's settings are the whole story: it passes no option
     // for its own defaults, which then must be the built-in ones, not the viewer's file.
-    if (options.mode != ViewerMode::ForeignWindow &&
-        !LoadSettingsFile(path, &count, &color, &warning))
+    if (options.mode != ViewerMode::ForeignWindow && !LoadSettingsFile(path, &settings, &warning))
         std::fprintf(stderr, "tolva: warning: %s\n", warning.c_str());
-    if (options.countGiven) count = options.count;
-    if (options.colorGiven) color = options.color;
+    if (options.countGiven) settings.count = options.count;
+    if (options.colorGiven) settings.color = options.color;
+    if (!options.delayGiven) options.stepMicroseconds = settings.stepMicroseconds;
     const bool xlib =
         options.mode == ViewerMode::ForeignWindow || options.mode == ViewerMode::OwnXWindow;
-    return xlib ? RunX11Viewer(options, count, color) : RunSdlViewer(options, count, color);
+    return xlib ? RunX11Viewer(options, settings.count, settings.color)
+                : RunSdlViewer(options, settings.count, settings.color);
 }

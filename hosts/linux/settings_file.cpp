@@ -46,11 +46,13 @@ std::string SettingsFilePath(const char* xdgConfigHome, const char* home) {
     return "";
 }
 
-int ParseSettingsText(const std::string& text, uint32_t* count, int32_t* color) {
+int ParseSettingsText(const std::string& text, ViewerSettings* settings) {
     bool haveCount = false;
     bool haveColor = false;
+    bool haveDelay = false;
     int64_t newCount = 0;
     int64_t newColor = 0;
+    int64_t newDelay = 0;
     size_t start = 0;
     while (start < text.size()) {
         size_t end = text.find('\n', start);
@@ -68,24 +70,31 @@ int ParseSettingsText(const std::string& text, uint32_t* count, int32_t* color) 
         } else if (key == "color") {
             if (!ParseNumber(value, INT32_MIN, INT32_MAX, &newColor)) return 0;
             haveColor = true;
+        } else if (key == "delay") {
+            if (!ParseNumber(value, INT64_MIN, INT64_MAX, &newDelay)) return 0;
+            haveDelay = true;
         } else {
             return 0;
         }
     }
-    if (haveCount) *count = static_cast<uint32_t>(newCount);
-    if (haveColor) *color = static_cast<int32_t>(newColor);
+    if (haveCount) settings->count = static_cast<uint32_t>(newCount);
+    if (haveColor) settings->color = static_cast<int32_t>(newColor);
+    if (haveDelay)
+        settings->stepMicroseconds =
+            newDelay < MinStepMicroseconds || newDelay > MaxStepMicroseconds
+                ? DefaultStepMicroseconds
+                : static_cast<uint32_t>(newDelay);
     return 1;
 }
 
-std::string FormatSettingsText(uint32_t count, int32_t color) {
-    return "# TOLVA settings; written by tolva --configure.\ncount=" + std::to_string(count) +
-           "\ncolor=" + std::to_string(color) + "\n";
+std::string FormatSettingsText(const ViewerSettings& settings) {
+    return "# TOLVA settings; written by tolva --configure.\ncount=" +
+           std::to_string(settings.count) + "\ncolor=" + std::to_string(settings.color) +
+           "\ndelay=" + std::to_string(settings.stepMicroseconds) + "\n";
 }
 
-int LoadSettingsFile(const std::string& path, uint32_t* count, int32_t* color,
-                     std::string* warning) {
-    *count = DefaultTrailCount;
-    *color = DefaultColorMode;
+int LoadSettingsFile(const std::string& path, ViewerSettings* settings, std::string* warning) {
+    *settings = ViewerSettings{};
     if (path.empty()) {
         *warning = "neither XDG_CONFIG_HOME nor HOME is set; using the default settings";
         return 0;
@@ -108,7 +117,7 @@ int LoadSettingsFile(const std::string& path, uint32_t* count, int32_t* color,
     }
     text.resize(got);
     if (got > MaxSettingsBytes || text.find('\0') != std::string::npos ||
-        !ParseSettingsText(text, count, color)) {
+        !ParseSettingsText(text, settings)) {
         *warning =
             path + " is malformed; using the default settings (rewrite it with tolva --configure)";
         return 0;
@@ -116,7 +125,7 @@ int LoadSettingsFile(const std::string& path, uint32_t* count, int32_t* color,
     return 1;
 }
 
-int SaveSettingsFile(const std::string& path, uint32_t count, int32_t color, std::string* error) {
+int SaveSettingsFile(const std::string& path, const ViewerSettings& settings, std::string* error) {
     if (path.empty()) {
         *error = "neither XDG_CONFIG_HOME nor HOME is set; nowhere to store the settings";
         return 0;
@@ -134,7 +143,7 @@ int SaveSettingsFile(const std::string& path, uint32_t count, int32_t color, std
         *error = "cannot write " + aside + ": " + std::strerror(errno);
         return 0;
     }
-    const std::string text = FormatSettingsText(count, color);
+    const std::string text = FormatSettingsText(settings);
     const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
     const bool closed = std::fclose(file) == 0;
     if (!written || !closed || std::rename(aside.c_str(), path.c_str()) != 0) {

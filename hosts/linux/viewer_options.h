@@ -25,11 +25,15 @@ struct ViewerOptions {
     bool xFromRight = false;
     bool yFromBottom = false;
     std::string displayName;  // -display; empty: $DISPLAY
-    bool countGiven = false;  // --count / --color override the stored settings for one run
+    // --count, --color and --delay override the stored settings for one run
+    bool countGiven = false;
     uint32_t count = 0;
     bool colorGiven = false;
     int32_t color = 0;
-    uint32_t tickMilliseconds = SaverTimerMilliseconds;
+    bool delayGiven = false;
+    uint32_t stepMicroseconds = DefaultStepMicroseconds;  // the pace: microseconds a step
+    // -scale in ScaleUnit 256ths; 0: the display's own scale.
+    int32_t scale = 0;
     // Foreign window: an X window id, or 0 for the real root window.
     unsigned long windowId = 0;
     bool showFps = false;  // the frame rate and CPU load in the picture's lower left corner
@@ -48,4 +52,4 @@ struct ViewerOptions {
 int ParseViewerOptions(int argc, char** argv, const char* environmentWindow, ViewerOptions* options,
                        std::string* error);
 
-const char* ViewerUsage();
+std::string ViewerUsage();

@@ -40,12 +40,10 @@ std::string FramePath(const std::string& dir, uint32_t index, const char* extens
 int main(int argc, char** argv) {
     RenderOptions options;
     std::string error;
-    if (!ParseRenderOptions(argc, argv, &options, &error)) {
-        std::fputs(RenderUsage(), stderr);
-        return Fail(error);
-    }
+    if (!ParseRenderOptions(argc, argv, &options, &error))
+        return Fail(error + " (tolva-render --help lists the options)");
     if (options.help) {
-        std::fputs(RenderUsage(), stdout);
+        std::fputs(RenderUsage().c_str(), stdout);
         return 0;
     }
     if (!options.outDir.empty() && options.format == ImageFormat::Png && !PngSupported())
@@ -63,20 +61,23 @@ int main(int argc, char** argv) {
     if (!drawError.empty()) return Fail(drawError);
     Animation animation;
     animation.SetDrawPath(drawPath);
-    if (!animation.Start(options.width, options.height, options.count, options.color))
+    if (!animation.Start(options.width, options.height, options.count, options.color,
+                         Animation::DesignSeed, options.scale))
         return Fail("cannot allocate a " + std::to_string(options.width) + "x" +
                     std::to_string(options.height) + " surface");
     ScriptedClock clock;
     clock.start = options.clockStart;
+    clock.stepMicroseconds = options.stepMicroseconds;
     animation.SetMillisecondClock(ScriptedClock::Read, &clock);
     FrameView frame{};
     animation.SetFrameCopy(KeepFrame, &frame);
 
     GifAnimation gif;
-    // Frames last 5 ms in the saver; a GIF cannot show less than 2 centiseconds per frame.
-    const uint32_t delay = options.every * SaverTimerMilliseconds / 10;
-    if (!options.gifPath.empty() && !gif.Open(options.gifPath, options.width, options.height,
-                                              delay < 2 ? 2 : static_cast<int>(delay), &error))
+    // A frame lasts the clock's step; a GIF shows a frame for 2 to 65535 centiseconds.
+    const uint64_t delay = uint64_t{options.every} * options.stepMicroseconds / 10000;
+    const int centiseconds = delay < 2 ? 2 : delay > 65535 ? 65535 : static_cast<int>(delay);
+    if (!options.gifPath.empty() &&
+        !gif.Open(options.gifPath, options.width, options.height, centiseconds, &error))
         return Fail(error);
 
     for (uint32_t index = 0; index < options.frames; ++index) {

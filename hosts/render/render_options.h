@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "host/pace.h"
 #include "trails/setting_limits.h"
 
 enum class ImageFormat { Bmp, Png };
@@ -14,7 +15,9 @@ struct RenderOptions {
     uint32_t count = DefaultTrailCount;  // the settings store's defaults
     int32_t color = DefaultColorMode;
     uint32_t frames = 1;
-    uint32_t clockStart = 0;  // milliseconds read by the first frame
+    uint32_t clockStart = 0;                               // milliseconds read by the first frame
+    uint32_t stepMicroseconds = ScriptedStepMicroseconds;  // the clock's step from frame to frame
+    int32_t scale = ScaleUnit;
     bool hash = false;
     std::string outDir;
     ImageFormat format = ImageFormat::Bmp;
@@ -26,4 +29,4 @@ struct RenderOptions {
 // Returns 1 with *options filled, or 0 with a one-line reason in *error.
 int ParseRenderOptions(int argc, char** argv, RenderOptions* options, std::string* error);
 
-const char* RenderUsage();
+std::string RenderUsage();

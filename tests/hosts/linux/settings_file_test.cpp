@@ -48,71 +48,71 @@ TEST(SettingsFilePath, XdgConfigHomeFirstThenHomeDotConfig) {
     EXPECT_EQ(SettingsFilePath(nullptr, ""), "");
 }
 
-TEST(ParseSettingsText, ReadsBothValuesWithSpacesCommentsAndCrLf) {
-    uint32_t count = 1;
-    int32_t color = 1;
-    ASSERT_EQ(ParseSettingsText("# mine\r\n\n  count = 40 \r\ncolor=7\n", &count, &color), 1);
-    EXPECT_EQ(count, 40u);
-    EXPECT_EQ(color, 7);
+TEST(ParseSettingsText, ReadsEveryValueWithSpacesCommentsAndCrLf) {
+    ViewerSettings settings;
+    ASSERT_EQ(ParseSettingsText("# mine\r\n\n  count = 40 \r\ncolor=7\ndelay=20000\n", &settings),
+              1);
+    EXPECT_EQ(settings.count, 40u);
+    EXPECT_EQ(settings.color, 7);
+    EXPECT_EQ(settings.stepMicroseconds, 20000u);
 }
 
 TEST(ParseSettingsText, AMissingKeyKeepsItsValue) {
-    uint32_t count = 25;
-    int32_t color = 1;
-    ASSERT_EQ(ParseSettingsText("color=5\n", &count, &color), 1);
-    EXPECT_EQ(count, 25u);
-    EXPECT_EQ(color, 5);
-    ASSERT_EQ(ParseSettingsText("", &count, &color), 1);
-    EXPECT_EQ(count, 25u);
+    ViewerSettings settings;
+    ASSERT_EQ(ParseSettingsText("color=5\n", &settings), 1);
+    EXPECT_EQ(settings.count, 25u);
+    EXPECT_EQ(settings.color, 5);
+    EXPECT_EQ(settings.stepMicroseconds, 15625u);
 }
 
-TEST(ParseSettingsText, KeepsValuesOutsideTheDialogsRanges) {
-    uint32_t count = 0;
-    int32_t color = 0;
-    ASSERT_EQ(ParseSettingsText("count=200\ncolor=12\n", &count, &color), 1);
-    EXPECT_EQ(count, 200u);
-    EXPECT_EQ(color, 12);
-    ASSERT_EQ(ParseSettingsText("count=4294967295\ncolor=-2147483648\n", &count, &color), 1);
-    EXPECT_EQ(count, 4294967295u);
-    EXPECT_EQ(color, INT32_MIN);
-    ASSERT_EQ(ParseSettingsText("count=0\ncolor=0\n", &count, &color), 1);
-    EXPECT_EQ(count, 0u);
-    EXPECT_EQ(color, 0);
+// Count and colour load as stored; a delay the command line would refuse loads as the default.
+TEST(ParseSettingsText, KeepsCountAndColorOutsideTheDialogsRangesNotADelay) {
+    ViewerSettings settings;
+    ASSERT_EQ(ParseSettingsText("count=200\ncolor=12\ndelay=10000000\n", &settings), 1);
+    EXPECT_EQ(settings.count, 200u);
+    EXPECT_EQ(settings.color, 12);
+    EXPECT_EQ(settings.stepMicroseconds, 10000000u);
+    ASSERT_EQ(ParseSettingsText("count=4294967295\ncolor=-2147483648\ndelay=0\n", &settings), 1);
+    EXPECT_EQ(settings.count, 4294967295u);
+    EXPECT_EQ(settings.color, INT32_MIN);
+    EXPECT_EQ(settings.stepMicroseconds, 15625u);
+    ASSERT_EQ(ParseSettingsText("count=0\ncolor=0\ndelay=10000001\n", &settings), 1);
+    EXPECT_EQ(settings.count, 0u);
+    EXPECT_EQ(settings.color, 0);
+    EXPECT_EQ(settings.stepMicroseconds, 15625u);
 }
 
 TEST(ParseSettingsText, RefusesMalformedTextAndChangesNothing) {
-    for (const char* text :
-         {"count=banana\n", "count=-1\n", "count=4294967296\n", "count=\n", "color=2147483648\n",
-          "color=+3\n", "count 25\n", "speed=3\n", "COUNT=25\n", "color=5\ncount=7x\n"}) {
-        uint32_t count = 25;
-        int32_t color = 1;
-        EXPECT_EQ(ParseSettingsText(text, &count, &color), 0) << text;
-        EXPECT_EQ(count, 25u) << text;
-        EXPECT_EQ(color, 1) << text;
+    for (const char* text : {"count=banana\n", "count=-1\n", "count=4294967296\n", "count=\n",
+                             "color=2147483648\n", "color=+3\n", "count 25\n", "speed=3\n",
+                             "COUNT=25\n", "color=5\ncount=7x\n", "delay=fast\n"}) {
+        ViewerSettings settings;
+        EXPECT_EQ(ParseSettingsText(text, &settings), 0) << text;
+        EXPECT_EQ(settings.count, 25u) << text;
+        EXPECT_EQ(settings.color, 1) << text;
     }
 }
 
 TEST_F(SettingsFileTest, NoFileGivesTheDefaultsWithoutAWarning) {
-    uint32_t count = 0;
-    int32_t color = 0;
+    ViewerSettings settings{0, 0, 0};
     std::string warning;
-    EXPECT_EQ(LoadSettingsFile(path, &count, &color, &warning), 1);
-    EXPECT_EQ(count, 25u);
-    EXPECT_EQ(color, 1);
+    EXPECT_EQ(LoadSettingsFile(path, &settings, &warning), 1);
+    EXPECT_EQ(settings.count, 25u);
+    EXPECT_EQ(settings.color, 1);
     EXPECT_TRUE(warning.empty());
     EXPECT_FALSE(std::filesystem::exists(path));  // loading never writes
 }
 
 TEST_F(SettingsFileTest, SaveThenLoadGivesBackBothValues) {
     std::string error;
-    ASSERT_EQ(SaveSettingsFile(path, 63, 8, &error), 1) << error;
-    uint32_t count = 0;
-    int32_t color = 0;
+    ASSERT_EQ(SaveSettingsFile(path, {63, 8, 4000}, &error), 1) << error;
+    ViewerSettings settings{0, 0, 0};
     std::string warning;
-    ASSERT_EQ(LoadSettingsFile(path, &count, &color, &warning), 1) << warning;
-    EXPECT_EQ(count, 63u);
-    EXPECT_EQ(color, 8);
-    EXPECT_EQ(Read(), FormatSettingsText(63, 8));
+    ASSERT_EQ(LoadSettingsFile(path, &settings, &warning), 1) << warning;
+    EXPECT_EQ(settings.count, 63u);
+    EXPECT_EQ(settings.color, 8);
+    EXPECT_EQ(settings.stepMicroseconds, 4000u);
+    EXPECT_EQ(Read(), FormatSettingsText({63, 8, 4000}));
     // Nothing is left beside the file.
     int entries = 0;
     for (const auto& entry : std::filesystem::directory_iterator(dir + "/tolva")) {
@@ -125,12 +125,11 @@ TEST_F(SettingsFileTest, SaveThenLoadGivesBackBothValues) {
 TEST_F(SettingsFileTest, MalformedFileGivesTheDefaultsAOneLineWarningAndStaysAsItWas) {
     const std::string text = "count=7\ncolor=purple\n";
     Write(text);
-    uint32_t count = 0;
-    int32_t color = 0;
+    ViewerSettings settings{0, 0, 0};
     std::string warning;
-    EXPECT_EQ(LoadSettingsFile(path, &count, &color, &warning), 0);
-    EXPECT_EQ(count, 25u);  // not 7: a malformed file is not half used
-    EXPECT_EQ(color, 1);
+    EXPECT_EQ(LoadSettingsFile(path, &settings, &warning), 0);
+    EXPECT_EQ(settings.count, 25u);  // not 7: a malformed file is not half used
+    EXPECT_EQ(settings.color, 1);
     EXPECT_NE(warning.find(path), std::string::npos);
     EXPECT_EQ(warning.find('\n'), std::string::npos);
     EXPECT_EQ(Read(), text);
@@ -139,36 +138,33 @@ TEST_F(SettingsFileTest, MalformedFileGivesTheDefaultsAOneLineWarningAndStaysAsI
 TEST_F(SettingsFileTest, OversizedOrBinaryFileIsMalformed) {
     for (const std::string& text : {std::string(5000, '#'), std::string("count=7\0\n", 9)}) {
         Write(text);
-        uint32_t count = 0;
-        int32_t color = 0;
+        ViewerSettings settings{0, 0, 0};
         std::string warning;
-        EXPECT_EQ(LoadSettingsFile(path, &count, &color, &warning), 0);
-        EXPECT_EQ(count, 25u);
+        EXPECT_EQ(LoadSettingsFile(path, &settings, &warning), 0);
+        EXPECT_EQ(settings.count, 25u);
         EXPECT_FALSE(warning.empty());
     }
 }
 
 TEST_F(SettingsFileTest, UnreadableFileGivesTheDefaultsAndAWarning) {
     std::filesystem::create_directories(path);  // a directory where the file should be
-    uint32_t count = 0;
-    int32_t color = 0;
+    ViewerSettings settings{0, 0, 0};
     std::string warning;
-    EXPECT_EQ(LoadSettingsFile(path, &count, &color, &warning), 0);
-    EXPECT_EQ(count, 25u);
-    EXPECT_EQ(color, 1);
+    EXPECT_EQ(LoadSettingsFile(path, &settings, &warning), 0);
+    EXPECT_EQ(settings.count, 25u);
+    EXPECT_EQ(settings.color, 1);
     EXPECT_NE(warning.find("cannot read"), std::string::npos);
     std::string error;
-    EXPECT_EQ(SaveSettingsFile(path, 30, 2, &error), 0);  // it cannot be replaced either
+    EXPECT_EQ(SaveSettingsFile(path, {30, 2, 15625}, &error), 0);  // it cannot be replaced either
     EXPECT_FALSE(error.empty());
 }
 
 TEST(LoadSettingsFile, NoPathGivesTheDefaultsAndAWarning) {
-    uint32_t count = 0;
-    int32_t color = 0;
+    ViewerSettings settings{0, 0, 0};
     std::string warning;
-    EXPECT_EQ(LoadSettingsFile("", &count, &color, &warning), 0);
-    EXPECT_EQ(count, 25u);
-    EXPECT_EQ(color, 1);
+    EXPECT_EQ(LoadSettingsFile("", &settings, &warning), 0);
+    EXPECT_EQ(settings.count, 25u);
+    EXPECT_EQ(settings.color, 1);
     EXPECT_FALSE(warning.empty());
 }
 

@@ -25,21 +25,19 @@ Parsed Parse(std::vector<std::string> words, const char* environmentWindow = nul
     return parsed;
 }
 
-TEST(ViewerOptions, DefaultsAreA640x480WindowWithTheSaversTick) {
-    const Parsed parsed = Parse({});
+// Values themselves are read by the option table; here, what the viewer makes of them.
+TEST(ViewerOptions, DefaultsAndEveryValue) {
+    Parsed parsed = Parse({});
     ASSERT_EQ(parsed.ok, 1);
     EXPECT_EQ(parsed.options.mode, ViewerMode::Window);
     EXPECT_EQ(parsed.options.width, 640);
     EXPECT_EQ(parsed.options.height, 480);
-    EXPECT_EQ(parsed.options.tickMilliseconds, 5u);
-    EXPECT_FALSE(parsed.options.countGiven);
-    EXPECT_FALSE(parsed.options.colorGiven);
-    EXPECT_FALSE(parsed.options.hash);
-}
-
-TEST(ViewerOptions, ReadsEveryValue) {
-    const Parsed parsed = Parse({"--fullscreen", "--size", "800x600", "--count", "200", "--color",
-                                 "-3", "--tick-ms", "20", "--hash", "--frames", "9"});
+    EXPECT_EQ(parsed.options.stepMicroseconds, 15625u);
+    EXPECT_EQ(parsed.options.scale, 0);  // the display's
+    EXPECT_FALSE(parsed.options.countGiven || parsed.options.colorGiven ||
+                 parsed.options.delayGiven || parsed.options.hash);
+    parsed = Parse({"--fullscreen", "--size", "800x600", "--count", "200", "--color", "-3",
+                    "-delay", "20000", "-scale", "1.5", "--hash", "--frames", "9"});
     ASSERT_EQ(parsed.ok, 1) << parsed.error;
     EXPECT_EQ(parsed.options.mode, ViewerMode::FullScreen);
     EXPECT_EQ(parsed.options.width, 800);
@@ -48,21 +46,19 @@ TEST(ViewerOptions, ReadsEveryValue) {
     EXPECT_EQ(parsed.options.count, 200u);  // a one-run count is bounded only where it is used
     EXPECT_TRUE(parsed.options.colorGiven);
     EXPECT_EQ(parsed.options.color, -3);
-    EXPECT_EQ(parsed.options.tickMilliseconds, 20u);
+    EXPECT_TRUE(parsed.options.delayGiven);
+    EXPECT_EQ(parsed.options.stepMicroseconds, 20000u);
+    EXPECT_EQ(parsed.options.scale, 384);
     EXPECT_TRUE(parsed.options.hash);
     EXPECT_EQ(parsed.options.frames, 9u);
-}
-
-TEST(ViewerOptions, TakesXScreenSaversSingleDashSpellingsAndHexIds) {
-    Parsed parsed = Parse({"-window-id", "0x2a00007", "-count", "12"});
+    parsed = Parse({"-window-id", "0x2a00007", "-geometry", "200x150-5+6"});
     ASSERT_EQ(parsed.ok, 1) << parsed.error;
     EXPECT_EQ(parsed.options.mode, ViewerMode::ForeignWindow);
     EXPECT_EQ(parsed.options.windowId, 0x2a00007ul);
-    EXPECT_EQ(parsed.options.count, 12u);
-    parsed = Parse({"--window-id", "44040199"});
-    ASSERT_EQ(parsed.ok, 1);
-    EXPECT_EQ(parsed.options.windowId, 44040199ul);
-    EXPECT_EQ(Parse({"-window-id", "010"}).options.windowId, 10ul);  // decimal, not octal
+    EXPECT_TRUE(parsed.options.positionGiven && parsed.options.xFromRight);
+    EXPECT_EQ(parsed.options.x, 5);
+    EXPECT_FALSE(parsed.options.yFromBottom);
+    EXPECT_EQ(parsed.options.y, 6);
     parsed = Parse({"-root"});
     ASSERT_EQ(parsed.ok, 1);
     EXPECT_EQ(parsed.options.mode, ViewerMode::ForeignWindow);
@@ -98,36 +94,20 @@ TEST(ViewerOptions, ConfigureTakesOnlyTheDialogsRanges) {
     ASSERT_EQ(parsed.ok, 1) << parsed.error;
     EXPECT_EQ(parsed.options.mode, ViewerMode::Configure);
     EXPECT_EQ(Parse({"--configure", "--count", "2"}).ok, 1);
+    EXPECT_TRUE(Parse({"--configure", "-delay", "30000"}).options.delayGiven);
     EXPECT_EQ(Parse({"--configure", "--count", "1"}).ok, 0);
     EXPECT_EQ(Parse({"--configure", "--count", "81"}).ok, 0);
     EXPECT_EQ(Parse({"--configure", "--color", "0"}).ok, 0);
     EXPECT_EQ(Parse({"--configure", "--color", "10"}).ok, 0);
     EXPECT_EQ(Parse({"--configure"}).ok, 0);
     EXPECT_EQ(Parse({"--configure", "--count", "5", "--hash"}).ok, 0);
+    EXPECT_EQ(Parse({"--configure", "--count", "5", "--scale", "2"}).ok, 0);
 }
 
-TEST(ViewerOptions, RefusesBadValuesWithAReason) {
+TEST(ViewerOptions, RefusesBadGeometriesAndModesTogetherWithAReason) {
     const std::vector<std::vector<std::string>> bad = {
-        {"--size", "640"},
-        {"--size", "0x480"},
-        {"--size", "32768x10"},
-        {"--count", "-1"},
-        {"--count", "4294967296"},
-        {"--count", "5x"},
-        {"--color", "2147483648"},
-        {"--tick-ms", "0"},
-        {"--frames", "0"},
-        {"--window-id", "0"},
-        {"--window-id", "xyz"},
-        {"--window-id", "-5"},
-        {"--window-id", "0x"},
-        {"-geometry", "200x150+5"},
-        {"--count"},
-        {"--bogus"},
-        {"stray"},
-        {"--fullscreen", "--root"},
-        {"--window", "--configure", "--count", "5"},
-        {"-visual"},
+        {"-geometry", "200x150+5"},          {"-geometry", "0x150"},
+        {"--fullscreen", "--root"},          {"--window", "--configure", "--count", "5"},
         {"--configure", "--window-id", "5"},
     };
     for (const auto& words : bad) {

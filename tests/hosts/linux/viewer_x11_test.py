@@ -21,6 +21,7 @@ import xml.etree.ElementTree as ElementTree
 
 SCREEN_W, SCREEN_H = 640, 480
 SKIP = 77
+VIEWER_DELAY = 15625  # the viewer's default pace, microseconds a step
 
 
 class Failure(Exception):
@@ -128,9 +129,12 @@ class Session:
         check(result.returncode == 0, f"import failed: {result.stderr.decode().strip()}")
         return parse_ppm(result.stdout)
 
-    def render_hashes(self, width, height, count, color, frames):
+    def render_hashes(self, width, height, count, color, frames, delay=VIEWER_DELAY):
+        """tolva-render's hashes for a viewer run with --hash at this -delay: its clock then
+        steps as the viewer's."""
         result = self.run([self.args.render, "--size", f"{width}x{height}", "--count", str(count),
-                           "--color", str(color), "--frames", str(frames), "--hash"])
+                           "--color", str(color), "--frames", str(frames), "--hash",
+                           "--delay", str(delay)])
         check(result.returncode == 0, f"tolva-render failed: {result.stderr}")
         return result.stdout.splitlines()
 
@@ -289,9 +293,9 @@ def case_screen_pixels_match_render(session):
     """What reaches the screen, in the window and in a foreign window, is tolva-render's frame
     pixel for pixel: rows the right way up, channels in the right order."""
     frames = render_frames(session, 160, 120, 10, 8, 4)
-    # A slow tick, so a screenshot taken after frame 1 catches frame 1 (or, if late, frame 2).
+    # A slow pace, so a screenshot taken after frame 1 catches frame 1 (or, if late, frame 2).
     viewer = session.start([session.args.viewer, "--size", "160x120", "--count", "10", "--color",
-                            "8", "--tick-ms", "700", "--hash"])
+                            "8", "-delay", "700000", "--hash"])
     read_lines(viewer, 2, 10, "slow window")
     window = session.wait_for_window(viewer)
     _, _, shown = session.screenshot(window)
@@ -342,7 +346,7 @@ def case_uncovered_window_shows_render_frame(session):
     """A foreign window and the SDL window, once a window that covered part or all of them
     has gone, show tolva-render's frame pixel for pixel: what was exposed is sent again."""
     frames = render_frames(session, 160, 120, 10, 8, 150)
-    slow = ["--count", "10", "--color", "8", "--tick-ms", "200", "--hash"]
+    slow = ["--count", "10", "--color", "8", "--delay", "200000", "--hash"]
     hashes = os.path.join(session.tmp, "hashes")
     target = start_xwindow(session, 160, 120)
     with open(hashes, "w") as out:
@@ -487,14 +491,14 @@ def case_settings_file(session):
     warning and is left as it was."""
     viewer = session.args.viewer
     probe = [viewer, "--size", "64x48", "--hash", "--frames", "6"]
-    result = session.run([viewer, "--configure", "--count", "7", "--color", "4"])
+    result = session.run([viewer, "--configure", "--count", "7", "--color", "4", "-delay", "9000"])
     check(result.returncode == 0, f"--configure failed: {result.stderr}")
     with open(settings_path(session.env)) as stored:
         text = stored.read()
-    check("count=7" in text.splitlines() and "color=4" in text.splitlines(), f"stored: {text!r}")
+    check({"count=7", "color=4", "delay=9000"} <= set(text.splitlines()), f"stored: {text!r}")
     result = session.run(probe)
     check(result.returncode == 0 and result.stderr == "", f"run: {result.returncode} {result.stderr}")
-    check(result.stdout.splitlines() == session.render_hashes(64, 48, 7, 4, 6),
+    check(result.stdout.splitlines() == session.render_hashes(64, 48, 7, 4, 6, 9000),
           "the stored settings were not used")
     defaults = session.render_hashes(64, 48, 25, 1, 6)
     # As an XScreenSaver hack only the command line counts: the daemon passes no -count for
@@ -531,9 +535,10 @@ def case_settings_file(session):
     check(result.returncode == 0 and len(result.stderr.splitlines()) == 1, f"unreadable: {result.stderr!r}")
     check(result.stdout.splitlines() == defaults, "unreadable: not the defaults 25 and 1")
     os.rmdir(settings_path(session.env))
-    # Leniency: stored values outside the dialog's ranges are kept and bounded only in use.
+    # Leniency: stored values outside the dialog's ranges are kept and bounded only in use; a
+    # delay that -delay would refuse is the default pace.
     with open(settings_path(session.env), "w") as stored:
-        stored.write("count=200\ncolor=12\n")
+        stored.write("count=200\ncolor=12\ndelay=0\n")
     result = session.run(probe)
     check(result.returncode == 0 and result.stderr == "", f"lenient: {result.stderr!r}")
     check(result.stdout.splitlines() == session.render_hashes(64, 48, 200, 12, 6),
@@ -621,13 +626,15 @@ HACK_USER = "tolva-hack-test"
 
 def settings_line(config, count, scheme, fps):
     """The programs: entry xscreensaver-settings writes from tolva.xml: the name, the command's
-    arguments, then each setting in the file's order (the slider only off its default)."""
+    arguments, then each setting in the file's order (the trail slider only off its default;
+    the frame rate slider stays at its default, which writes nothing)."""
     root = ElementTree.parse(config).getroot()
     words = [root.get("name")]
     for element in root.iter():
         if element.tag == "command":
             words.append(element.get("arg"))
-        elif element.tag == "number" and int(element.get("default")) != count:
+        elif element.tag == "number" and element.get("id") == "count" and int(
+                element.get("default")) != count:
             words.append(element.get("arg").replace("%", str(count)))
         elif (element.tag == "option" and element.get("id") == scheme) or (
                 element.tag == "boolean" and fps):

@@ -1,7 +1,8 @@
 // xscreensaver/tolva.xml against the viewer's command line: every argument the settings tool
-// can pass must parse, the slider must cover the dialog's 2..80 with the default 25, and the
-// menu must offer each of the nine colour schemes once, the default one as XScreenSaver's
-// conventions ask: with no arg-set, so the hack's built-in default applies.
+// can pass must parse, the trail slider must cover the dialog's 2..80 with the default 25, the
+// frame rate slider lie within the delays -delay takes with the default pace, and the menu must
+// offer each of the nine colour schemes once, the default one as XScreenSaver's conventions ask:
+// with no arg-set, so the hack's built-in default applies.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -64,25 +65,33 @@ int ParseWords(const std::string& line, ViewerOptions* options) {
                               &error);
 }
 
-TEST(XScreenSaverConfig, SliderCoversTwoToEightyTrailsAndParses) {
+TEST(XScreenSaverConfig, SlidersCoverTheTrailsAndTheFrameRateAndParse) {
     const std::string text = ReadConfig();
     ASSERT_FALSE(text.empty());
     const std::string command = Attribute(Elements(text, "command").at(0), "arg");
     const auto numbers = Elements(text, "number");
-    ASSERT_EQ(numbers.size(), 1u);
-    const std::string low = std::to_string(MinTrailCount);
-    const std::string high = std::to_string(MaxTrailCount);
-    const std::string standard = std::to_string(DefaultTrailCount);
-    EXPECT_EQ(Attribute(numbers[0], "low"), low);
-    EXPECT_EQ(Attribute(numbers[0], "high"), high);
-    EXPECT_EQ(Attribute(numbers[0], "default"), standard);
-    const std::string arg = Attribute(numbers[0], "arg");
-    for (const std::string& value : {low, standard, high}) {
-        ViewerOptions options;
-        const std::string line = command + " " + Substitute(arg, value);
-        ASSERT_EQ(ParseWords(line, &options), 1) << line;
-        EXPECT_EQ(options.mode, ViewerMode::ForeignWindow);
-        EXPECT_EQ(options.count, static_cast<uint32_t>(std::stoi(value)));
+    ASSERT_EQ(numbers.size(), 2u);
+    EXPECT_EQ(Attribute(numbers[0], "id"), "count");
+    EXPECT_EQ(Attribute(numbers[0], "low"), std::to_string(MinTrailCount));
+    EXPECT_EQ(Attribute(numbers[0], "high"), std::to_string(MaxTrailCount));
+    EXPECT_EQ(Attribute(numbers[0], "default"), std::to_string(DefaultTrailCount));
+    // The frame rate: more to the right is a shorter delay, as on every hack's slider.
+    EXPECT_EQ(Attribute(numbers[1], "id"), "delay");
+    EXPECT_EQ(Attribute(numbers[1], "convert"), "invert");
+    EXPECT_GE(std::stoll(Attribute(numbers[1], "low")), MinStepMicroseconds);
+    EXPECT_LE(std::stoll(Attribute(numbers[1], "high")), MaxStepMicroseconds);
+    EXPECT_EQ(Attribute(numbers[1], "default"), std::to_string(DefaultStepMicroseconds));
+    for (const std::string& number : numbers) {
+        for (const char* bound : {"low", "default", "high"}) {
+            ViewerOptions options;
+            const std::string value = Attribute(number, bound);
+            const std::string line = command + " " + Substitute(Attribute(number, "arg"), value);
+            ASSERT_EQ(ParseWords(line, &options), 1) << line;
+            EXPECT_EQ(options.mode, ViewerMode::ForeignWindow);
+            EXPECT_EQ(
+                std::to_string(number == numbers[0] ? options.count : options.stepMicroseconds),
+                value);
+        }
     }
 }
 
