@@ -45,14 +45,14 @@ class Session:
              "-nolisten", "tcp", "-noreset"],
             pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_fd)
-        number = self._read_display(read_fd)
+        number = self._read_display(read_fd, self.xvfb)
         os.close(read_fd)
         self.env = dict(os.environ)
         self.env["DISPLAY"] = f":{number}"
         self.env.pop("XSCREENSAVER_WINDOW", None)
         self.env["XDG_CONFIG_HOME"] = os.path.join(self.tmp, "config")
 
-    def _read_display(self, fd):
+    def _read_display(self, fd, server):
         deadline = time.monotonic() + 10
         text = b""
         os.set_blocking(fd, False)
@@ -65,12 +65,12 @@ class Session:
                 text += chunk
                 if text.endswith(b"\n"):
                     return int(text.strip())
-            elif chunk == b"" or self.xvfb.poll() is not None:
+            elif chunk == b"" or server.poll() is not None:
                 break
             time.sleep(0.02)
-        self.xvfb.kill()
-        self.xvfb.wait()
-        raise Failure("Xvfb did not report its display")
+        server.kill()
+        server.wait()
+        raise Failure(f"{server.args[0]} did not report its display")
 
     def start(self, command, env=None, stdout=subprocess.PIPE):
         process = subprocess.Popen(command, env=env or self.env, stdout=stdout,
@@ -418,6 +418,79 @@ def case_fullscreen_buttons(session):
         expect_running(viewer, 0.7, "the middle button and the wheel")
         session.xdotool("click", button)
         expect_exit(viewer, 0, 5, f"button {button} in full screen")
+
+
+DUMMY_XORG_CONF = """Section "Device"
+  Identifier "dummy"
+  Driver "dummy"
+  VideoRam 16384
+EndSection
+Section "Screen"
+  Identifier "screen"
+  Device "dummy"
+  DefaultDepth 24
+  SubSection "Display"
+    Depth 24
+    Virtual 1040 480
+  EndSubSection
+EndSection
+"""
+
+
+def case_fullscreen_every_display(session):
+    """Full screen on two displays (Xorg's dummy driver with a second head right of the first,
+    which SDL reports as two displays where Xvfb gives one): a window over each display at its
+    size, trails on both, and one key ends them all."""
+    if os.getuid() != 0 or shutil.which("Xorg") is None or not os.path.exists(
+            "/usr/lib/xorg/modules/drivers/dummy_drv.so"):
+        print("skipped: needs root, Xorg and its dummy driver (scripts/install-deps)")
+        sys.exit(SKIP)
+    conf = os.path.join(session.tmp, "xorg.conf")
+    with open(conf, "w") as out:
+        out.write(DUMMY_XORG_CONF)
+    read_fd, write_fd = os.pipe()
+    xorg = subprocess.Popen(["Xorg", "-config", conf, "-displayfd", str(write_fd), "-noreset",
+                             "-nolisten", "tcp", "-logfile", os.path.join(session.tmp, "xorg.log")],
+                            pass_fds=(write_fd,), stdout=subprocess.DEVNULL,
+                            stderr=subprocess.DEVNULL)
+    os.close(write_fd)
+    try:
+        try:
+            env = dict(session.env, DISPLAY=f":{session._read_display(read_fd, xorg)}")
+        except Failure:
+            print("skipped: Xorg with the dummy driver does not start here")
+            sys.exit(SKIP)
+        finally:
+            os.close(read_fd)
+        for words in (["--newmode", "400x300b", "9.00", "400", "416", "456", "512", "300", "301",
+                       "304", "312", "-hsync", "+vsync"], ["--addmode", "DUMMY1", "400x300b"],
+                      ["--output", "DUMMY1", "--mode", "400x300b", "--right-of", "DUMMY0"]):
+            result = session.run(["xrandr", *words], env=env)
+            check(result.returncode == 0, f"xrandr {' '.join(words)}: {result.stderr}")
+        viewer = session.start([session.args.viewer, "--fullscreen", "--count", "25", "--color",
+                                "3"], env=env)
+        deadline, windows = time.monotonic() + 10, []
+        while len(windows) != 2:
+            check(time.monotonic() < deadline and viewer.poll() is None,
+                  f"{len(windows)} full-screen windows, not one a display; {session.run(['xrandr'], env=env).stdout}")
+            time.sleep(0.2)
+            windows = session.run(["xdotool", "search", "--onlyvisible", "--name", "^TOLVA$"],
+                                  env=env).stdout.split()
+        places = sorted(session.run(["xdotool", "getwindowgeometry", window], env=env).stdout
+                        .split()[3:8:4] for window in windows)
+        check(places == [["0,0", "640x480"], ["640,0", "400x300"]], f"windows at {places}")
+        for window in windows:
+            deadline = time.monotonic() + 8
+            while int(session.run([session.args.xwindow, "--bright", window], env=env).stdout
+                      or 0) < 100:
+                check(time.monotonic() < deadline, f"no trails in the window {places}")
+                time.sleep(0.3)
+        result = session.run(["xdotool", "key", "x"], env=env)
+        check(result.returncode == 0, f"xdotool key: {result.stderr}")
+        expect_exit(viewer, 0, 5, "a key with a window on each display")
+    finally:
+        xorg.terminate()
+        xorg.wait(timeout=10)
 
 
 def start_xwindow(session, width, height, with_process=False, argb=False):
