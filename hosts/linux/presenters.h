@@ -21,3 +21,9 @@ inline FrameLoopSettings FrameLoopSettingsOf(const ViewerOptions& options) {
     settings.frames = options.frames;
     return settings;
 }
+
+// The scale to draw at: the display's (from its dpi), until the command line's own scale
+// (0: the display's) is there to override it.
+inline int32_t ChosenScale(const ViewerOptions&, int32_t displayScale) {
+    return displayScale;
+}

@@ -6,7 +6,8 @@
 // is one MIT-SHM put per band, with no renderer in between. A window event (exposed, shown,
 // restored...) brings the whole next frame; while every window is hidden or minimised the
 // presenter waits for events and the animations pause. A new window size restarts that
-// window's animation at that size, as a new saver window would.
+// window's animation at that size, as a new saver window would. On X11 the scale is the
+// display's Xft.dpi / 96, as for the Xlib presenter.
 #include <SDL.h>
 
 #include <cstdint>
@@ -20,6 +21,7 @@
 #include "host/frame_loop.h"
 #include "host/pixel_conversion.h"
 #include "hosts/linux/presenters.h"
+#include "hosts/linux/x11_scale.h"
 #include "surface/frame.h"
 
 namespace {
@@ -227,14 +229,23 @@ int RunSdlViewer(const ViewerOptions& options, uint32_t trailCount, int32_t colo
     }
     // SDL would otherwise back an X11 window's surface with a renderer's texture and present
     // all of it on every update; the X server's shared memory takes just the changed bands.
-    if (std::strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0)
+    int32_t displayScale = ScaleUnit;
+    if (std::strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0) {
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        // SDL's own dpi is the monitor's physical one, which desktops do not scale by; Xft.dpi
+        // is what they set.
+        if (Display* display = XOpenDisplay(nullptr)) {
+            displayScale = XftScale(display);
+            XCloseDisplay(display);
+        }
+    }
     SdlWindowPresenter windows;
     SdlWindowPresenter* presenter = &windows;
     presenter->fullScreen = fullScreen;
     presenter->showFps = options.showFps;
     const int count = WindowCount(fullScreen);
-    FrameLoop loop(FrameLoopSettingsOf(options), count, trailCount, colorMode, ScaleUnit);
+    FrameLoop loop(FrameLoopSettingsOf(options), count, trailCount, colorMode,
+                   ChosenScale(options, displayScale));
     const Uint32 flags = fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_RESIZABLE;
     int exitCode = 1;
     for (int i = 0; i < count; ++i) {

@@ -5,12 +5,15 @@
 // server offers it. A foreign window's owner handles input; this only follows the window's
 // size (a new size restarts the animation), ends cleanly with exit code 0 on SIGTERM, SIGINT
 // or SIGHUP, and ends quietly when the window goes away.
-// The image keeps the last frame shown; each frame converts and sends only its changed bands,
-// an exposure brings the whole next frame, and an unmapped or fully covered window is sent
-// nothing (the animation goes on).
+// The image keeps the last frame shown; each frame converts and sends only its changed bands
+// (a frame with none is neither put nor synced), and an exposure brings the whole next frame.
+// While the window is unmapped or fully covered, or the monitor is asleep, the presenter waits
+// on the X connection with no time-out: the animation pauses, and costs no processor time,
+// until it can be seen again. The scale is the display's Xft.dpi / 96.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
+#include <X11/extensions/dpms.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/ipc.h>
@@ -27,6 +30,7 @@
 #include "host/frame_loop.h"
 #include "host/pixel_conversion.h"
 #include "hosts/linux/presenters.h"
+#include "hosts/linux/x11_scale.h"
 #include "hosts/linux/x11_window.h"
 #include "surface/frame.h"
 
@@ -85,6 +89,8 @@ struct XWindowPresenter {
     PixelRowConversion convert = nullptr;
     bool unmapped = false;
     bool fullyObscured = false;
+    bool dpms = false;          // the server can say whether the monitor is on
+    sigset_t waitingSignals;    // the signal mask while waiting: the stop signals let through
     FpsOverlay* fps = nullptr;  // null unless -fps
     ChosenXWindow chosen;       // with its own window's close request
 };
@@ -203,7 +209,6 @@ void ConvertBand(void* self, const FrameView& frame, const FrameBand& band) {
 }
 
 void SendBand(XWindowPresenter* presenter, const FrameBand& band) {
-    if (band.bottom <= band.top || band.right <= band.left) return;
     const auto width = static_cast<unsigned>(band.right - band.left);
     const auto height = static_cast<unsigned>(band.bottom - band.top);
     if (presenter->usingShm)
@@ -230,6 +235,7 @@ Presented ShowFrame(void* self, int, const FrameView& frame) {
     const int32_t count =
         PrepareBands(frame, converted, image->bits_per_pixel % 8 == 0 ? presenter->fps : nullptr,
                      ConvertBand, presenter, bands);
+    if (count == 0) return Presented::Shown;
     lastXError = 0;
     for (int32_t i = 0; i < count; ++i) SendBand(presenter, bands[i]);
     // Waiting for the server keeps us from writing into shared memory it is still reading,
@@ -252,8 +258,9 @@ int Resize(XWindowPresenter* presenter, int width, int height, WindowNews* news)
     return 1;
 }
 
-void HandleEvents(void* self, int waitMilliseconds, EventNews* news) {
-    auto* presenter = static_cast<XWindowPresenter*>(self);
+// Handles the events Xlib has or the server has sent. Returns 0 when one ends the loop, with
+// news->step saying how.
+int HandlePending(XWindowPresenter* presenter, EventNews* news) {
     Display* display = presenter->display;
     while (XPending(display) > 0) {
         XEvent event;
@@ -261,9 +268,9 @@ void HandleEvents(void* self, int waitMilliseconds, EventNews* news) {
         if ((event.type == DestroyNotify && event.xdestroywindow.window == presenter->window) ||
             OwnWindowCloseRequested(presenter->chosen, &event)) {
             news->step = LoopStep::Stop;
-            return;
+            return 0;
         }
-        // What the window showed is gone self it was exposed; nothing shows while it is
+        // What the window showed is gone where it was exposed; nothing shows while it is
         // unmapped or fully covered.
         if (event.type == Expose && event.xexpose.window == presenter->window)
             news->windows[0].lostPicture = true;
@@ -279,31 +286,69 @@ void HandleEvents(void* self, int waitMilliseconds, EventNews* news) {
             !Resize(presenter, event.xconfigure.width, event.xconfigure.height,
                     &news->windows[0])) {
             news->step = LoopStep::Fail;
-            return;
+            return 0;
         }
     }
-    if (waitMilliseconds > 0 && !stopRequested) {
-        pollfd connection{ConnectionNumber(display), POLLIN, 0};
-        poll(&connection, 1, waitMilliseconds);  // EINTR: a stop request
-    }
+    return 1;
 }
 
-void CatchStopSignals() {
+// Whether anything drawn now could be seen.
+bool Seen(const XWindowPresenter& presenter) {
+    if (presenter.unmapped || presenter.fullyObscured) return false;
+    if (!presenter.dpms) return true;
+    // Bookworm's libXext has no DPMSSelectInput, so no event says when the monitor sleeps or
+    // wakes: the state is asked again on each event and whenever a frame is due. A monitor
+    // wakes for input, which XScreenSaver answers by ending the hack anyway.
+    CARD16 level = DPMSModeOn;
+    BOOL enabled = False;
+    return !DPMSInfo(presenter.display, &level, &enabled) || !enabled || level == DPMSModeOn;
+}
+
+// Waits for the X connection, at most milliseconds (-1: no limit). The stop signals are blocked
+// everywhere but here, so one that comes while a frame is drawn wakes this wait at once.
+void WaitForServer(XWindowPresenter* presenter, int milliseconds) {
+    // A round trip (DPMSInfo) may have queued events that the connection no longer shows.
+    if (XEventsQueued(presenter->display, QueuedAlready) > 0) return;
+    pollfd connection{ConnectionNumber(presenter->display), POLLIN, 0};
+    const timespec limit{milliseconds / 1000, (milliseconds % 1000) * 1000000L};
+    ppoll(&connection, 1, milliseconds < 0 ? nullptr : &limit, &presenter->waitingSignals);
+}
+
+void HandleEvents(void* self, int waitMilliseconds, EventNews* news) {
+    auto* presenter = static_cast<XWindowPresenter*>(self);
+    if (!HandlePending(presenter, news)) return;
+    if (!Seen(*presenter)) {
+        while (!stopRequested && !Seen(*presenter)) {
+            WaitForServer(presenter, -1);
+            if (!HandlePending(presenter, news)) return;
+        }
+        news->windows[0].lostPicture = true;  // seen again: the frame due goes out whole
+        return;
+    }
+    if (waitMilliseconds > 0 && !stopRequested) WaitForServer(presenter, waitMilliseconds);
+}
+
+// Blocks the stop signals but for the waits, whose mask goes into *waiting.
+void CatchStopSignals(sigset_t* waiting) {
     struct sigaction action {};
     action.sa_handler = RequestStop;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = 0;  // no SA_RESTART: poll() must return to see the request
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGHUP, &action, nullptr);
+    action.sa_flags = 0;
+    sigset_t stops;
+    sigemptyset(&stops);
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        sigaction(signal, &action, nullptr);
+        sigaddset(&stops, signal);
+    }
+    sigprocmask(SIG_BLOCK, &stops, waiting);
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) sigdelset(waiting, signal);
 }
 
 }  // namespace
 
 int RunX11Viewer(const ViewerOptions& options, uint32_t trailCount, int32_t colorMode) {
-    CatchStopSignals();
-    FrameLoop loop(FrameLoopSettingsOf(options), 1, trailCount, colorMode, ScaleUnit);
     XWindowPresenter presenter;
+    CatchStopSignals(&presenter.waitingSignals);
     const char* displayName = options.displayName.empty() ? nullptr : options.displayName.c_str();
     presenter.display = XOpenDisplay(displayName);
     if (presenter.display == nullptr) {
@@ -312,6 +357,11 @@ int RunX11Viewer(const ViewerOptions& options, uint32_t trailCount, int32_t colo
     }
     XSetErrorHandler(RecordXError);
     Display* display = presenter.display;
+    FrameLoop loop(FrameLoopSettingsOf(options), 1, trailCount, colorMode,
+                   ChosenScale(options, XftScale(display)));
+    int dpmsEvent = 0;
+    int dpmsError = 0;
+    presenter.dpms = DPMSQueryExtension(display, &dpmsEvent, &dpmsError) && DPMSCapable(display);
     if (!OpenChosenXWindow(display, options, &presenter.chosen)) {
         std::fprintf(stderr, "tolva: cannot create a window\n");
         XCloseDisplay(display);

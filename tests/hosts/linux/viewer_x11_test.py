@@ -322,13 +322,34 @@ def wait_for_frames(path, after, count, what, timeout=10):
     return frames_shown(path)
 
 
-def uncover_and_compare(session, hashes, window, frames, what):
+def cpu_and_wakeups(pid):
+    """(processor seconds used, times it went to sleep) of a process so far."""
+    with open(f"/proc/{pid}/stat") as stat:
+        fields = stat.read().rsplit(")", 1)[1].split()
+    with open(f"/proc/{pid}/status") as status:
+        switches = [line for line in status if line.startswith("voluntary_ctxt_switches")]
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK"), int(switches[0].split()[1])
+
+
+def uncover_and_compare(session, hashes, window, frames, what, paused_by=None):
     """Covers the window (at 10, 10) in part, then wholly, with a window of the test's own;
-    after each goes away the window must show tolva-render's frame again, everywhere."""
+    after each goes away the window must show tolva-render's frame again, everywhere. With
+    paused_by (the hack drawing into it), the whole cover pauses it: no frame and no wake-up
+    in 3 s."""
     for width, height in ((80, 60), (200, 160)):
         cover = session.start([session.args.xwindow, str(width), str(height)])
         read_lines(cover, 1, 10, "covering window")
-        wait_for_frames(hashes, frames_shown(hashes), 2, f"{what} under a {width}x{height} window")
+        if paused_by is not None and width == 200:
+            time.sleep(0.5)  # a frame already due may still go out
+            shown, (cpu, sleeps) = frames_shown(hashes), cpu_and_wakeups(paused_by.pid)
+            time.sleep(3)
+            cpu_after, sleeps_after = cpu_and_wakeups(paused_by.pid)
+            print(f"{what} covered for 3 s: {cpu_after - cpu:.2f} s of processor time, "
+                  f"{sleeps_after - sleeps} wake-ups, {frames_shown(hashes) - shown} frames")
+            check(frames_shown(hashes) == shown and sleeps_after - sleeps <= 1 and
+                  cpu_after - cpu <= 0.02, f"{what}: it keeps drawing or waking while covered")
+        else:
+            wait_for_frames(hashes, frames_shown(hashes), 2, f"{what} under a {width}x{height} window")
         cover.kill()
         cover.wait(timeout=5)
         index = wait_for_frames(hashes, frames_shown(hashes), 2, f"{what} uncovered")
@@ -340,7 +361,8 @@ def uncover_and_compare(session, hashes, window, frames, what):
 
 def case_uncovered_window_shows_render_frame(session):
     """A foreign window and the SDL window, once a window that covered part or all of them
-    has gone, show tolva-render's frame pixel for pixel: what was exposed is sent again."""
+    has gone, show tolva-render's frame pixel for pixel: what was exposed is sent again. The
+    hack under a whole cover waits without drawing or waking."""
     frames = render_frames(session, 160, 120, 10, 8, 150)
     slow = ["--count", "10", "--color", "8", "--tick-ms", "200", "--hash"]
     hashes = os.path.join(session.tmp, "hashes")
@@ -348,7 +370,7 @@ def case_uncovered_window_shows_render_frame(session):
     with open(hashes, "w") as out:
         viewer = session.start([session.args.viewer, "--window-id", str(target)] + slow,
                                stdout=out)
-    uncover_and_compare(session, hashes, target, frames, "--window-id")
+    uncover_and_compare(session, hashes, target, frames, "--window-id", paused_by=viewer)
     viewer.send_signal(signal.SIGTERM)
     expect_exit(viewer, 0, 5, "SIGTERM in --window-id mode")
 
