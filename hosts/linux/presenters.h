@@ -1,12 +1,28 @@
-// The viewer's two ways onto a screen. Each opens its window, plugs itself into the frame loop
-// and returns the process's exit code: SDL2 for the desktop window and full screen, with the
-// saver's exit rule in full screen; Xlib for a window that someone else owns (XScreenSaver's,
-// or the root window), where the owner handles all input.
+// The viewer's two ways onto a screen. Each opens its windows, runs them in the frame loop and
+// returns the process's exit code: SDL2 for the desktop window and full screen (a window on
+// every display), with the saver's exit rule in full screen; Xlib for a window that someone
+// else owns (XScreenSaver's, or the root window) or XScreenSaver's -window, where the owner
+// handles all input.
 #pragma once
 
 #include <cstdint>
 
+#include "host/frame_loop.h"
 #include "hosts/linux/viewer_options.h"
 
 int RunSdlViewer(const ViewerOptions& options, uint32_t trailCount, int32_t colorMode);
 int RunX11Viewer(const ViewerOptions& options, uint32_t trailCount, int32_t colorMode);
+
+// The frame loop's part of the command line.
+inline FrameLoopSettings FrameLoopSettingsOf(const ViewerOptions& options) {
+    FrameLoopSettings settings;
+    settings.stepMicroseconds = options.stepMicroseconds;
+    settings.hash = options.hash;
+    settings.frames = options.frames;
+    return settings;
+}
+
+// The scale to draw at: the command line's, else the display's (from its dpi).
+inline int32_t ChosenScale(const ViewerOptions& options, int32_t displayScale) {
+    return options.scale != 0 ? options.scale : displayScale;
+}

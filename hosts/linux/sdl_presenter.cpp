@@ -1,10 +1,13 @@
-// The SDL2 presenter: a resizable desktop window (640x480 unless --size) or full screen.
-// Frames are drawn into the window's own surface, SDL's copy of what the window shows, and
+// The SDL2 presenter: a resizable desktop window (640x480 unless --size), or full screen with a
+// window on every display, each with an animation of its own at that display's size and the
+// saver's exit rule over all of them (any closing input on any display ends every one).
+// Frames are drawn into each window's own surface, SDL's copy of what the window shows, and
 // only their changed bands are converted and sent (SDL_UpdateWindowSurfaceRects); on X11 that
 // is one MIT-SHM put per band, with no renderer in between. A window event (exposed, shown,
-// restored...) brings the whole next frame; a hidden or minimised window is sent nothing while
-// the animation goes on. A new window size restarts the animation at that size, as a new saver
-// window would.
+// restored...) brings the whole next frame; while every window is hidden or minimised the
+// presenter waits for events and the animations pause. A new window size restarts that
+// window's animation at that size, as a new saver window would. On X11 the scale is the
+// display's Xft.dpi / 96, as for the Xlib presenter.
 #include <SDL.h>
 
 #include <cstdint>
@@ -12,39 +15,49 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "host/band_presenting.h"
 #include "host/exit_rule.h"
 #include "host/fps_overlay.h"
+#include "host/frame_loop.h"
 #include "host/pixel_conversion.h"
-#include "hosts/linux/frame_loop.h"
 #include "hosts/linux/presenters.h"
+#include "hosts/linux/x11_scale.h"
 #include "surface/frame.h"
 
 namespace {
 
-struct SdlScreen {
+struct SdlWindow {
     SDL_Window* window = nullptr;
     SDL_Surface* surface = nullptr;  // the window's; SDL makes a new one for a new size
     int width = 0;                   // of the animation
     int height = 0;
     // Set for surfaces of 32-bit pixels 0x00RRGGBB; any other format goes through SDL.
     PixelRowConversion convert = nullptr;
-    SDL_Rect sent[MaxChangedBands + 1];  // and the -fps corner
-    ViewerLoop* loop = nullptr;
-    bool fullScreen = false;
-    FullScreenExitRule rule;
-    FpsOverlay* fps = nullptr;  // null unless --fps
-    uint8_t black[4] = {};      // the -fps shadow
+    uint8_t black[4] = {};  // the -fps shadow
+    FpsOverlay fps;
 };
 
-// Brings the surface's pixels in band up to the frame's.
-void ConvertBand(SdlScreen* screen, const FrameView& frame, const FrameBand& band) {
-    SDL_Surface* surface = screen->surface;
+struct SdlWindowPresenter {
+    SdlWindow windows[MaxLoopWindows];
+    int windowCount = 0;
+    bool fullScreen = false;
+    bool showFps = false;
+    FullScreenExitRule rule;
+};
+
+bool Hidden(const SdlWindow& window) {
+    return (SDL_GetWindowFlags(window.window) & (SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED)) != 0;
+}
+
+void ConvertBand(void* self, const FrameView& frame, const FrameBand& band) {
+    auto* window = static_cast<SdlWindow*>(self);
+    SDL_Surface* surface = window->surface;
     const int bytesPerPixel = surface->format->BytesPerPixel;
     auto* out = static_cast<uint8_t*>(surface->pixels) +
                 static_cast<size_t>(band.top) * surface->pitch +
                 static_cast<size_t>(band.left) * bytesPerPixel;
-    if (screen->convert != nullptr) {
-        ConvertFrameBand(frame, band, out, static_cast<size_t>(surface->pitch), screen->convert);
+    if (window->convert != nullptr) {
+        ConvertFrameBand(frame, band, out, static_cast<size_t>(surface->pitch), window->convert);
         return;
     }
     const size_t stride = FrameRowStride(frame.header);
@@ -55,63 +68,55 @@ void ConvertBand(SdlScreen* screen, const FrameView& frame, const FrameBand& ban
     }
 }
 
-Presented ShowFrame(void* self, const FrameView& frame) {
-    auto* screen = static_cast<SdlScreen*>(self);
-    SDL_Surface* surface = screen->surface;
-    if (surface == nullptr || frame.header.biWidth != screen->width ||
-        frame.header.biHeight != screen->height)
+Presented ShowFrame(void* self, int index, const FrameView& frame) {
+    auto* presenter = static_cast<SdlWindowPresenter*>(self);
+    SdlWindow* window = &presenter->windows[index];
+    SDL_Surface* surface = window->surface;
+    if (surface == nullptr || frame.header.biWidth != window->width ||
+        frame.header.biHeight != window->height)
         return Presented::NotShown;
-    if ((SDL_GetWindowFlags(screen->window) & (SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED)) != 0) {
-        return Presented::NotShown;  // nothing of it would reach the screen
-    }
-    if (frame.changedCount == 0 && screen->fps == nullptr) return Presented::Shown;
+    if (Hidden(*window)) return Presented::NotShown;  // nothing of it would reach the screen
     if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return Presented::NotShown;
-    int sent = 0;
-    for (int32_t i = 0; i < frame.changedCount; ++i) {
-        const FrameBand& band = frame.changed[i];
-        ConvertBand(screen, frame, band);
-        screen->sent[sent++] =
-            SDL_Rect{band.left, band.top, band.right - band.left, band.bottom - band.top};
-    }
-    if (screen->fps != nullptr) {
-        // The text goes over the frame's own pixels, which come back first.
-        const FrameBand corner = CornerTextBand(screen->width, screen->height);
-        ConvertBand(screen, frame, corner);
-        screen->fps->DrawOnFrame(static_cast<uint8_t*>(surface->pixels), screen->width,
-                                 screen->height, static_cast<size_t>(surface->pitch),
-                                 surface->format->BytesPerPixel, screen->black);
-        if (corner.bottom > corner.top && corner.right > corner.left)
-            screen->sent[sent++] = SDL_Rect{corner.left, corner.top, corner.right - corner.left,
-                                            corner.bottom - corner.top};
-    }
+    const PresentedImage image{static_cast<uint8_t*>(surface->pixels),
+                               window->width,
+                               window->height,
+                               static_cast<size_t>(surface->pitch),
+                               surface->format->BytesPerPixel,
+                               window->black};
+    FrameBand bands[MaxPresentedBands];
+    const int32_t count = PrepareBands(frame, image, presenter->showFps ? &window->fps : nullptr,
+                                       ConvertBand, window, bands);
     if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
-    return SDL_UpdateWindowSurfaceRects(screen->window, screen->sent, sent) == 0
-               ? Presented::Shown
-               : Presented::NotShown;
+    if (count == 0) return Presented::Shown;
+    SDL_Rect rects[MaxPresentedBands];
+    for (int32_t i = 0; i < count; ++i)
+        rects[i] = SDL_Rect{bands[i].left, bands[i].top, bands[i].right - bands[i].left,
+                            bands[i].bottom - bands[i].top};
+    return SDL_UpdateWindowSurfaceRects(window->window, rects, count) == 0 ? Presented::Shown
+                                                                           : Presented::NotShown;
 }
 
-// The window's surface at its current size, and a fresh animation when the size is new.
-int Restart(SdlScreen* screen) {
-    screen->surface = SDL_GetWindowSurface(screen->window);
-    if (screen->surface == nullptr) {
+// The window's surface at its current size; a new size goes into *news. Returns 0 when the
+// window cannot be drawn into.
+int TakeSurface(SdlWindow* window, WindowNews* news) {
+    window->surface = SDL_GetWindowSurface(window->window);
+    if (window->surface == nullptr) {
         std::fprintf(stderr, "tolva: cannot draw into the window: %s\n", SDL_GetError());
         return 0;
     }
     // Opaque black in the surface's own layout, alpha included where it has one.
     const uint8_t frameBlack[3] = {};
-    SDL_ConvertPixels(1, 1, SDL_PIXELFORMAT_BGR24, frameBlack, 3, screen->surface->format->format,
-                      screen->black, 4);
-    screen->convert = screen->surface->format->format == SDL_PIXELFORMAT_RGB888
+    SDL_ConvertPixels(1, 1, SDL_PIXELFORMAT_BGR24, frameBlack, 3, window->surface->format->format,
+                      window->black, 4);
+    window->convert = window->surface->format->format == SDL_PIXELFORMAT_RGB888
                           ? BestPixelConversion().convert
                           : nullptr;
-    int width = screen->surface->w;
-    int height = screen->surface->h;
-    if (width > INT16_MAX) width = INT16_MAX;
-    if (height > INT16_MAX) height = INT16_MAX;
-    if (width == screen->width && height == screen->height) return 1;
-    screen->width = width;
-    screen->height = height;
-    screen->loop->Restart(width, height);
+    const int width = DrawableSide(window->surface->w);
+    const int height = DrawableSide(window->surface->h);
+    if (width == window->width && height == window->height) return 1;
+    window->width = width;
+    window->height = height;
+    *news = WindowNews{true, true, width, height};
     return 1;
 }
 
@@ -128,58 +133,84 @@ PointerButton ButtonOf(uint8_t sdlButton) {
     }
 }
 
-// Returns 1 when the event ends the viewer.
-int HandleEvent(const SDL_Event& event, SdlScreen* screen, int* failed) {
-    const bool fullScreen = screen->fullScreen;
-    FullScreenExitRule* rule = &screen->rule;
+int WindowIndex(const SdlWindowPresenter& presenter, Uint32 windowId) {
+    for (int i = 0; i < presenter.windowCount; ++i)
+        if (SDL_GetWindowID(presenter.windows[i].window) == windowId) return i;
+    return -1;
+}
+
+// Returns what the event means for the loop.
+LoopStep HandleEvent(const SDL_Event& event, SdlWindowPresenter* presenter, EventNews* news) {
+    const bool fullScreen = presenter->fullScreen;
+    FullScreenExitRule* rule = &presenter->rule;
+    const auto stopIf = [](int ends) { return ends ? LoopStep::Stop : LoopStep::Continue; };
     switch (event.type) {
         case SDL_QUIT:
-            return 1;  // window closed, or SIGINT / SIGTERM
+            return LoopStep::Stop;  // window closed, or SIGINT / SIGTERM
         case SDL_KEYDOWN:
-            if (fullScreen) return rule->OnKeyDown();
-            return event.key.keysym.sym == SDLK_ESCAPE ? 1 : 0;
+            if (fullScreen) return stopIf(rule->OnKeyDown());
+            return stopIf(event.key.keysym.sym == SDLK_ESCAPE);
         case SDL_MOUSEBUTTONDOWN:
-            return fullScreen ? rule->OnButtonDown(ButtonOf(event.button.button)) : 0;
+            return stopIf(fullScreen && rule->OnButtonDown(ButtonOf(event.button.button)));
         case SDL_MOUSEMOTION: {
-            if (!fullScreen) return 0;
-            // The start position is in screen coordinates; on a second monitor the
-            // full-screen window does not stand at (0, 0).
+            const int index = WindowIndex(*presenter, event.motion.windowID);
+            if (!fullScreen || index < 0) return LoopStep::Continue;
+            // The start position is in global coordinates; a window on another display does
+            // not stand at (0, 0).
             int windowX = 0;
             int windowY = 0;
-            SDL_GetWindowPosition(screen->window, &windowX, &windowY);
-            return rule->OnMotion(event.motion.x + windowX, event.motion.y + windowY);
+            SDL_GetWindowPosition(presenter->windows[index].window, &windowX, &windowY);
+            return stopIf(rule->OnMotion(event.motion.x + windowX, event.motion.y + windowY));
         }
-        case SDL_WINDOWEVENT:
+        case SDL_WINDOWEVENT: {
+            const int index = WindowIndex(*presenter, event.window.windowID);
+            if (index < 0) return LoopStep::Continue;
             // Exposed, shown, restored, resized...: what the window showed may be gone.
-            screen->loop->ShowWholeNextFrame();
-            if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED && !Restart(screen)) {
-                *failed = 1;
-                return 1;
-            }
-            return 0;
+            news->windows[index].lostPicture = true;
+            if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED &&
+                !TakeSurface(&presenter->windows[index], &news->windows[index]))
+                return LoopStep::Fail;
+            return LoopStep::Continue;
+        }
         default:
-            return 0;
+            return LoopStep::Continue;
     }
 }
 
-LoopStep HandleEvents(void* self, int waitMilliseconds) {
-    auto* screen = static_cast<SdlScreen*>(self);
-    int failed = 0;
+bool AllHidden(const SdlWindowPresenter& presenter) {
+    for (int i = 0; i < presenter.windowCount; ++i)
+        if (!Hidden(presenter.windows[i])) return false;
+    return true;
+}
+
+void HandleEvents(void* self, int waitMilliseconds, EventNews* news) {
+    auto* presenter = static_cast<SdlWindowPresenter*>(self);
     SDL_Event event;
-    if (waitMilliseconds > 0 && SDL_WaitEventTimeout(&event, waitMilliseconds) &&
-        HandleEvent(event, screen, &failed))
-        return failed ? LoopStep::Fail : LoopStep::Stop;
-    while (SDL_PollEvent(&event)) {
-        if (HandleEvent(event, screen, &failed)) return failed ? LoopStep::Fail : LoopStep::Stop;
+    while (SDL_PollEvent(&event))
+        if ((news->step = HandleEvent(event, presenter, news)) != LoopStep::Continue) return;
+    // Nothing to draw for: wait for the event that shows a window again (or ends the program).
+    while (AllHidden(*presenter)) {
+        if (!SDL_WaitEvent(&event)) return;
+        if ((news->step = HandleEvent(event, presenter, news)) != LoopStep::Continue) return;
     }
-    return LoopStep::Continue;
+    if (waitMilliseconds > 0 && SDL_WaitEventTimeout(&event, waitMilliseconds))
+        news->step = HandleEvent(event, presenter, news);
 }
 
-void Close(SdlScreen* screen) {
-    if (screen->window != nullptr) SDL_DestroyWindow(screen->window);  // and its surface
-    *screen = SdlScreen{};
+void Close(SdlWindowPresenter* presenter) {
+    for (int i = 0; i < presenter->windowCount; ++i)
+        SDL_DestroyWindow(presenter->windows[i].window);  // and its surface
+    presenter->windowCount = 0;
     SDL_ShowCursor(SDL_ENABLE);
     SDL_Quit();
+}
+
+// Full screen covers every display; a desktop window is one window.
+int WindowCount(bool fullScreen) {
+    if (!fullScreen) return 1;
+    const int displays = SDL_GetNumVideoDisplays();
+    if (displays < 1) return 1;
+    return displays > MaxLoopWindows ? MaxLoopWindows : displays;
 }
 
 }  // namespace
@@ -198,43 +229,54 @@ int RunSdlViewer(const ViewerOptions& options, uint32_t trailCount, int32_t colo
     }
     // SDL would otherwise back an X11 window's surface with a renderer's texture and present
     // all of it on every update; the X server's shared memory takes just the changed bands.
-    if (std::strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0)
+    int32_t displayScale = ScaleUnit;
+    if (std::strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0) {
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    ViewerLoop loop(options, trailCount, colorMode);
-    SdlScreen screen;
-    screen.loop = &loop;
-    screen.fullScreen = fullScreen;
-    FpsOverlay fps;
-    if (options.showFps) screen.fps = &fps;
+        // SDL's own dpi is the monitor's physical one, which desktops do not scale by; Xft.dpi
+        // is what they set.
+        if (Display* display = XOpenDisplay(nullptr)) {
+            displayScale = XftScale(display);
+            XCloseDisplay(display);
+        }
+    }
+    SdlWindowPresenter windows;
+    SdlWindowPresenter* presenter = &windows;
+    presenter->fullScreen = fullScreen;
+    presenter->showFps = options.showFps;
+    const int count = WindowCount(fullScreen);
+    FrameLoop loop(FrameLoopSettingsOf(options), count, trailCount, colorMode,
+                   ChosenScale(options, displayScale));
     const Uint32 flags = fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_RESIZABLE;
-    int width = options.width;
-    int height = options.height;
-    SDL_Rect display{};
-    // Full screen is a request to the window manager; without one (a bare X server, Xvfb) the
-    // window keeps the size it was created with, so it is created as large as the screen.
-    if (fullScreen && SDL_GetDisplayBounds(0, &display) == 0) {
-        width = display.w;
-        height = display.h;
+    int exitCode = 1;
+    for (int i = 0; i < count; ++i) {
+        SDL_Rect bounds{static_cast<int>(SDL_WINDOWPOS_CENTERED),
+                        static_cast<int>(SDL_WINDOWPOS_CENTERED), options.width, options.height};
+        // Full screen is a request to the window manager; without one (a bare X server, Xvfb)
+        // a window keeps the place and size it was created with, so each is created over the
+        // whole of its display.
+        if (fullScreen && SDL_GetDisplayBounds(i, &bounds) != 0)
+            bounds = SDL_Rect{0, 0, options.width, options.height};
+        SdlWindow& window = presenter->windows[i];
+        window.window = SDL_CreateWindow("TOLVA", bounds.x, bounds.y, bounds.w, bounds.h, flags);
+        if (window.window == nullptr) {
+            std::fprintf(stderr, "tolva: cannot create the window: %s\n", SDL_GetError());
+            break;
+        }
+        presenter->windowCount = i + 1;
+        WindowNews news;
+        if (!TakeSurface(&window, &news)) break;
+        loop.Start(i, window.width, window.height);  // a size it cannot draw shows black
     }
-    screen.window = SDL_CreateWindow("TOLVA", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
-                                     height, flags);
-    if (screen.window == nullptr) {
-        std::fprintf(stderr, "tolva: cannot create the window: %s\n", SDL_GetError());
-        Close(&screen);
-        return 1;
+    if (presenter->windowCount == count && presenter->windows[count - 1].surface != nullptr) {
+        if (fullScreen) {
+            int x = 0;
+            int y = 0;
+            SDL_GetGlobalMouseState(&x, &y);
+            presenter->rule.Start(x, y);
+            SDL_ShowCursor(SDL_DISABLE);
+        }
+        exitCode = loop.Run(FramePresenter{presenter, HandleEvents, ShowFrame}, nullptr);
     }
-    if (!Restart(&screen)) {
-        Close(&screen);
-        return 1;
-    }
-    if (fullScreen) {
-        int x = 0;
-        int y = 0;
-        SDL_GetGlobalMouseState(&x, &y);
-        screen.rule.Start(x, y);
-        SDL_ShowCursor(SDL_DISABLE);
-    }
-    const int exitCode = loop.Run(FramePresenter{&screen, HandleEvents, ShowFrame}, nullptr);
-    Close(&screen);
+    Close(presenter);
     return exitCode;
 }

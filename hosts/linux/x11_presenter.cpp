@@ -1,16 +1,19 @@
 // The Xlib presenter: draws into a window that someone else owns, the one XScreenSaver hands
 // a hack (-window-id, $XSCREENSAVER_WINDOW) or the root window (-root), or into a window of its
 // own (-window); x11_window.h chooses. SDL_CreateWindowFrom is known to miss a foreign window's
-// size and events, so frames go out with XPutImage, through MIT-SHM shared memory where the
+// size and events, so frames go out with XPutImage, through MIT-SHM shared memory self the
 // server offers it. A foreign window's owner handles input; this only follows the window's
 // size (a new size restarts the animation), ends cleanly with exit code 0 on SIGTERM, SIGINT
 // or SIGHUP, and ends quietly when the window goes away.
-// The image keeps the last frame shown; each frame converts and sends only its changed bands,
-// an exposure brings the whole next frame, and an unmapped or fully covered window is sent
-// nothing (the animation goes on).
+// The image keeps the last frame shown; each frame converts and sends only its changed bands
+// (a frame with none is neither put nor synced), and an exposure brings the whole next frame.
+// While the window is unmapped or fully covered, or the monitor is asleep, the presenter waits
+// on the X connection with no time-out: the animation pauses, and costs no processor time,
+// until it can be seen again. The scale is the display's Xft.dpi / 96.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
+#include <X11/extensions/dpms.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/ipc.h>
@@ -22,10 +25,12 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "host/band_presenting.h"
 #include "host/fps_overlay.h"
+#include "host/frame_loop.h"
 #include "host/pixel_conversion.h"
-#include "hosts/linux/frame_loop.h"
 #include "hosts/linux/presenters.h"
+#include "hosts/linux/x11_scale.h"
 #include "hosts/linux/x11_window.h"
 #include "surface/frame.h"
 
@@ -63,7 +68,7 @@ unsigned long Place(uint8_t value, ChannelShift channel) {
     return scaled << channel.shift;
 }
 
-struct XScreenTarget {
+struct XWindowPresenter {
     Display* display = nullptr;
     Window window = 0;
     GC gc = nullptr;
@@ -84,264 +89,313 @@ struct XScreenTarget {
     PixelRowConversion convert = nullptr;
     bool unmapped = false;
     bool fullyObscured = false;
-    ViewerLoop* loop = nullptr;
+    bool dpms = false;          // the server can say whether the monitor is on
+    sigset_t waitingSignals;    // the signal mask while waiting: the stop signals let through
     FpsOverlay* fps = nullptr;  // null unless -fps
-    XTargetWindow chosen;       // with its own window's close request
+    ChosenXWindow chosen;       // with its own window's close request
 };
 
-void ReleaseImage(XScreenTarget* target) {
-    if (target->image == nullptr) return;
-    if (target->usingShm) {
-        XShmDetach(target->display, &target->shm);
-        XSync(target->display, False);
-        XDestroyImage(target->image);
-        shmdt(target->shm.shmaddr);
+void ReleaseImage(XWindowPresenter* presenter) {
+    if (presenter->image == nullptr) return;
+    if (presenter->usingShm) {
+        XShmDetach(presenter->display, &presenter->shm);
+        XSync(presenter->display, False);
+        XDestroyImage(presenter->image);
+        shmdt(presenter->shm.shmaddr);
     } else {
-        XDestroyImage(target->image);  // frees the pixel buffer too
+        XDestroyImage(presenter->image);  // frees the pixel buffer too
     }
-    target->image = nullptr;
-    target->usingShm = false;
+    presenter->image = nullptr;
+    presenter->usingShm = false;
 }
 
-XImage* CreateShmImage(XScreenTarget* target, int width, int height) {
+XImage* CreateShmImage(XWindowPresenter* presenter, int width, int height) {
     XImage* image = XShmCreateImage(
-        target->display, target->visual, static_cast<unsigned>(target->depth), ZPixmap, nullptr,
-        &target->shm, static_cast<unsigned>(width), static_cast<unsigned>(height));
+        presenter->display, presenter->visual, static_cast<unsigned>(presenter->depth), ZPixmap,
+        nullptr, &presenter->shm, static_cast<unsigned>(width), static_cast<unsigned>(height));
     if (image == nullptr) return nullptr;
-    target->shm.shmid =
+    presenter->shm.shmid =
         shmget(IPC_PRIVATE, static_cast<size_t>(image->bytes_per_line) * height, IPC_CREAT | 0600);
-    if (target->shm.shmid < 0) {
+    if (presenter->shm.shmid < 0) {
         XDestroyImage(image);
         return nullptr;
     }
-    target->shm.shmaddr = image->data = static_cast<char*>(shmat(target->shm.shmid, nullptr, 0));
-    target->shm.readOnly = False;
+    presenter->shm.shmaddr = image->data =
+        static_cast<char*>(shmat(presenter->shm.shmid, nullptr, 0));
+    presenter->shm.readOnly = False;
     // Marked for removal now, so the segment goes away with the last user even after a crash.
-    shmctl(target->shm.shmid, IPC_RMID, nullptr);
-    if (target->shm.shmaddr == reinterpret_cast<char*>(-1)) {
+    shmctl(presenter->shm.shmid, IPC_RMID, nullptr);
+    if (presenter->shm.shmaddr == reinterpret_cast<char*>(-1)) {
         image->data = nullptr;
         XDestroyImage(image);
         return nullptr;
     }
     // A server on another machine accepts the request and fails it later: check now.
     lastXError = 0;
-    XShmAttach(target->display, &target->shm);
-    XSync(target->display, False);
+    XShmAttach(presenter->display, &presenter->shm);
+    XSync(presenter->display, False);
     if (lastXError != 0) {
         XDestroyImage(image);
-        shmdt(target->shm.shmaddr);
+        shmdt(presenter->shm.shmaddr);
         return nullptr;
     }
     return image;
 }
 
-int CreateImage(XScreenTarget* target, int width, int height) {
-    ReleaseImage(target);
-    if (target->shmAvailable) {
-        target->image = CreateShmImage(target, width, height);
-        if (target->image != nullptr) {
-            target->usingShm = true;
+int CreateImage(XWindowPresenter* presenter, int width, int height) {
+    ReleaseImage(presenter);
+    if (presenter->shmAvailable) {
+        presenter->image = CreateShmImage(presenter, width, height);
+        if (presenter->image != nullptr) {
+            presenter->usingShm = true;
         } else {
-            target->shmAvailable = false;  // no second try
+            presenter->shmAvailable = false;  // no second try
         }
     }
-    if (target->image == nullptr) {
-        target->image = XCreateImage(
-            target->display, target->visual, static_cast<unsigned>(target->depth), ZPixmap, 0,
-            nullptr, static_cast<unsigned>(width), static_cast<unsigned>(height), 32, 0);
-        if (target->image == nullptr) return 0;
-        target->image->data = static_cast<char*>(
-            std::calloc(static_cast<size_t>(target->image->bytes_per_line), height));
-        if (target->image->data == nullptr) {
-            XDestroyImage(target->image);
-            target->image = nullptr;
+    if (presenter->image == nullptr) {
+        presenter->image = XCreateImage(
+            presenter->display, presenter->visual, static_cast<unsigned>(presenter->depth), ZPixmap,
+            0, nullptr, static_cast<unsigned>(width), static_cast<unsigned>(height), 32, 0);
+        if (presenter->image == nullptr) return 0;
+        presenter->image->data = static_cast<char*>(
+            std::calloc(static_cast<size_t>(presenter->image->bytes_per_line), height));
+        if (presenter->image->data == nullptr) {
+            XDestroyImage(presenter->image);
+            presenter->image = nullptr;
             return 0;
         }
     }
-    const XImage& image = *target->image;
+    const XImage& image = *presenter->image;
     const uint16_t probe = 1;
     const bool hostLsbFirst = *reinterpret_cast<const uint8_t*>(&probe) == 1;
-    target->fastPath = image.bits_per_pixel == 32 && image.red_mask == 0xFF0000 &&
-                       image.green_mask == 0xFF00 && image.blue_mask == 0xFF &&
-                       (image.byte_order == LSBFirst) == hostLsbFirst;
-    target->red = ShiftOf(image.red_mask);
-    target->green = ShiftOf(image.green_mask);
-    target->blue = ShiftOf(image.blue_mask);
-    const unsigned long depthBits = target->depth >= 32 ? 0xFFFFFFFFul : (1ul << target->depth) - 1;
-    target->alpha = depthBits & ~(image.red_mask | image.green_mask | image.blue_mask);
+    presenter->fastPath = image.bits_per_pixel == 32 && image.red_mask == 0xFF0000 &&
+                          image.green_mask == 0xFF00 && image.blue_mask == 0xFF &&
+                          (image.byte_order == LSBFirst) == hostLsbFirst;
+    presenter->red = ShiftOf(image.red_mask);
+    presenter->green = ShiftOf(image.green_mask);
+    presenter->blue = ShiftOf(image.blue_mask);
+    const unsigned long depthBits =
+        presenter->depth >= 32 ? 0xFFFFFFFFul : (1ul << presenter->depth) - 1;
+    presenter->alpha = depthBits & ~(image.red_mask | image.green_mask | image.blue_mask);
     const int bytesPerPixel = image.bits_per_pixel / 8;
     for (int i = 0; i < bytesPerPixel && i < 4; ++i) {
         const int shift = 8 * (image.byte_order == LSBFirst ? i : bytesPerPixel - 1 - i);
-        target->black[i] = static_cast<uint8_t>(target->alpha >> shift);
+        presenter->black[i] = static_cast<uint8_t>(presenter->alpha >> shift);
     }
-    target->width = width;
-    target->height = height;
+    presenter->width = width;
+    presenter->height = height;
     return 1;
 }
 
 // Brings the image's pixels in band up to the frame's.
-void ConvertBand(XScreenTarget* target, const FrameView& frame, const FrameBand& band) {
-    XImage* image = target->image;
-    if (target->fastPath) {
+void ConvertBand(void* self, const FrameView& frame, const FrameBand& band) {
+    auto* presenter = static_cast<XWindowPresenter*>(self);
+    XImage* image = presenter->image;
+    if (presenter->fastPath) {
         ConvertFrameBand(frame, band,
                          reinterpret_cast<uint8_t*>(image->data) +
                              static_cast<size_t>(band.top) * image->bytes_per_line +
                              static_cast<size_t>(band.left) * 4,
-                         static_cast<size_t>(image->bytes_per_line), target->convert);
+                         static_cast<size_t>(image->bytes_per_line), presenter->convert);
         return;
     }
     for (int y = band.top; y < band.bottom; ++y) {
         const uint8_t* in = FramePixel(frame, band.left, y);
         for (int x = band.left; x < band.right; ++x, in += 3)
             XPutPixel(image, x, y,
-                      target->alpha | Place(in[2], target->red) | Place(in[1], target->green) |
-                          Place(in[0], target->blue));
+                      presenter->alpha | Place(in[2], presenter->red) |
+                          Place(in[1], presenter->green) | Place(in[0], presenter->blue));
     }
 }
 
-void SendBand(XScreenTarget* target, const FrameBand& band) {
-    if (band.bottom <= band.top || band.right <= band.left) return;
+void SendBand(XWindowPresenter* presenter, const FrameBand& band) {
     const auto width = static_cast<unsigned>(band.right - band.left);
     const auto height = static_cast<unsigned>(band.bottom - band.top);
-    if (target->usingShm)
-        XShmPutImage(target->display, target->window, target->gc, target->image, band.left,
-                     band.top, band.left, band.top, width, height, False);
+    if (presenter->usingShm)
+        XShmPutImage(presenter->display, presenter->window, presenter->gc, presenter->image,
+                     band.left, band.top, band.left, band.top, width, height, False);
     else
-        XPutImage(target->display, target->window, target->gc, target->image, band.left, band.top,
-                  band.left, band.top, width, height);
+        XPutImage(presenter->display, presenter->window, presenter->gc, presenter->image, band.left,
+                  band.top, band.left, band.top, width, height);
 }
 
-Presented ShowFrame(void* where, const FrameView& frame) {
-    auto* target = static_cast<XScreenTarget*>(where);
-    if (target->image == nullptr || frame.header.biWidth != target->width ||
-        frame.header.biHeight != target->height)
+Presented ShowFrame(void* self, int, const FrameView& frame) {
+    auto* presenter = static_cast<XWindowPresenter*>(self);
+    if (presenter->image == nullptr || frame.header.biWidth != presenter->width ||
+        frame.header.biHeight != presenter->height)
         return Presented::NotShown;
-    if (target->unmapped || target->fullyObscured) {
+    if (presenter->unmapped || presenter->fullyObscured) {
         return Presented::NotShown;  // nothing of it would reach the screen
     }
-    XImage* image = target->image;
+    XImage* image = presenter->image;
+    const PresentedImage converted{
+        reinterpret_cast<uint8_t*>(image->data),    presenter->width,          presenter->height,
+        static_cast<size_t>(image->bytes_per_line), image->bits_per_pixel / 8, presenter->black};
+    FrameBand bands[MaxPresentedBands];
+    const int32_t count =
+        PrepareBands(frame, converted, image->bits_per_pixel % 8 == 0 ? presenter->fps : nullptr,
+                     ConvertBand, presenter, bands);
+    if (count == 0) return Presented::Shown;
     lastXError = 0;
-    for (int32_t i = 0; i < frame.changedCount; ++i) ConvertBand(target, frame, frame.changed[i]);
-    FrameBand corner{0, 0, 0, 0};
-    if (target->fps != nullptr && image->bits_per_pixel % 8 == 0) {
-        // The text goes over the frame's own pixels, which come back first.
-        corner = CornerTextBand(target->width, target->height);
-        ConvertBand(target, frame, corner);
-        target->fps->DrawOnFrame(reinterpret_cast<uint8_t*>(image->data), target->width,
-                                 target->height, static_cast<size_t>(image->bytes_per_line),
-                                 image->bits_per_pixel / 8, target->black);
-    }
-    for (int32_t i = 0; i < frame.changedCount; ++i) SendBand(target, frame.changed[i]);
-    SendBand(target, corner);
+    for (int32_t i = 0; i < count; ++i) SendBand(presenter, bands[i]);
     // Waiting for the server keeps us from writing into shared memory it is still reading,
     // and from queueing frames faster than it shows them.
-    XSync(target->display, False);
+    XSync(presenter->display, False);
     // The owner destroyed its window between two frames: nothing left to draw into.
     if (lastXError == BadWindow || lastXError == BadDrawable) return Presented::WindowGone;
     return lastXError == 0 ? Presented::Shown : Presented::NotShown;
 }
 
-// A new image and a fresh animation for the window's size.
-int Restart(XScreenTarget* target, int width, int height) {
-    if (width > INT16_MAX) width = INT16_MAX;
-    if (height > INT16_MAX) height = INT16_MAX;
-    if (!CreateImage(target, width, height)) {
+// A new image for the window's size, told to the loop in *news.
+int Resize(XWindowPresenter* presenter, int width, int height, WindowNews* news) {
+    width = DrawableSide(width);
+    height = DrawableSide(height);
+    if (!CreateImage(presenter, width, height)) {
         std::fprintf(stderr, "tolva: cannot allocate a %dx%d image\n", width, height);
         return 0;
     }
-    target->loop->Restart(width, height);
+    *news = WindowNews{true, true, width, height};
     return 1;
 }
 
-LoopStep HandleEvents(void* where, int waitMilliseconds) {
-    auto* target = static_cast<XScreenTarget*>(where);
-    Display* display = target->display;
+// Handles the events Xlib has or the server has sent. Returns 0 when one ends the loop, with
+// news->step saying how.
+int HandlePending(XWindowPresenter* presenter, EventNews* news) {
+    Display* display = presenter->display;
     while (XPending(display) > 0) {
         XEvent event;
         XNextEvent(display, &event);
-        if ((event.type == DestroyNotify && event.xdestroywindow.window == target->window) ||
-            OwnWindowCloseRequested(target->chosen, &event))
-            return LoopStep::Stop;
+        if ((event.type == DestroyNotify && event.xdestroywindow.window == presenter->window) ||
+            OwnWindowCloseRequested(presenter->chosen, &event)) {
+            news->step = LoopStep::Stop;
+            return 0;
+        }
         // What the window showed is gone where it was exposed; nothing shows while it is
         // unmapped or fully covered.
-        if (event.type == Expose && event.xexpose.window == target->window)
-            target->loop->ShowWholeNextFrame();
-        if (event.type == VisibilityNotify && event.xvisibility.window == target->window)
-            target->fullyObscured = event.xvisibility.state == VisibilityFullyObscured;
-        if (event.type == UnmapNotify && event.xunmap.window == target->window)
-            target->unmapped = true;
-        if (event.type == MapNotify && event.xmap.window == target->window)
-            target->unmapped = false;
-        if (event.type == ConfigureNotify && event.xconfigure.window == target->window &&
-            (event.xconfigure.width != target->width ||
-             event.xconfigure.height != target->height) &&
-            !Restart(target, event.xconfigure.width, event.xconfigure.height))
-            return LoopStep::Fail;
+        if (event.type == Expose && event.xexpose.window == presenter->window)
+            news->windows[0].lostPicture = true;
+        if (event.type == VisibilityNotify && event.xvisibility.window == presenter->window)
+            presenter->fullyObscured = event.xvisibility.state == VisibilityFullyObscured;
+        if (event.type == UnmapNotify && event.xunmap.window == presenter->window)
+            presenter->unmapped = true;
+        if (event.type == MapNotify && event.xmap.window == presenter->window)
+            presenter->unmapped = false;
+        if (event.type == ConfigureNotify && event.xconfigure.window == presenter->window &&
+            (event.xconfigure.width != presenter->width ||
+             event.xconfigure.height != presenter->height) &&
+            !Resize(presenter, event.xconfigure.width, event.xconfigure.height,
+                    &news->windows[0])) {
+            news->step = LoopStep::Fail;
+            return 0;
+        }
     }
-    if (waitMilliseconds > 0 && !stopRequested) {
-        pollfd connection{ConnectionNumber(display), POLLIN, 0};
-        poll(&connection, 1, waitMilliseconds);  // EINTR: a stop request
-    }
-    return LoopStep::Continue;
+    return 1;
 }
 
-void CatchStopSignals() {
+// Whether anything drawn now could be seen.
+bool Seen(const XWindowPresenter& presenter) {
+    if (presenter.unmapped || presenter.fullyObscured) return false;
+    if (!presenter.dpms) return true;
+    // Bookworm's libXext has no DPMSSelectInput, so no event says when the monitor sleeps or
+    // wakes: the state is asked again on each event and whenever a frame is due. A monitor
+    // wakes for input, which XScreenSaver answers by ending the hack anyway.
+    CARD16 level = DPMSModeOn;
+    BOOL enabled = False;
+    return !DPMSInfo(presenter.display, &level, &enabled) || !enabled || level == DPMSModeOn;
+}
+
+// Waits for the X connection, at most milliseconds (-1: no limit). The stop signals are blocked
+// everywhere but here, so one that comes while a frame is drawn wakes this wait at once.
+void WaitForServer(XWindowPresenter* presenter, int milliseconds) {
+    // A round trip (DPMSInfo) may have queued events that the connection no longer shows.
+    if (XEventsQueued(presenter->display, QueuedAlready) > 0) return;
+    pollfd connection{ConnectionNumber(presenter->display), POLLIN, 0};
+    const timespec limit{milliseconds / 1000, (milliseconds % 1000) * 1000000L};
+    ppoll(&connection, 1, milliseconds < 0 ? nullptr : &limit, &presenter->waitingSignals);
+}
+
+void HandleEvents(void* self, int waitMilliseconds, EventNews* news) {
+    auto* presenter = static_cast<XWindowPresenter*>(self);
+    if (!HandlePending(presenter, news)) return;
+    if (!Seen(*presenter)) {
+        while (!stopRequested && !Seen(*presenter)) {
+            WaitForServer(presenter, -1);
+            if (!HandlePending(presenter, news)) return;
+        }
+        news->windows[0].lostPicture = true;  // seen again: the frame due goes out whole
+        return;
+    }
+    if (waitMilliseconds > 0 && !stopRequested) WaitForServer(presenter, waitMilliseconds);
+}
+
+// Blocks the stop signals but for the waits, whose mask goes into *waiting.
+void CatchStopSignals(sigset_t* waiting) {
     struct sigaction action {};
     action.sa_handler = RequestStop;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = 0;  // no SA_RESTART: poll() must return to see the request
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGHUP, &action, nullptr);
+    action.sa_flags = 0;
+    sigset_t stops;
+    sigemptyset(&stops);
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        sigaction(signal, &action, nullptr);
+        sigaddset(&stops, signal);
+    }
+    sigprocmask(SIG_BLOCK, &stops, waiting);
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) sigdelset(waiting, signal);
 }
 
 }  // namespace
 
 int RunX11Viewer(const ViewerOptions& options, uint32_t trailCount, int32_t colorMode) {
-    CatchStopSignals();
-    ViewerLoop loop(options, trailCount, colorMode);
-    XScreenTarget target;
-    target.loop = &loop;
+    XWindowPresenter presenter;
+    CatchStopSignals(&presenter.waitingSignals);
     const char* displayName = options.displayName.empty() ? nullptr : options.displayName.c_str();
-    target.display = XOpenDisplay(displayName);
-    if (target.display == nullptr) {
+    presenter.display = XOpenDisplay(displayName);
+    if (presenter.display == nullptr) {
         std::fprintf(stderr, "tolva: cannot open the display %s\n", XDisplayName(displayName));
         return 1;
     }
     XSetErrorHandler(RecordXError);
-    Display* display = target.display;
-    if (!OpenXTargetWindow(display, options, &target.chosen)) {
+    Display* display = presenter.display;
+    FrameLoop loop(FrameLoopSettingsOf(options), 1, trailCount, colorMode,
+                   ChosenScale(options, XftScale(display)));
+    int dpmsEvent = 0;
+    int dpmsError = 0;
+    presenter.dpms = DPMSQueryExtension(display, &dpmsEvent, &dpmsError) && DPMSCapable(display);
+    if (!OpenChosenXWindow(display, options, &presenter.chosen)) {
         std::fprintf(stderr, "tolva: cannot create a window\n");
         XCloseDisplay(display);
         return 1;
     }
-    target.window = target.chosen.window;
+    presenter.window = presenter.chosen.window;
     FpsOverlay fps;
-    if (options.showFps) target.fps = &fps;
+    if (options.showFps) presenter.fps = &fps;
     XWindowAttributes attributes{};
     lastXError = 0;
-    if (!XGetWindowAttributes(display, target.window, &attributes) || lastXError != 0) {
-        std::fprintf(stderr, "tolva: no window 0x%lx on this display\n", target.window);
+    if (!XGetWindowAttributes(display, presenter.window, &attributes) || lastXError != 0) {
+        std::fprintf(stderr, "tolva: no window 0x%lx on this display\n", presenter.window);
         XCloseDisplay(display);
         return 1;
     }
-    target.visual = attributes.visual;
-    target.depth = attributes.depth;
-    if (target.visual->c_class != TrueColor && target.visual->c_class != DirectColor) {
-        std::fprintf(stderr, "tolva: window 0x%lx has no true-colour visual\n", target.window);
+    presenter.visual = attributes.visual;
+    presenter.depth = attributes.depth;
+    if (presenter.visual->c_class != TrueColor && presenter.visual->c_class != DirectColor) {
+        std::fprintf(stderr, "tolva: window 0x%lx has no true-colour visual\n", presenter.window);
         XCloseDisplay(display);
         return 1;
     }
-    target.shmAvailable =
+    presenter.shmAvailable =
         XShmQueryExtension(display) != False && std::getenv("TOLVA_NO_SHM") == nullptr;
-    target.unmapped = attributes.map_state == IsUnmapped;
-    target.convert = BestPixelConversion().convert;
-    target.gc = XCreateGC(display, target.window, 0, nullptr);
+    presenter.unmapped = attributes.map_state == IsUnmapped;
+    presenter.convert = BestPixelConversion().convert;
+    presenter.gc = XCreateGC(display, presenter.window, 0, nullptr);
     int exitCode = 1;
-    if (Restart(&target, attributes.width, attributes.height))
-        exitCode = loop.Run(FramePresenter{&target, HandleEvents, ShowFrame}, &stopRequested);
-    ReleaseImage(&target);
-    XFreeGC(display, target.gc);
+    WindowNews size;
+    if (Resize(&presenter, attributes.width, attributes.height, &size) &&
+        (loop.Start(0, size.width, size.height), true))
+        exitCode = loop.Run(FramePresenter{&presenter, HandleEvents, ShowFrame}, &stopRequested);
+    ReleaseImage(&presenter);
+    XFreeGC(display, presenter.gc);
     XCloseDisplay(display);
     return exitCode;
 }

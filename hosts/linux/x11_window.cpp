@@ -4,20 +4,20 @@
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 
-int OpenXTargetWindow(Display* display, const ViewerOptions& options, XTargetWindow* target) {
-    *target = XTargetWindow{};
+int OpenChosenXWindow(Display* display, const ViewerOptions& options, ChosenXWindow* chosen) {
+    *chosen = ChosenXWindow{};
     // The window's size, end, exposures and visibility are all the presenter follows; a foreign
     // window's owner (XScreenSaver) reads its input. The events are chosen before the window
     // can be mapped: a MapNotify that comes before them is lost, and the presenter would take
     // the window for unmapped and send it nothing. The owner of a foreign window may map it
     // at any moment, so they are chosen before the presenter first asks about the window.
-    target->eventMask = StructureNotifyMask | ExposureMask | VisibilityChangeMask;
+    chosen->eventMask = StructureNotifyMask | ExposureMask | VisibilityChangeMask;
     if (options.mode != ViewerMode::OwnXWindow) {
-        target->window = options.windowId != 0 ? options.windowId : DefaultRootWindow(display);
-        XSelectInput(display, target->window, target->eventMask);
+        chosen->window = options.windowId != 0 ? options.windowId : DefaultRootWindow(display);
+        XSelectInput(display, chosen->window, chosen->eventMask);
         return 1;
     }
-    target->eventMask |= KeyPressMask;
+    chosen->eventMask |= KeyPressMask;
     const int screen = DefaultScreen(display);
     XSizeHints hints{};
     hints.flags = PSize;
@@ -36,33 +36,33 @@ int OpenXTargetWindow(Display* display, const ViewerOptions& options, XTargetWin
     XSetWindowAttributes attributes{};
     attributes.background_pixel = BlackPixel(display, screen);
     attributes.border_pixel = BlackPixel(display, screen);
-    attributes.event_mask = target->eventMask;
-    target->window =
+    attributes.event_mask = chosen->eventMask;
+    chosen->window =
         XCreateWindow(display, RootWindow(display, screen), hints.x, hints.y,
                       static_cast<unsigned>(options.width), static_cast<unsigned>(options.height),
                       0, CopyFromParent, InputOutput, CopyFromParent,
                       CWBackPixel | CWBorderPixel | CWEventMask, &attributes);
-    if (target->window == 0) return 0;
-    target->own = true;
-    XSetWMNormalHints(display, target->window, &hints);
-    XStoreName(display, target->window, "TOLVA");
+    if (chosen->window == 0) return 0;
+    chosen->own = true;
+    XSetWMNormalHints(display, chosen->window, &hints);
+    XStoreName(display, chosen->window, "TOLVA");
     XClassHint classHint{};
     char name[] = "tolva";
     char windowClass[] = "Tolva";
     classHint.res_name = name;
     classHint.res_class = windowClass;
-    XSetClassHint(display, target->window, &classHint);
-    target->closeMessage = XInternAtom(display, "WM_DELETE_WINDOW", False);
-    XSetWMProtocols(display, target->window, &target->closeMessage, 1);
-    XMapWindow(display, target->window);
+    XSetClassHint(display, chosen->window, &classHint);
+    chosen->closeMessage = XInternAtom(display, "WM_DELETE_WINDOW", False);
+    XSetWMProtocols(display, chosen->window, &chosen->closeMessage, 1);
+    XMapWindow(display, chosen->window);
     return 1;
 }
 
-int OwnWindowCloseRequested(const XTargetWindow& target, XEvent* event) {
-    if (!target.own) return 0;
-    if (event->type == ClientMessage && event->xclient.window == target.window)
-        return static_cast<Atom>(event->xclient.data.l[0]) == target.closeMessage ? 1 : 0;
-    if (event->type == KeyPress && event->xkey.window == target.window) {
+int OwnWindowCloseRequested(const ChosenXWindow& chosen, XEvent* event) {
+    if (!chosen.own) return 0;
+    if (event->type == ClientMessage && event->xclient.window == chosen.window)
+        return static_cast<Atom>(event->xclient.data.l[0]) == chosen.closeMessage ? 1 : 0;
+    if (event->type == KeyPress && event->xkey.window == chosen.window) {
         const KeySym key = XLookupKeysym(&event->xkey, 0);
         return key == XK_Escape || key == XK_q ? 1 : 0;
     }

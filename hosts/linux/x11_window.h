@@ -8,7 +8,7 @@
 
 #include "hosts/linux/viewer_options.h"
 
-struct XTargetWindow {
+struct ChosenXWindow {
     Window window = 0;
     long eventMask = 0;
     bool own = false;       // created here: it ends the hack when closed, Escape or q
@@ -16,10 +16,10 @@ struct XTargetWindow {
 };
 
 // Chooses the window's events on it (for a window of its own, from its creation, before it is
-// mapped). Returns 1 with *target filled, or 0 when the window could not be created (own windows
+// mapped). Returns 1 with *chosen filled, or 0 when the window could not be created (own windows
 // only; whether a foreign window exists is the presenter's question).
-int OpenXTargetWindow(Display* display, const ViewerOptions& options, XTargetWindow* target);
+int OpenChosenXWindow(Display* display, const ViewerOptions& options, ChosenXWindow* chosen);
 
 // 1 when event asks to close the hack's own window: the window manager's close button,
 // Escape or q, as standalone hacks end.
-int OwnWindowCloseRequested(const XTargetWindow& target, XEvent* event);
+int OwnWindowCloseRequested(const ChosenXWindow& chosen, XEvent* event);

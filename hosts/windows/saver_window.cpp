@@ -8,6 +8,7 @@
 
 #include "host/draw_path_choice.h"
 #include "host/pace.h"
+#include "host/window_seed.h"
 #include "hosts/windows/command_line.h"
 #include "hosts/windows/monitor_list.h"
 #include "hosts/windows/password_hooks.h"
@@ -25,12 +26,6 @@ const DWORD FullScreenStyle = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPC
 
 bool IsPreview(const SaverSession& session) {
     return session.mode == Preview;
-}
-
-// The primary monitor draws the frames the saver always drew; the others start their generators
-// a step of the golden ratio apart, so that no two monitors show the same animation.
-uint32_t MonitorSeed(int index) {
-    return Animation::DesignSeed + static_cast<uint32_t>(index) * 0x9E3779B9u;
 }
 
 // A window's size as the saver has always recorded it: signed 16-bit.

@@ -5,9 +5,11 @@
 // --blank-after N sets the X server's own screen saver to start after N idle seconds, and
 // --saver-state prints whether it is running now ("on", "off", or "disabled"). --argb makes the
 // window's visual a 32-bit one with alpha, as a compositing desktop gives; --transparent XID
-// prints how many of that window's pixels are not opaque.
+// prints how many of that window's pixels are not opaque, --bright XID how many have a colour
+// channel of 64 or more (import cannot read a window beyond the size the server had when the
+// connection opened, as on a display xrandr made larger).
 //   usage: tolva-test-xwindow WIDTH HEIGHT [--argb] | --cursor | --blank-after N | --saver-state
-//          | --transparent XID
+//          | --transparent XID | --bright XID
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/Xfixes.h>
@@ -56,21 +58,28 @@ int ServerSaver(int blankAfter) {
     return 0;
 }
 
-int PrintTransparentPixels(Window window) {
+int CountPixels(Window window, bool transparent) {
     Display* display = XOpenDisplay(nullptr);
     if (display == nullptr) return 1;
     XWindowAttributes attributes{};
-    if (!XGetWindowAttributes(display, window, &attributes) || attributes.depth != 32) return 1;
+    if (!XGetWindowAttributes(display, window, &attributes) ||
+        (transparent && attributes.depth != 32))
+        return 1;
     XImage* image = XGetImage(display, window, 0, 0, static_cast<unsigned>(attributes.width),
                               static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
     if (image == nullptr) return 1;
-    long transparent = 0;
+    long count = 0;
     for (int y = 0; y < attributes.height; ++y)
-        for (int x = 0; x < attributes.width; ++x)
-            if ((XGetPixel(image, x, y) >> 24) != 0xFF) ++transparent;
+        for (int x = 0; x < attributes.width; ++x) {
+            const unsigned long pixel = XGetPixel(image, x, y);
+            if (transparent ? (pixel >> 24) != 0xFF
+                            : ((pixel >> 16) & 0xFF) >= 64 || ((pixel >> 8) & 0xFF) >= 64 ||
+                                  (pixel & 0xFF) >= 64)
+                ++count;
+        }
     XDestroyImage(image);
     XCloseDisplay(display);
-    std::printf("%ld\n", transparent);
+    std::printf("%ld\n", count);
     return 0;
 }
 
@@ -82,7 +91,9 @@ int main(int argc, char** argv) {
     if (argc == 3 && std::string(argv[1]) == "--blank-after")
         return std::atoi(argv[2]) > 0 ? ServerSaver(std::atoi(argv[2])) : 2;
     if (argc == 3 && std::string(argv[1]) == "--transparent")
-        return PrintTransparentPixels(std::strtoul(argv[2], nullptr, 0));
+        return CountPixels(std::strtoul(argv[2], nullptr, 0), true);
+    if (argc == 3 && std::string(argv[1]) == "--bright")
+        return CountPixels(std::strtoul(argv[2], nullptr, 0), false);
     const bool argb = argc == 4 && std::string(argv[3]) == "--argb";
     if (argc != 3 && !argb) {
         std::fputs(

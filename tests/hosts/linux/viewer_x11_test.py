@@ -46,14 +46,14 @@ class Session:
              "-nolisten", "tcp", "-noreset"],
             pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_fd)
-        number = self._read_display(read_fd)
+        number = self._read_display(read_fd, self.xvfb)
         os.close(read_fd)
         self.env = dict(os.environ)
         self.env["DISPLAY"] = f":{number}"
         self.env.pop("XSCREENSAVER_WINDOW", None)
         self.env["XDG_CONFIG_HOME"] = os.path.join(self.tmp, "config")
 
-    def _read_display(self, fd):
+    def _read_display(self, fd, server):
         deadline = time.monotonic() + 10
         text = b""
         os.set_blocking(fd, False)
@@ -66,12 +66,12 @@ class Session:
                 text += chunk
                 if text.endswith(b"\n"):
                     return int(text.strip())
-            elif chunk == b"" or self.xvfb.poll() is not None:
+            elif chunk == b"" or server.poll() is not None:
                 break
             time.sleep(0.02)
-        self.xvfb.kill()
-        self.xvfb.wait()
-        raise Failure("Xvfb did not report its display")
+        server.kill()
+        server.wait()
+        raise Failure(f"{server.args[0]} did not report its display")
 
     def start(self, command, env=None, stdout=subprocess.PIPE):
         process = subprocess.Popen(command, env=env or self.env, stdout=stdout,
@@ -129,12 +129,12 @@ class Session:
         check(result.returncode == 0, f"import failed: {result.stderr.decode().strip()}")
         return parse_ppm(result.stdout)
 
-    def render_hashes(self, width, height, count, color, frames, delay=VIEWER_DELAY):
+    def render_hashes(self, width, height, count, color, frames, delay=VIEWER_DELAY, scale=1):
         """tolva-render's hashes for a viewer run with --hash at this -delay: its clock then
         steps as the viewer's."""
         result = self.run([self.args.render, "--size", f"{width}x{height}", "--count", str(count),
                            "--color", str(color), "--frames", str(frames), "--hash",
-                           "--delay", str(delay)])
+                           "--delay", str(delay), "--scale", str(scale)])
         check(result.returncode == 0, f"tolva-render failed: {result.stderr}")
         return result.stdout.splitlines()
 
@@ -243,8 +243,8 @@ def case_window_shows_trails(session):
 
 
 def case_window_matches_render(session):
-    """The frames the window presents are tolva-render's frames, and a new window size
-    restarts the animation at that size."""
+    """The frames the window presents are tolva-render's frames, a new window size restarts the
+    animation at that size, and Xft.dpi sets the scale."""
     viewer = session.start([session.args.viewer, "--size", "200x150", "--count", "12",
                             "--color", "8", "--hash"])
     first = read_lines(viewer, 40, 10, "first size")
@@ -262,6 +262,18 @@ def case_window_matches_render(session):
           "after the resize the frames are not tolva-render's at 260x180")
     viewer.send_signal(signal.SIGTERM)
     expect_exit(viewer, 0, 5, "SIGTERM to the window")
+    # A display of 192 dpi draws at scale 2, and -scale wins over it.
+    xrdb = subprocess.run(["xrdb", "-nocpp", "-merge"], input="Xft.dpi: 192\n", env=session.env,
+                          capture_output=True, text=True, timeout=10)
+    check(xrdb.returncode == 0, f"xrdb failed: {xrdb.stderr}")
+    for extra, scale in (([], 2), (["-scale", "1.5"], 1.5)):
+        hack = session.start([session.args.viewer, "-window", "-geometry", "200x150", "-count",
+                              "12", "-color", "8", "--hash", *extra])
+        check(read_lines(hack, 20, 10, f"Xft.dpi 192 {extra}") ==
+              session.render_hashes(200, 150, 12, 8, 20, scale=scale),
+              f"at Xft.dpi 192 with {extra} the frames are not tolva-render's at scale {scale}")
+        hack.send_signal(signal.SIGTERM)
+        expect_exit(hack, 0, 5, "SIGTERM to -window")
 
 
 def read_bmp(path):
@@ -326,13 +338,34 @@ def wait_for_frames(path, after, count, what, timeout=10):
     return frames_shown(path)
 
 
-def uncover_and_compare(session, hashes, window, frames, what):
+def cpu_and_wakeups(pid):
+    """(processor seconds used, times it went to sleep) of a process so far."""
+    with open(f"/proc/{pid}/stat") as stat:
+        fields = stat.read().rsplit(")", 1)[1].split()
+    with open(f"/proc/{pid}/status") as status:
+        switches = [line for line in status if line.startswith("voluntary_ctxt_switches")]
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK"), int(switches[0].split()[1])
+
+
+def uncover_and_compare(session, hashes, window, frames, what, paused_by=None):
     """Covers the window (at 10, 10) in part, then wholly, with a window of the test's own;
-    after each goes away the window must show tolva-render's frame again, everywhere."""
+    after each goes away the window must show tolva-render's frame again, everywhere. With
+    paused_by (the hack drawing into it), the whole cover pauses it: no frame and no wake-up
+    in 3 s."""
     for width, height in ((80, 60), (200, 160)):
         cover = session.start([session.args.xwindow, str(width), str(height)])
         read_lines(cover, 1, 10, "covering window")
-        wait_for_frames(hashes, frames_shown(hashes), 2, f"{what} under a {width}x{height} window")
+        if paused_by is not None and width == 200:
+            time.sleep(0.5)  # a frame already due may still go out
+            shown, (cpu, sleeps) = frames_shown(hashes), cpu_and_wakeups(paused_by.pid)
+            time.sleep(3)
+            cpu_after, sleeps_after = cpu_and_wakeups(paused_by.pid)
+            print(f"{what} covered for 3 s: {cpu_after - cpu:.2f} s of processor time, "
+                  f"{sleeps_after - sleeps} wake-ups, {frames_shown(hashes) - shown} frames")
+            check(frames_shown(hashes) == shown and sleeps_after - sleeps <= 1 and
+                  cpu_after - cpu <= 0.02, f"{what}: it keeps drawing or waking while covered")
+        else:
+            wait_for_frames(hashes, frames_shown(hashes), 2, f"{what} under a {width}x{height} window")
         cover.kill()
         cover.wait(timeout=5)
         index = wait_for_frames(hashes, frames_shown(hashes), 2, f"{what} uncovered")
@@ -344,7 +377,8 @@ def uncover_and_compare(session, hashes, window, frames, what):
 
 def case_uncovered_window_shows_render_frame(session):
     """A foreign window and the SDL window, once a window that covered part or all of them
-    has gone, show tolva-render's frame pixel for pixel: what was exposed is sent again."""
+    has gone, show tolva-render's frame pixel for pixel: what was exposed is sent again. The
+    hack under a whole cover waits without drawing or waking."""
     frames = render_frames(session, 160, 120, 10, 8, 150)
     slow = ["--count", "10", "--color", "8", "--delay", "200000", "--hash"]
     hashes = os.path.join(session.tmp, "hashes")
@@ -352,7 +386,7 @@ def case_uncovered_window_shows_render_frame(session):
     with open(hashes, "w") as out:
         viewer = session.start([session.args.viewer, "--window-id", str(target)] + slow,
                                stdout=out)
-    uncover_and_compare(session, hashes, target, frames, "--window-id")
+    uncover_and_compare(session, hashes, target, frames, "--window-id", paused_by=viewer)
     viewer.send_signal(signal.SIGTERM)
     expect_exit(viewer, 0, 5, "SIGTERM in --window-id mode")
 
@@ -422,6 +456,79 @@ def case_fullscreen_buttons(session):
         expect_running(viewer, 0.7, "the middle button and the wheel")
         session.xdotool("click", button)
         expect_exit(viewer, 0, 5, f"button {button} in full screen")
+
+
+DUMMY_XORG_CONF = """Section "Device"
+  Identifier "dummy"
+  Driver "dummy"
+  VideoRam 16384
+EndSection
+Section "Screen"
+  Identifier "screen"
+  Device "dummy"
+  DefaultDepth 24
+  SubSection "Display"
+    Depth 24
+    Virtual 1040 480
+  EndSubSection
+EndSection
+"""
+
+
+def case_fullscreen_every_display(session):
+    """Full screen on two displays (Xorg's dummy driver with a second head right of the first,
+    which SDL reports as two displays where Xvfb gives one): a window over each display at its
+    size, trails on both, and one key ends them all."""
+    if os.getuid() != 0 or shutil.which("Xorg") is None or not os.path.exists(
+            "/usr/lib/xorg/modules/drivers/dummy_drv.so"):
+        print("skipped: needs root, Xorg and its dummy driver (scripts/install-deps)")
+        sys.exit(SKIP)
+    conf = os.path.join(session.tmp, "xorg.conf")
+    with open(conf, "w") as out:
+        out.write(DUMMY_XORG_CONF)
+    read_fd, write_fd = os.pipe()
+    xorg = subprocess.Popen(["Xorg", "-config", conf, "-displayfd", str(write_fd), "-noreset",
+                             "-nolisten", "tcp", "-logfile", os.path.join(session.tmp, "xorg.log")],
+                            pass_fds=(write_fd,), stdout=subprocess.DEVNULL,
+                            stderr=subprocess.DEVNULL)
+    os.close(write_fd)
+    try:
+        try:
+            env = dict(session.env, DISPLAY=f":{session._read_display(read_fd, xorg)}")
+        except Failure:
+            print("skipped: Xorg with the dummy driver does not start here")
+            sys.exit(SKIP)
+        finally:
+            os.close(read_fd)
+        for words in (["--newmode", "400x300b", "9.00", "400", "416", "456", "512", "300", "301",
+                       "304", "312", "-hsync", "+vsync"], ["--addmode", "DUMMY1", "400x300b"],
+                      ["--output", "DUMMY1", "--mode", "400x300b", "--right-of", "DUMMY0"]):
+            result = session.run(["xrandr", *words], env=env)
+            check(result.returncode == 0, f"xrandr {' '.join(words)}: {result.stderr}")
+        viewer = session.start([session.args.viewer, "--fullscreen", "--count", "25", "--color",
+                                "3"], env=env)
+        deadline, windows = time.monotonic() + 10, []
+        while len(windows) != 2:
+            check(time.monotonic() < deadline and viewer.poll() is None,
+                  f"{len(windows)} full-screen windows, not one a display; {session.run(['xrandr'], env=env).stdout}")
+            time.sleep(0.2)
+            windows = session.run(["xdotool", "search", "--onlyvisible", "--name", "^TOLVA$"],
+                                  env=env).stdout.split()
+        places = sorted(session.run(["xdotool", "getwindowgeometry", window], env=env).stdout
+                        .split()[3:8:4] for window in windows)
+        check(places == [["0,0", "640x480"], ["640,0", "400x300"]], f"windows at {places}")
+        for window in windows:
+            deadline = time.monotonic() + 8
+            while int(session.run([session.args.xwindow, "--bright", window], env=env).stdout
+                      or 0) < 100:
+                check(time.monotonic() < deadline, f"no trails in the window {places}")
+                time.sleep(0.3)
+        result = session.run(["xdotool", "key", "x"], env=env)
+        check(result.returncode == 0, f"xdotool key: {result.stderr}")
+        expect_exit(viewer, 0, 5, "a key with a window on each display")
+    finally:
+        xorg.terminate()
+        xorg.wait(timeout=10)
 
 
 def start_xwindow(session, width, height, with_process=False, argb=False):

@@ -1,0 +1,91 @@
+// The frame loop of the hosts that wait for their own frames (the Linux program's SDL and Xlib
+// presenters): one animation per window, its clock (the real one, or with the hash lines the
+// scripted one tolva-render reads) and one frame per step for every window. A presenter plugs
+// in two functions; what they find goes back as answers, never as calls into the loop: the
+// frame copy says whether the frame was shown, the event handling what became of the windows.
+#pragma once
+
+#include <csignal>
+#include <cstdint>
+
+#include "host/pace.h"
+#include "trails/animation.h"
+
+// One window a display is the most a desktop has in practice; more are drawn as this many.
+constexpr int MaxLoopWindows = 8;
+
+enum class LoopStep { Continue, Stop, Fail };
+// What became of a frame handed to a presenter. NotShown (a hidden window, a failed put) makes
+// the next frame whole; WindowGone stops the loop with exit code 0, Failed with 1.
+enum class Presented { Shown, NotShown, WindowGone, Failed };
+
+// What a presenter's event handling found out about one window.
+struct WindowNews {
+    bool lostPicture = false;  // exposed, restored, seen again: the next frame goes out whole
+    bool resized = false;      // the animation starts afresh at width x height
+    int32_t width = 0;
+    int32_t height = 0;
+};
+
+// What a presenter's event handling found out: whether the loop goes on (Stop ends it with exit
+// code 0, Fail with 1), and each window's news.
+struct EventNews {
+    LoopStep step = LoopStep::Continue;
+    WindowNews windows[MaxLoopWindows];
+};
+
+struct FramePresenter {
+    void* self;
+    // Handles the events that are there, then waits at most waitMilliseconds (0: only looks)
+    // for more. While nothing of any window can be seen it waits for events with no time-out
+    // instead, so that the animation pauses rather than draw frames nobody sees.
+    void (*handleEvents)(void* self, int waitMilliseconds, EventNews* news);
+    // Shows a finished frame of window index's animation.
+    Presented (*showFrame)(void* self, int index, const FrameView& frame);
+};
+
+struct FrameLoopSettings {
+    uint32_t stepMicroseconds = DefaultStepMicroseconds;
+    // Debug: the first window's frames on the scripted clock, a hash line each on stdout.
+    bool hash = false;
+    uint32_t frames = 0;  // the loop ends after this many steps; 0: never
+};
+
+class FrameLoop {
+  public:
+    // windowCount (1..MaxLoopWindows) animations of trailCount trails in colorMode, drawn at
+    // scale (ScaleUnits). The first draws from Animation::DesignSeed, the others from seeds of
+    // their own (MonitorSeed).
+    FrameLoop(const FrameLoopSettings& settings, int windowCount, uint32_t trailCount,
+              int32_t colorMode, int32_t scale);
+    FrameLoop(const FrameLoop&) = delete;
+    FrameLoop& operator=(const FrameLoop&) = delete;
+
+    // Starts window index's animation afresh at its window's size, as a new saver window would;
+    // with hash lines the frame index (and the scripted clock) start again at 0. Returns 1, or
+    // 0 when the frames could not be had at that size.
+    int Start(int index, int32_t width, int32_t height);
+
+    // Draws a frame of every window each step until the presenter or the frame limit stops it,
+    // or a stop signal arrives (stopRequested, when not null, set from a signal handler).
+    // Returns the exit code.
+    int Run(const FramePresenter& presenter, const volatile std::sig_atomic_t* stopRequested);
+
+  private:
+    struct LoopWindow {
+        FrameLoop* loop = nullptr;
+        int index = 0;
+        Animation animation;
+        ScriptedClock scriptedClock;
+        Presented presented = Presented::Shown;
+    };
+    static bool CopyFrame(void* window, const FrameView& frame);
+
+    FrameLoopSettings settings;
+    int windowCount;
+    uint32_t trailCount;
+    int32_t colorMode;
+    int32_t scale;
+    const FramePresenter* presenter = nullptr;
+    LoopWindow windows[MaxLoopWindows];
+};
