@@ -14,8 +14,9 @@ constexpr int32_t TableSize =
 
 // Row offsets 0..r of radius r start at r(r + 1)/2. Half-widths never exceed the radius, so 16
 // bits hold them.
-uint16_t halfWidthTable[TableSize];
-bool tableBuilt = false;
+struct DiscRowTable {
+    uint16_t halfWidths[TableSize];
+};
 
 int32_t TableOffset(int32_t radius) {
     return radius * (radius + 1) / 2;
@@ -24,9 +25,9 @@ int32_t TableOffset(int32_t radius) {
 // The octant walk of RasterSurface::AddFilledCircle on an unbounded surface: the first span
 // that reaches a row offset is the one it keeps. Clipping never changes that choice, so the
 // table serves discs anywhere.
-void BuildTable() {
+void FillTable(DiscRowTable* table) {
     for (int32_t r = 0; r <= DiscAccumulator::MaxRadius; ++r) {
-        uint16_t* rows = halfWidthTable + TableOffset(r);
+        uint16_t* rows = table->halfWidths + TableOffset(r);
         bool reached[DiscAccumulator::MaxRadius + 1] = {};
         auto offer = [&](int32_t offset, int32_t halfWidth) {
             if (reached[offset]) return;
@@ -56,7 +57,17 @@ void BuildTable() {
             ++m;
         }
     }
-    tableBuilt = true;
+}
+
+// Filled on first use, once for the process even with animations on several threads, and never
+// written again: a constant that costs less to compute than to ship.
+const uint16_t* HalfWidthTable() {
+    static const DiscRowTable* const table = [] {
+        static DiscRowTable filled;
+        FillTable(&filled);
+        return &filled;
+    }();
+    return table->halfWidths;
 }
 
 uint64_t PackedAmount(int32_t amount) {
@@ -71,14 +82,12 @@ T* Allocate(int64_t count) {
 }  // namespace
 
 int32_t DiscAccumulator::HalfWidth(int32_t radius, int32_t rowOffset) {
-    if (!tableBuilt) BuildTable();
-    return halfWidthTable[TableOffset(radius) + (rowOffset < 0 ? -rowOffset : rowOffset)];
+    return HalfWidthTable()[TableOffset(radius) + (rowOffset < 0 ? -rowOffset : rowOffset)];
 }
 
 int DiscAccumulator::Create(int32_t newWidth, int32_t newHeight) {
     Destroy();
     if (newWidth < 1 || newHeight < 1) return 0;
-    if (!tableBuilt) BuildTable();
     discs = Allocate<AccumulatedDisc>(MaxDiscs);
     active = Allocate<ActiveDisc>(MaxDiscs);
     rowHead = Allocate<int32_t>(newHeight);
@@ -176,7 +185,7 @@ int DiscAccumulator::WriteFrameWith(RasterSurface& surface, DiscRowWriter writeR
     job.stride = surface.GetStride();
     job.width = width;
     job.height = height;
-    job.halfWidths = halfWidthTable;
+    job.halfWidths = HalfWidthTable();
     job.discs = discs;
     job.rowHead = rowHead;
     job.active = active;
