@@ -25,22 +25,12 @@ const SaverSwitch SwitchTable[SwitchCount] = {
 
 namespace {
 
-intptr_t NoForegroundWindow() {
-    return 0;
-}
-
-ForegroundWindowQuery foregroundWindowQuery = NoForegroundWindow;
-
 // The C locale's white space; bytes of a double-byte character never count as blanks.
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
 }  // namespace
-
-void SetForegroundWindowQuery(ForegroundWindowQuery query) {
-    foregroundWindowQuery = query != nullptr ? query : NoForegroundWindow;
-}
 
 int32_t ReadSaturatedDecimal(const char* text) {
     while (IsBlank(*text)) ++text;
@@ -60,7 +50,8 @@ int32_t ReadSaturatedDecimal(const char* text) {
     return static_cast<int32_t>(negative ? -magnitude : magnitude);
 }
 
-int ParseCommandLine(const char* commandLine, intptr_t* parentWindow, int16_t* saverMode) {
+int ParseCommandLine(const char* commandLine, ForegroundWindowQuery foregroundWindow,
+                     intptr_t* parentWindow, int16_t* saverMode) {
     *parentWindow = 0;
     if (commandLine == nullptr || commandLine[0] == '\0') {
         *saverMode = Configure;
@@ -86,6 +77,7 @@ int ParseCommandLine(const char* commandLine, intptr_t* parentWindow, int16_t* s
     if (*number == ':') ++number;
     *parentWindow = static_cast<intptr_t>(ReadSaturatedDecimal(number));
     // The dialog has an owner only when one is named; the other modes need a window.
-    if (*parentWindow == 0 && chosen->mode != Configure) *parentWindow = foregroundWindowQuery();
+    if (*parentWindow == 0 && chosen->mode != Configure && foregroundWindow != nullptr)
+        *parentWindow = foregroundWindow();
     return 0;
 }

@@ -1,7 +1,7 @@
 // Reading the host's command line: which of the four saver modes to run and the window handle
 // that follows the switch. Kept free of the platform so it builds and can be tested anywhere:
-// the handle travels as a pointer-sized integer and the foreground-window fallback is a seam
-// that the Windows shell plugs GetForegroundWindow into.
+// the handle travels as a pointer-sized integer and the foreground-window fallback is a function
+// the caller hands in (the saver hands GetForegroundWindow).
 #pragma once
 
 #include <cstdint>
@@ -24,18 +24,17 @@ constexpr int SwitchCount = 16;
 // screen beats the password change when a line holds several switches.
 extern const SaverSwitch SwitchTable[SwitchCount];
 
-// The window that stands in when no handle follows the switch. Null restores the default,
-// which answers 0 (no window).
+// The window that stands in when no handle follows the switch.
 using ForegroundWindowQuery = intptr_t (*)();
-void SetForegroundWindowQuery(ForegroundWindowQuery query);
 
 // The decimal number at the start of text, as atol reads it (leading white space, an optional
 // sign, digits up to the first non-digit), except that a number beyond the 32-bit range gives
 // the nearer end of that range instead of undefined behaviour.
 int32_t ReadSaturatedDecimal(const char* text);
 
-// Fills parentWindow (0, the number after the switch or after "switch:", or the foreground
-// window when that is 0, except for configure) and, when a switch is found, saverMode. An empty or
-// null line means configure with no parent. Returns 0 when a mode was chosen and 1 when the line
-// holds no known switch.
-int ParseCommandLine(const char* commandLine, intptr_t* parentWindow, int16_t* saverMode);
+// Fills parentWindow (0, the number after the switch or after "switch:", or what
+// foregroundWindow answers when that is 0, except for configure; a null query answers 0) and,
+// when a switch is found, saverMode. An empty or null line means configure with no parent.
+// Returns 0 when a mode was chosen and 1 when the line holds no known switch.
+int ParseCommandLine(const char* commandLine, ForegroundWindowQuery foregroundWindow,
+                     intptr_t* parentWindow, int16_t* saverMode);

@@ -12,6 +12,7 @@
 #include "hosts/windows/saver_texts.h"
 #include "hosts/windows/saver_window.h"
 #include "hosts/windows/setup_dialog.h"
+#include "hosts/windows/win32_seams.h"
 
 namespace {
 
@@ -41,7 +42,8 @@ int RunSaverProgram(HINSTANCE instance, const char* commandLine, SaverSession* s
     if (FindWindowA(SaverClassName, nullptr) != nullptr) return 0;
 
     intptr_t parent = 0;
-    const int noSwitch = ParseCommandLine(commandLine, &parent, &session->mode);
+    const int noSwitch =
+        ParseCommandLine(commandLine, ReadForegroundWindow, &parent, &session->mode);
     session->parent = reinterpret_cast<HWND>(parent);
     if (noSwitch) return 0;
 

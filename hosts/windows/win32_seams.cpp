@@ -7,19 +7,10 @@
 
 #include <cstdint>
 
-#include "hosts/windows/command_line.h"
 #include "surface/frame.h"
 #include "trails/frame_seams.h"
 
 static_assert(sizeof(BitmapInfoHeader) == sizeof(BITMAPINFOHEADER), "headers must agree");
-
-namespace {
-
-intptr_t ReadForegroundWindow() {
-    return reinterpret_cast<intptr_t>(GetForegroundWindow());
-}
-
-}  // namespace
 
 uint32_t ReadPlatformClock(void*) {
     return timeGetTime();
@@ -53,6 +44,6 @@ bool CopyFrameToWindow(void* windowHandle, const FrameView& frame) {
     return shown;
 }
 
-void InstallWin32Seams() {
-    SetForegroundWindowQuery(ReadForegroundWindow);
+intptr_t ReadForegroundWindow() {
+    return reinterpret_cast<intptr_t>(GetForegroundWindow());
 }

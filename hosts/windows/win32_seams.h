@@ -10,5 +10,5 @@ uint32_t ReadPlatformClock(void* unused);
 // window is the HWND. Answers whether every changed band reached it.
 bool CopyFrameToWindow(void* window, const FrameView& frame);
 
-// Plugs the command line's seam in; start-up calls it before anything else runs.
-void InstallWin32Seams();
+// GetForegroundWindow as a handle number: the command line's fallback window.
+intptr_t ReadForegroundWindow();

@@ -61,11 +61,6 @@ int64_t ReadNumber(const char* p) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    SetForegroundWindowQuery(CountedForegroundWindow);
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Exactly as long as the line and its terminator, so any read past the end is caught.
     std::vector<char> line(data, data + size);
@@ -75,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     intptr_t parent = -77;
     int16_t mode = -7;
     foregroundQueries = 0;
-    const int result = ParseCommandLine(text, &parent, &mode);
+    const int result = ParseCommandLine(text, CountedForegroundWindow, &parent, &mode);
 
     if (text[0] == '\0') {
         Check(result == 0 && mode == 0 && parent == 0, "an empty line does not mean configure");
@@ -111,8 +106,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Nothing is kept between calls: the same line gives the same answer.
     intptr_t again = 0;
     int16_t modeAgain = -7;
-    Check(ParseCommandLine(text, &again, &modeAgain) == result && again == parent &&
-              modeAgain == mode,
+    Check(ParseCommandLine(text, CountedForegroundWindow, &again, &modeAgain) == result &&
+              again == parent && modeAgain == mode,
           "the same line parsed twice differs");
     return 0;
 }

@@ -27,17 +27,13 @@ constexpr int16_t Untouched = 77;
 
 Parsed Parse(const char* line) {
     Parsed parsed{-1, -1, Untouched};
-    parsed.result = ParseCommandLine(line, &parsed.parent, &parsed.mode);
+    parsed.result = ParseCommandLine(line, FakeForeground, &parsed.parent, &parsed.mode);
     return parsed;
 }
 
 class CommandLineTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        SetForegroundWindowQuery(FakeForeground);
-        foregroundQueries = 0;
-    }
-    void TearDown() override { SetForegroundWindowQuery(nullptr); }
+    void SetUp() override { foregroundQueries = 0; }
 };
 
 TEST_F(CommandLineTest, SwitchTableHoldsTheSixteenSwitchesInSearchOrder) {
@@ -136,9 +132,11 @@ TEST_F(CommandLineTest, LineWithoutAKnownSwitchIsRefusedAndLeavesTheModeAlone) {
     EXPECT_EQ(foregroundQueries, 0);
 }
 
-TEST_F(CommandLineTest, WithoutAPluggedQueryTheFallbackIsNoWindow) {
-    SetForegroundWindowQuery(nullptr);
-    EXPECT_EQ(Parse("/s").parent, 0);
+TEST_F(CommandLineTest, WithoutAQueryTheFallbackIsNoWindow) {
+    intptr_t parent = -1;
+    int16_t mode = Untouched;
+    EXPECT_EQ(ParseCommandLine("/s", nullptr, &parent, &mode), 0);
+    EXPECT_EQ(parent, 0);
 }
 
 }  // namespace

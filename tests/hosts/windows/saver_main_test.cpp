@@ -64,7 +64,6 @@ HWND AwaitWindow(const char* className, const char* title) {
 class SaverProgramTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        InstallWin32Seams();
         WPARAM code = 0;
         while (TakePostedQuit(&code)) {
         }

@@ -28,7 +28,6 @@ LPARAM At(int x, int y) {
 class SaverWindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        InstallWin32Seams();
         session.instance = GetModuleHandleA(nullptr);
         ResetStandinRecords();
         UseStandins("standins");
