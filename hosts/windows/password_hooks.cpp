@@ -4,11 +4,11 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <cstring>
 
 #include "hosts/windows/registry_value.h"
 #include "hosts/windows/saver_messages.h"
 #include "hosts/windows/saver_texts.h"
+#include "hosts/windows/system_library.h"
 
 int32_t PasswordCheckDepth = 0;
 
@@ -27,19 +27,6 @@ void ShowCheckFailed() {
 // ScreenSaveUsePassword must not keep the saver open.
 bool HostHasPasswordServices() {
     return (GetVersion() & 0x80000000u) != 0;
-}
-
-// A host library from the system folder, by full path, with its own imports looked for there
-// too: a library of the same name beside the saver, in the current folder or on PATH must never
-// decide whether the saver unlocks.
-HMODULE LoadSystemLibrary(const char* name) {
-    char path[MAX_PATH];
-    const UINT folderLength = GetSystemDirectoryA(path, MAX_PATH);
-    const size_t nameLength = std::strlen(name);
-    if (folderLength == 0 || folderLength + 1 + nameLength >= MAX_PATH) return nullptr;
-    path[folderLength] = '\\';
-    std::memcpy(path + folderLength + 1, name, nameLength + 1);
-    return LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
 // Whether the desktop settings ask for a password: 1 yes, 0 no, -1 the key cannot be opened.

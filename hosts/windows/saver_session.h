@@ -10,6 +10,7 @@
 
 #include "host/exit_rule.h"
 #include "hosts/windows/command_line.h"
+#include "hosts/windows/display_watch.h"
 #include "hosts/windows/monitor_list.h"
 
 struct MonitorWindow;
@@ -35,6 +36,9 @@ struct SaverSession {
     // read nor made.
     uint32_t trailCount = 0;
     int32_t colorMode = 0;
+    // Whether anyone can see the screen; the primary's window registers for it. While nobody
+    // can, no window has a frame timer.
+    DisplayWatch displayWatch;
     // Only a cursor that this saver hid is shown again at its end.
     bool cursorHidden = false;
 };

@@ -10,6 +10,7 @@
 #include "host/pace.h"
 #include "host/window_seed.h"
 #include "hosts/windows/command_line.h"
+#include "hosts/windows/display_watch.h"
 #include "hosts/windows/monitor_list.h"
 #include "hosts/windows/password_hooks.h"
 #include "hosts/windows/saver_texts.h"
@@ -53,15 +54,34 @@ void RemoveMonitorWindow(MonitorWindow* monitor) {
     }
 }
 
-// From the window's seed, at its monitor's size: the primary's (and the preview's) frames are
-// the ones the saver has always drawn.
+// From the window's seed, at its monitor's size and its DPI's scale (the preview at its host's):
+// at 96 DPI the primary's (and the preview's) frames are the ones the saver has always drawn.
 void StartAnimation(MonitorWindow* monitor) {
     Animation& animation = monitor->animation;
+    const SaverSession& session = *monitor->session;
     animation.SetDrawPath(DrawPathFromEnvironment(nullptr));
     animation.SetMillisecondClock(ReadPlatformClock, nullptr);
     animation.SetFrameCopy(CopyFrameToWindow, monitor->window);
+    const uint32_t dpi = ReadWindowDpi(IsPreview(session) ? session.parent : monitor->window);
     animation.Start(RecordedWidth(monitor->bounds), RecordedHeight(monitor->bounds),
-                    monitor->session->trailCount, monitor->session->colorMode, monitor->seed);
+                    session.trailCount, session.colorMode, monitor->seed, ScaleForDpi(dpi));
+}
+
+// Nobody can see the screen: every window's frame timer goes, and with it every frame.
+void PauseFrames(const SaverSession& session) {
+    for (int i = 0; i < session.windowCount; ++i)
+        KillTimer(session.windows[i]->window, FrameTimerId);
+}
+
+// The screen is seen again: each window draws a whole frame at once, what it showed before may be
+// gone, and its timer runs again.
+void ResumeFrames(const SaverSession& session) {
+    for (int i = 0; i < session.windowCount; ++i) {
+        MonitorWindow* monitor = session.windows[i];
+        monitor->animation.ShowWholeNextFrame();
+        monitor->animation.RenderFrame();
+        SetTimer(monitor->window, FrameTimerId, SaverTimerMilliseconds, nullptr);
+    }
 }
 
 // Creates one window: the preview as a child of the host's window, or a monitor's full-screen
@@ -116,9 +136,15 @@ LRESULT SetUpWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     MonitorWindow* monitor = MonitorWindowOf(window);
     monitor->window = window;
     SaverSession& session = *monitor->session;
-    if (session.windowCount > 0 && monitor == session.windows[0]) session.primaryWindow = window;
+    if (session.windowCount > 0 && monitor == session.windows[0]) {
+        session.primaryWindow = window;
+        StartDisplayWatch(&session.displayWatch, window);
+    }
     StartAnimation(monitor);
-    SetTimer(window, FrameTimerId, SaverTimerMilliseconds, nullptr);
+    // A monitor that comes while nobody sees the screen waits for the others' return.
+    if (!ScreenUnseen(session.displayWatch)) {
+        SetTimer(window, FrameTimerId, SaverTimerMilliseconds, nullptr);
+    }
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
@@ -140,6 +166,7 @@ void TearDownWindow(HWND window, MonitorWindow* monitor) {
     KillTimer(window, FrameTimerId);
     monitor->animation.Stop();
     SaverSession& session = *monitor->session;
+    if (window == session.displayWatch.window) StopDisplayWatch(&session.displayWatch);
     for (int i = 0; i < session.windowCount; ++i) {
         if (session.windows[i]->window != window && IsWindow(session.windows[i]->window)) return;
     }
@@ -294,6 +321,30 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 
         case WM_TIMER:
             monitor->animation.RenderFrame();
+            break;
+
+        case WM_POWERBROADCAST:
+        case WM_WTSSESSION_CHANGE:
+            if (TakeDisplayMessage(&session.displayWatch, message, wParam, lParam)) {
+                if (ScreenUnseen(session.displayWatch)) {
+                    PauseFrames(session);
+                } else {
+                    ResumeFrames(session);
+                }
+            }
+            if (message == WM_POWERBROADCAST) return TRUE;
+            break;
+
+        case WM_DPICHANGED:
+            // The window's DPI is already the new one. A full-screen window keeps covering its
+            // monitor's pixels, which a new DPI does not move, so the suggested rectangle (the
+            // same logical size at the new DPI) is not taken.
+            if (!IsPreview(session)) StartAnimation(monitor);
+            return 0;
+
+        case WM_DPICHANGED_AFTERPARENT:
+            // The preview follows its host's window to a new DPI.
+            if (IsPreview(session)) StartAnimation(monitor);
             break;
 
         case WM_DISPLAYCHANGE:

@@ -90,6 +90,10 @@ WM_KEYDOWN = 0x0100
 WM_MOUSEMOVE = 0x0200
 WM_LBUTTONDOWN = 0x0201
 WM_RBUTTONDOWN = 0x0204
+WM_WTSSESSION_CHANGE = 0x02B1
+WM_DPICHANGED = 0x02E0
+WTS_CONSOLE_CONNECT, WTS_CONSOLE_DISCONNECT = 1, 2
+WTS_SESSION_LOCK, WTS_SESSION_UNLOCK = 7, 8
 MK_LBUTTON = 0x0001
 MK_RBUTTON = 0x0002
 VK_SPACE = 0x20
@@ -1076,18 +1080,26 @@ def frame_on_screen(s, rendered):
     return None
 
 
-def scenario_frames_after_cover(s):
-    """/s (COUNT 10, COLOR 8) shows exactly one of tolva-render's frames, and a later one each
-    time a topmost window that covered part of it, then all of it, has gone."""
-    check(s.args.render is not None, "--render naming tolva-render.exe")
-    set_settings(s, 10, 8)
-    _, out = s.run_wine([s.args.render, "--size", f"{SCREEN_WIDTH}x{SCREEN_HEIGHT}", "--count",
-                         "10", "--color", "8", "--frames", "6000", "--hash"], timeout=300)
+def rendered_hashes(s, width, height, count, color, frames):
+    """{hash: first frame index} of tolva-render's frames at width x height."""
+    _, out = s.run_wine([s.args.render, "--size", f"{width}x{height}", "--count", str(count),
+                         "--color", str(color), "--frames", str(frames), "--hash"], timeout=300)
     rendered = {}
     for line in out.decode().splitlines():
         if len(line.split()) == 2:
             rendered.setdefault(line.split()[1], int(line.split()[0]))
-    proc, _ = start_full_screen(s)
+    return rendered
+
+
+def scenario_frames_after_cover(s):
+    """/s (COUNT 10, COLOR 8) shows exactly one of tolva-render's frames, and a later one each
+    time a topmost window that covered part of it, then all of it, has gone. While the session
+    is locked or disconnected, or the display is off, the screen holds its pixels for 2 s (no
+    frame is drawn); on return it shows a later frame, exactly and whole."""
+    check(s.args.render is not None, "--render naming tolva-render.exe")
+    set_settings(s, 10, 8)
+    rendered = rendered_hashes(s, SCREEN_WIDTH, SCREEN_HEIGHT, 10, 8, 6000)
+    proc, window = start_full_screen(s)
     time.sleep(1.0)
     shown = frame_on_screen(s, rendered)
     check(shown is not None, "the screen exactly one of tolva-render's frames", "none of 6000")
@@ -1099,9 +1111,100 @@ def scenario_frames_after_cover(s):
               f"after a window over ({x}, {y}, {width}, {height}) went away, the screen exactly "
               f"a frame of tolva-render's after frame {shown}", f"frame {later}")
         shown = later
+
+    # The notifications the system sends to the window that registered for them: the session's
+    # changes carry no pointer and are posted as they are; the display's state is a setting
+    # block that the probe writes into the saver's process before sending it.
+    hwnd = window["hwnd"]
+    shot = os.path.join(s.work, "paused.png")
+    for what, pause, resume in [
+            ("the session locked", ("post", hwnd, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 1),
+             ("post", hwnd, WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, 1)),
+            ("the console disconnected",
+             ("post", hwnd, WM_WTSSESSION_CHANGE, WTS_CONSOLE_DISCONNECT, 1),
+             ("post", hwnd, WM_WTSSESSION_CHANGE, WTS_CONSOLE_CONNECT, 1)),
+            ("the display off", ("display", hwnd, 0), ("display", hwnd, 1))]:
+        s.probe(*pause)
+        time.sleep(0.3)
+        s.screenshot(shot)
+        held = s.pixels(shot)
+        time.sleep(2.0)
+        s.screenshot(shot)
+        check(s.pixels(shot) == held, f"with {what}, the same pixels on the screen 2 s later")
+        s.probe(*resume)
+        time.sleep(0.2)
+        later = frame_on_screen(s, rendered)
+        check(later is not None and later > shown, f"after {what} ended, the screen exactly a "
+              f"frame of tolva-render's after frame {shown}", f"frame {later}")
+        shown = later
     focus_saver(s)
     s.xdotool("key", "a")
     expect_exit(proc, "a key press (a)")
+
+
+def bright_box(pixels, width):
+    """The bounding box (left, top, right, bottom) of the pixels that are not black, and how
+    many there are."""
+    xs, ys = [], []
+    for i, p in enumerate(pixels):
+        if p != (0, 0, 0):
+            xs.append(i % width)
+            ys.append(i // width)
+    return (min(xs), min(ys), max(xs) + 1, max(ys) + 1) if xs else None, len(xs)
+
+
+def scenario_scale_of_the_dpi(s):
+    """With the screen at 96 DPI the saver draws tolva-render's frames; at 192 DPI (LogPixels)
+    it draws the animation of half the size with every disc twice as large: its first frame
+    covers twice the width and height of tolva-render's first frame at 400x300, and four times
+    the pixels. The first frame is had again by locking the session, restarting the animation
+    with WM_DPICHANGED (which reads the window's DPI), and unlocking it for one whole frame."""
+    check(s.args.render is not None, "--render naming tolva-render.exe")
+    count, color = 10, 8
+    set_settings(s, count, color)
+    first = {h for h, i in rendered_hashes(s, SCREEN_WIDTH, SCREEN_HEIGHT, count, color,
+                                          1).items() if i == 0}
+    half = (SCREEN_WIDTH // 2, SCREEN_HEIGHT // 2)
+    out_dir = os.path.join(s.work, "logical")
+    s.run_wine([s.args.render, "--size", f"{half[0]}x{half[1]}", "--count", str(count),
+                "--color", str(color), "--frames", "1", "--out", s.windows_path(out_dir)])
+    logical_box, logical_count = bright_box(
+        s.pixels(os.path.join(out_dir, "frame_000000.bmp")), half[0])
+    check(logical_box is not None, "tolva-render's first frame at 400x300 showing trails")
+    shot = os.path.join(s.work, "dpi.png")
+    try:
+        for dpi in (96, 192):
+            s.wine_reg(["add", DESKTOP_KEY, "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(dpi),
+                        "/f"])
+            proc, window = start_full_screen(s)
+            for _ in range(3):
+                # Back to back: no timer's frame comes between the unlock and the second lock
+                # (a loaded machine may still slip one in; the 96-DPI check then tries again).
+                s.probe("post", window["hwnd"], WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 1,
+                        WM_DPICHANGED, dpi * 0x10001, 0, WM_WTSSESSION_CHANGE,
+                        WTS_SESSION_UNLOCK, 1, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 1)
+                time.sleep(0.5)
+                s.screenshot(shot)
+                pixels = s.pixels(shot)
+                if dpi == 192 or surface_hash(pixels, SCREEN_WIDTH, SCREEN_HEIGHT) in first:
+                    break
+            if dpi == 96:
+                check(surface_hash(pixels, SCREEN_WIDTH, SCREEN_HEIGHT) in first,
+                      "at 96 DPI, tolva-render's first frame at 800x600 exactly")
+            else:
+                box, bright = bright_box(pixels, SCREEN_WIDTH)
+                wanted = tuple(2 * v for v in logical_box)
+                check(box is not None and all(abs(a - b) <= 3 for a, b in zip(box, wanted)),
+                      f"at 192 DPI, trails over {wanted} (twice tolva-render's {logical_box} at "
+                      "400x300), within 3 pixels", str(box))
+                check(abs(bright - 4 * logical_count) <= 0.15 * 4 * logical_count,
+                      f"at 192 DPI, four times the {logical_count} lit pixels of tolva-render's "
+                      "frame at 400x300, within 15%", str(bright))
+                s.save_small(shot, "e2e-192-dpi.png", width=SCREEN_WIDTH // 2)
+            s.processes.end(proc)
+            s.wait_for("no saver window", lambda: s.saver_window() is None, timeout=10)
+    finally:
+        s.wine_reg(["delete", DESKTOP_KEY, "/v", "LogPixels", "/f"], check_result=False)
 
 
 def scenario_every_monitor(s):
@@ -1222,6 +1325,7 @@ SCENARIOS = [
     ("full_screen_blue_trails_end_on_key", scenario_full_screen_blue),
     ("full_screen_orange_trails_end_on_left_button", scenario_full_screen_orange),
     ("full_screen_as_rendered_also_after_a_window_over_it", scenario_frames_after_cover),
+    ("trails_twice_as_large_at_192_dpi", scenario_scale_of_the_dpi),
     ("middle_button_and_wheel_ignored_right_button_ends", scenario_buttons_and_wheel),
     ("alt_key_ends", scenario_system_key),
     ("six_small_moves_ignored_four_pixels_end", scenario_mouse_moves),
