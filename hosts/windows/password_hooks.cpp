@@ -10,8 +10,6 @@
 #include "hosts/windows/saver_texts.h"
 #include "hosts/windows/system_library.h"
 
-int32_t PasswordCheckDepth = 0;
-
 namespace {
 
 using VerifyPasswordEntry = BOOL(WINAPI*)(HWND window);
@@ -79,12 +77,12 @@ int VerifyWithHost(HWND window) {
 
 }  // namespace
 
-int CheckPasswordOnClose(HWND window) {
-    ++PasswordCheckDepth;
+int CheckPasswordOnClose(HWND window, int32_t* checkDepth) {
+    ++*checkDepth;
     // A close request that arrives while the host verifies is refused quietly; the outer check
     // alone decides.
-    const int keepOpen = PasswordCheckDepth != 1 ? 1 : VerifyWithHost(window);
-    --PasswordCheckDepth;
+    const int keepOpen = *checkDepth != 1 ? 1 : VerifyWithHost(window);
+    --*checkDepth;
     return keepOpen;
 }
 

@@ -39,6 +39,8 @@ struct SaverSession {
     // Whether anyone can see the screen; the primary's window registers for it. While nobody
     // can, no window has a frame timer.
     DisplayWatch displayWatch;
+    // Close-time password checks in progress (CheckPasswordOnClose).
+    int32_t passwordCheckDepth = 0;
     // Only a cursor that this saver hid is shown again at its end.
     bool cursorHidden = false;
 };

@@ -294,7 +294,7 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
                 break;
             }
             // One check for the whole saver, whichever window the request reached.
-            if (CheckPasswordOnClose(session.primaryWindow) != 0) {
+            if (CheckPasswordOnClose(session.primaryWindow, &session.passwordCheckDepth) != 0) {
                 SetCursorPos(exitRule.GetStartX(), exitRule.GetStartY());
                 exitRule.RestartMotionCount();
                 return 0;

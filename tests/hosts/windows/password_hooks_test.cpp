@@ -39,10 +39,10 @@ class PasswordHooksTest : public ::testing::Test {
         int answer = -1;
         {
             MessageBoxWatcher watcher;
-            answer = CheckPasswordOnClose(window);
+            answer = CheckPasswordOnClose(window, &checkDepth);
             *boxes = watcher.Seen();
         }
-        EXPECT_EQ(PasswordCheckDepth, 0);
+        EXPECT_EQ(checkDepth, 0);
         return answer;
     }
 
@@ -56,6 +56,7 @@ class PasswordHooksTest : public ::testing::Test {
 
     RegistrySandbox sandbox;
     HWND window = nullptr;
+    int32_t checkDepth = 0;
 };
 
 TEST_F(PasswordHooksTest, NoPasswordRequiredClosesWithoutAskingTheHost) {
@@ -136,14 +137,13 @@ TEST_F(PasswordHooksTest, DesktopKeyThatCannotBeOpenedShowsTheFailureAndKeepsOpe
 
 TEST_F(PasswordHooksTest, CheckInProgressRefusesSilently) {
     std::vector<SeenMessageBox> boxes;
-    PasswordCheckDepth = 1;
+    checkDepth = 1;
     {
         MessageBoxWatcher watcher;
-        EXPECT_EQ(CheckPasswordOnClose(window), 1);
+        EXPECT_EQ(CheckPasswordOnClose(window, &checkDepth), 1);
         boxes = watcher.Seen();
     }
-    EXPECT_EQ(PasswordCheckDepth, 1);
-    PasswordCheckDepth = 0;
+    EXPECT_EQ(checkDepth, 1);
     EXPECT_TRUE(boxes.empty());
     EXPECT_EQ(StandinNumber("TOLVA_VERIFY_CALLS"), -1);
 }
@@ -178,7 +178,7 @@ TEST_F(PasswordHooksTest, CloseArrivingWhileTheHostVerifiesIsRefusedAndTheOuterV
     EXPECT_EQ(cursor.y, 200);
     // The outer verdict (accepted) closed the saver, and the guard is back at rest.
     EXPECT_FALSE(IsWindow(session.primaryWindow));
-    EXPECT_EQ(PasswordCheckDepth, 0);
+    EXPECT_EQ(session.passwordCheckDepth, 0);
     WPARAM code = 99;
     EXPECT_TRUE(TakePostedQuit(&code));
     EXPECT_EQ(code, 0u);

@@ -231,9 +231,9 @@ TEST_F(SaverWindowTest, RefusedCloseReturnsTheCursorAndRestartsTheGrace) {
     EXPECT_TRUE(IgnoredMoves(window, 6));
     SetCursorPos(10, 10);
     // A check already in progress refuses the close, on every Windows.
-    PasswordCheckDepth = 1;
+    session.passwordCheckDepth = 1;
     EXPECT_EQ(SendMessageA(window, WM_CLOSE, 0, 0), 0);
-    PasswordCheckDepth = 0;
+    session.passwordCheckDepth = 0;
     EXPECT_TRUE(IsWindow(window));
     POINT cursor = {};
     GetCursorPos(&cursor);
