@@ -19,7 +19,7 @@ configure_file(${PROJECT_SOURCE_DIR}/hosts/windows/resources/install-note.txt.in
 # names. cpack strips tolva.scr with the MinGW strip as it packs; __FILE__, in case an assertion
 # ever keeps one, names files from the top of the tree.
 set(CPACK_STRIP_FILES ON)
-foreach(target tolva_scr tolva_shell tolva_shell_portable tolva_host tolva_trails tolva_surface)
+foreach(target tolva_scr tolva_saver tolva_saver_portable tolva_host tolva_trails tolva_surface)
   target_compile_options(${target} PRIVATE -fmacro-prefix-map=${PROJECT_SOURCE_DIR}/=
     -fmacro-prefix-map=${PROJECT_BINARY_DIR}/=)
 endforeach()

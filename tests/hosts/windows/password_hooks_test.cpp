@@ -1,7 +1,7 @@
 // The password hooks with stand-in host libraries in the system folder: every outcome of the
 // close-time check, the re-entrancy guard, and the password change's call. The check asks the
 // host only on Windows 9x, so this program runs with Wine's Windows version for it set to
-// Windows 98 (tests/shell/CMakeLists.txt); the NT family's answer is checked end to end.
+// Windows 98 (tests/hosts/windows/CMakeLists.txt); the NT family's answer is checked end to end.
 #include "hosts/windows/password_hooks.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // What tolva.scr carries: the compiled dialog template read back field by field, the saver's
-// name, the icon group, the version block and the manifest; and the shell's Shift-JIS texts
+// name, the icon group, the version block and the manifest; and the saver's Shift-JIS texts
 // checked against what they mean.
 #include <windows.h>
 // After windows.h, which it needs.

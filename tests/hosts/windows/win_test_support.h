@@ -1,4 +1,4 @@
-// Helpers for the shell tests that run under Wine: a private registry profile standing in for
+// Helpers for the saver tests that run under Wine: a private registry profile standing in for
 // HKEY_CURRENT_USER, keys the tests lock against writing or reading, a watcher that finds,
 // reads and dismisses message boxes, the stand-in libraries' directories, and message-queue
 // probes for the saver window.
