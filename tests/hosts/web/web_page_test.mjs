@@ -1,7 +1,7 @@
 // tolva.html in the system's chromium, headless, opened from disk:
 // - the hash mode's lines equal tolva-render's, on the SIMD128 module and, with SIMD hidden
 //   from the page, on the scalar one (odd strides, counts 2 to 200, schemes 1, 8 and 9 across
-//   a 10-second boundary, a size past the 8192 cap);
+//   a 10-second boundary, scales 1, 1.5 and 2, a size past the 8192 cap);
 // - the live page at 800x600: the panel's settings survive a reload, hostile query values get
 //   the defaults or the nearest limits and no markup, the canvas holds exactly the last frame
 //   (so every changed band was sent), it steps about 64 times a second, and a screenshot
@@ -24,30 +24,30 @@ const Sleep = (ms) => new Promise((done) => setTimeout(done, ms));
 
 const tab = await Launch(800, 600);
 try {
-  // [query size, tolva-render size, count, scheme, frames, clock start]
+  // [query size, tolva-render size, count, scheme, frames, clock start, scale]
   const hashRows = [
-    ["37x23", "37x23", 2, 1, 40, 0],
-    ["641x479", "641x479", 25, 8, 30, 0],
-    ["333x201", "333x201", 80, 8, 60, 0],
-    ["101x77", "101x77", 200, 1, 30, 0],
-    ["161x121", "161x121", 25, 9, 40, 9900],
-    ["99x51", "99x51", 80, 9, 30, 19950],
-    ["100000x3", "8192x3", 25, 8, 5, 0],
+    ["37x23", "37x23", 2, 1, 40, 0, 1],
+    ["641x479", "641x479", 25, 8, 30, 0, 1],
+    ["333x201", "333x201", 80, 8, 60, 0, 2],
+    ["101x77", "101x77", 200, 1, 30, 0, 1],
+    ["161x121", "161x121", 25, 9, 40, 9900, 1.5],
+    ["99x51", "99x51", 80, 9, 30, 19950, 1],
+    ["100000x3", "8192x3", 25, 8, 5, 0, 1],
   ];
   const noSimd = "WebAssembly.validate = () => false;";
   for (const [path, init] of [["simd128", ""], ["scalar", noSimd]]) {
     const {identifier} = await tab.Send("Page.addScriptToEvaluateOnNewDocument", {source: init});
-    for (const [size, renderSize, count, color, frames, clock] of hashRows) {
+    for (const [size, renderSize, count, color, frames, clock, scale] of hashRows) {
       const expected = execFileSync(render, ["--size", renderSize, "--count", String(count),
         "--color", String(color), "--frames", String(frames), "--clock-ms", String(clock),
-        "--hash"], {encoding: "utf8"});
+        "--scale", String(scale), "--hash"], {encoding: "utf8"});
       await tab.Open(`${url}?size=${size}&count=${count}&color=${color}&frames=${frames}` +
-          `&clock=${clock}&hash`);
+          `&clock=${clock}&scale=${scale}&hash`);
       await tab.WaitFor("document.body.dataset.done");
       const got = await tab.Evaluate(
           "[document.body.dataset.path, document.getElementById('out').textContent]");
       Check(got[0] === path && got[1] === expected,
-          `hash ${path} ${size} count ${count} scheme ${color} clock ${clock}`);
+          `hash ${path} ${size} count ${count} scheme ${color} clock ${clock} scale ${scale}`);
     }
     await tab.Send("Page.removeScriptToEvaluateOnNewDocument", {identifier});
   }
