@@ -9,23 +9,24 @@
 set -u
 [ $# -ge 2 ] || { echo "usage: $0 NAME=PATH NAME=PATH [...]" >&2; exit 2; }
 
-# size count scheme frames emulated: every size, count and scheme at least once; 2,000 frames at
+# size count scheme frames emulated scale: every size, count and scheme at least once, and two
+# scales other than 1, whose discs are placed with 64-bit products; 2,000 frames at
 # the small sizes, 300 at full HD. Counts above the pool's 80 and 0 are in it on purpose. QEMU
 # runs about six times slower than the machine, so an emulated build draws the "emulated" count,
 # the first frames of the same run: every row at the small sizes, where the projection and the
 # steering wrap (from frames 347 and 550), 700 at 640x480 (past its wraps at 348 and 675) and 60
 # at full HD, which are there for the wide rows of the drawing, not for the long run.
 matrix=(
-  "1x1 0 1 2000 2000"
-  "1x1 80 9 2000 2000"
-  "33x17 2 2 2000 2000"
-  "33x17 200 3 2000 2000"
-  "33x17 25 9 2000 2000"
-  "640x480 25 4 2000 700"
-  "640x480 80 5 2000 700"
-  "640x480 200 6 2000 700"
-  "1920x1080 80 7 300 60"
-  "1920x1080 25 8 300 60"
+  "1x1 0 1 2000 2000 1"
+  "1x1 80 9 2000 2000 1"
+  "33x17 2 2 2000 2000 1"
+  "33x17 200 3 2000 2000 1"
+  "33x17 25 9 2000 2000 1"
+  "640x480 25 4 2000 700 1"
+  "640x480 80 5 2000 700 1"
+  "640x480 200 6 2000 700 1.5"
+  "1920x1080 80 7 300 60 1"
+  "1920x1080 25 8 300 60 2"
 )
 
 work=$(mktemp -d)
@@ -50,9 +51,9 @@ run() {  # program args... ; Windows programs print CR LF
 
 failures=0
 declare -A millis  # time each build spent, summed over the matrix
-printf '%-10s %5s %6s %6s  %-16s %s\n' size count scheme frames digest builds
+printf '%-10s %5s %6s %6s %5s  %-16s %s\n' size count scheme frames scale digest builds
 for row in "${matrix[@]}"; do
-  read -r size count scheme frames emulated <<<"$row"
+  read -r size count scheme frames emulated scale <<<"$row"
   # Scheme 9 follows the clock: start it just before a 10-second boundary so the run sees two.
   clock=0
   [ "$scheme" = 9 ] && clock=69000
@@ -61,12 +62,12 @@ for row in "${matrix[@]}"; do
   for build in "$@"; do
     name=${build%%=*}
     program=${build#*=}
-    out="$work/$name.$size.$count.$scheme"
+    out="$work/$name.$size.$count.$scheme.$scale"
     n=$frames
     if is_i386_elf "$program"; then n=$emulated; fi
     start=$(date +%s%3N)
     run "$program" --size "$size" --count "$count" --color "$scheme" --frames "$n" \
-      --clock-ms "$clock" --hash >"$out"
+      --clock-ms "$clock" --scale "$scale" --hash >"$out"
     status=$?
     millis[$name]=$((${millis[$name]:-0} + $(date +%s%3N) - start))
     if [ "$status" -ne 0 ]; then
@@ -100,7 +101,8 @@ for row in "${matrix[@]}"; do
     fi
   done
   digest=$(sha256sum "$reference" | cut -c1-16)
-  printf '%-10s %5s %6s %6s  %-16s %s\n' "$size" "$count" "$scheme" "$frames" "$digest" "${names[*]}"
+  printf '%-10s %5s %6s %6s %5s  %-16s %s\n' "$size" "$count" "$scheme" "$frames" "$scale" "$digest" \
+    "${names[*]}"
 done
 for build in "$@"; do
   name=${build%%=*}
