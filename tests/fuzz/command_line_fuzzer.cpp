@@ -95,8 +95,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     Check(result == 0, "a line with a switch was refused");
     Check(mode == winner->mode, "the wrong switch won");
-    const int64_t number = ReadNumber(at + 2);
-    if (number == 0) {
+    // The number follows the switch, or a colon after it ("/c:HWND").
+    const int64_t number = ReadNumber(at + 2 + (at[2] == ':' ? 1 : 0));
+    if (number == 0 && winner->mode == Configure) {
+        Check(parent == 0 && foregroundQueries == 0,
+              "the dialog without a number took an owner window");
+    } else if (number == 0) {
         Check(parent == ForegroundWindow && foregroundQueries == 1,
               "no number after the switch, but the foreground window was not taken once");
     } else {
