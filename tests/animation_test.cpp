@@ -55,8 +55,9 @@ bool RecordCopy(void* copied, const FrameView& frame) {
 
 class FrameTest : public ::testing::Test {
   protected:
-    void StartSaver(int16_t width, int16_t height, uint32_t count, int32_t color) {
-        ASSERT_EQ(1, animation.Start(width, height, count, color));
+    void StartSaver(int16_t width, int16_t height, uint32_t count, int32_t color,
+                    int32_t scale = ScaleUnit) {
+        ASSERT_EQ(1, animation.Start(width, height, count, color, Animation::DesignSeed, scale));
     }
     static std::vector<uint8_t> Pixels(const RasterSurface& s) {
         return std::vector<uint8_t>(
@@ -228,23 +229,28 @@ TEST_F(FrameTest, TimedSchemeReadsTheClockOncePerTrail) {
 }
 
 // Golden hashes of whole frames: any change to the generator, the draw order, the projection,
-// the discs or the saturation changes them. Every build must print the same.
+// the discs, the scaling or the saturation changes them. Every build must print the same. The
+// row at scale 1.5 is the animation of 426x320 with every disc's centre and radius multiplied
+// by 1.5 and rounded down in floating point, drawn disc by disc; from frame 15 on, some centres
+// are odd and below zero, where truncating would draw them a pixel off.
 TEST_F(FrameTest, AnimationIsDeterministic) {
     const struct {
         int16_t width, height;
         uint32_t count;
         int32_t color;
+        int32_t scale;
         uint32_t frame;
         uint64_t hash;
     } cases[] = {
-        {640, 480, 25, 1, 0, 0x1474856982ec3a68ull},
-        {640, 480, 25, 1, 4, 0xb6a7ca63f5571562ull},
+        {640, 480, 25, 1, ScaleUnit, 0, 0x1474856982ec3a68ull},
+        {640, 480, 25, 1, ScaleUnit, 4, 0xb6a7ca63f5571562ull},
+        {640, 480, 25, 1, ScaleUnit * 3 / 2, 30, 0x89fa16be70de917eull},
     };
     for (const auto& c : cases) {
-        StartSaver(c.width, c.height, c.count, c.color);
+        StartSaver(c.width, c.height, c.count, c.color, c.scale);
         for (uint32_t f = 0; f <= c.frame; ++f) animation.RenderFrame();
         EXPECT_EQ(c.hash, HashPixelStore(surface))
-            << c.width << "x" << c.height << " frame " << c.frame;
+            << c.width << "x" << c.height << " scale " << c.scale << " frame " << c.frame;
     }
 }
 
@@ -312,9 +318,28 @@ TEST(Animations, InterleavedAnimationsDrawTheirOwnFrames) {
     }
 }
 
-// At scale 2 a frame twice the size moves exactly as the animation of the logical size, and
-// each of its discs is that animation's disc with centre and radius doubled, on every path.
-TEST(Animations, AtScaleTwoEveryDiscIsTheLogicalDiscDoubled) {
+// A scaled disc's centre and radius are the logical ones times the scale, rounded down (also
+// below zero) and held in 32 bits. At scale 2 a frame twice the size moves exactly as the
+// animation of the logical size, and each of its discs is that animation's disc with centre
+// and radius doubled, on every path.
+TEST(Animations, ScaledDiscsAreTheLogicalDiscsScaledAndRoundedDown) {
+    // Worked by hand: -3 x 1.5 = -4.5 gives -5, -3 x 0.75 = -2.25 gives -3.
+    const struct {
+        int32_t value, atOneAndAHalf, atThreeQuarters;
+    } rule[] = {{-3, -5, -3},
+                {-1, -2, -1},
+                {-4, -6, -3},
+                {3, 4, 2},
+                {5, 7, 3},
+                {1, 1, 0},
+                {199, 298, 149},
+                {INT32_MIN, INT32_MIN, -1610612736},
+                {INT32_MAX, INT32_MAX, 1610612735}};
+    for (const auto& row : rule) {
+        EXPECT_EQ(row.atOneAndAHalf, ScaledPixels(row.value, ScaleUnit * 3 / 2)) << row.value;
+        EXPECT_EQ(row.atThreeQuarters, ScaledPixels(row.value, ScaleUnit * 3 / 4)) << row.value;
+    }
+    EXPECT_EQ(-3, ScaledPixels(-3, ScaleUnit));
     struct Disc {
         int32_t x, y, radius, red, green, blue;
     };

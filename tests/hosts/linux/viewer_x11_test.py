@@ -347,6 +347,26 @@ def cpu_and_wakeups(pid):
     return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK"), int(switches[0].split()[1])
 
 
+def expect_paused(hashes, process, what):
+    """No frame, at most one wake-up and next to no processor time in 3 s."""
+    time.sleep(0.5)  # a frame already due may still go out
+    shown, (cpu, sleeps) = frames_shown(hashes), cpu_and_wakeups(process.pid)
+    time.sleep(3)
+    cpu_after, sleeps_after = cpu_and_wakeups(process.pid)
+    print(f"{what} for 3 s: {cpu_after - cpu:.2f} s of processor time, "
+          f"{sleeps_after - sleeps} wake-ups, {frames_shown(hashes) - shown} frames")
+    check(frames_shown(hashes) == shown and sleeps_after - sleeps <= 1 and
+          cpu_after - cpu <= 0.02, f"{what}: it keeps drawing or waking")
+
+
+def expect_render_frame(session, hashes, window, frames, what):
+    """Two frames on, the window shows tolva-render's frame pixel for pixel."""
+    index = wait_for_frames(hashes, frames_shown(hashes), 2, what)
+    _, _, shown = session.screenshot(window)
+    check(shown in (frames[index], frames[index + 1]),
+          f"{what}: it does not show tolva-render's frame {index} or {index + 1}")
+
+
 def uncover_and_compare(session, hashes, window, frames, what, paused_by=None):
     """Covers the window (at 10, 10) in part, then wholly, with a window of the test's own;
     after each goes away the window must show tolva-render's frame again, everywhere. With
@@ -356,29 +376,20 @@ def uncover_and_compare(session, hashes, window, frames, what, paused_by=None):
         cover = session.start([session.args.xwindow, str(width), str(height)])
         read_lines(cover, 1, 10, "covering window")
         if paused_by is not None and width == 200:
-            time.sleep(0.5)  # a frame already due may still go out
-            shown, (cpu, sleeps) = frames_shown(hashes), cpu_and_wakeups(paused_by.pid)
-            time.sleep(3)
-            cpu_after, sleeps_after = cpu_and_wakeups(paused_by.pid)
-            print(f"{what} covered for 3 s: {cpu_after - cpu:.2f} s of processor time, "
-                  f"{sleeps_after - sleeps} wake-ups, {frames_shown(hashes) - shown} frames")
-            check(frames_shown(hashes) == shown and sleeps_after - sleeps <= 1 and
-                  cpu_after - cpu <= 0.02, f"{what}: it keeps drawing or waking while covered")
+            expect_paused(hashes, paused_by, f"{what} covered")
         else:
             wait_for_frames(hashes, frames_shown(hashes), 2, f"{what} under a {width}x{height} window")
         cover.kill()
         cover.wait(timeout=5)
-        index = wait_for_frames(hashes, frames_shown(hashes), 2, f"{what} uncovered")
-        _, _, shown = session.screenshot(window)
-        check(shown in (frames[index], frames[index + 1]),
-              f"{what}: after a {width}x{height} window over it went away, it does not show "
-              f"tolva-render's frame {index} or {index + 1}")
+        expect_render_frame(session, hashes, window, frames,
+                            f"{what} after a {width}x{height} window over it went away")
 
 
 def case_uncovered_window_shows_render_frame(session):
     """A foreign window and the SDL window, once a window that covered part or all of them
     has gone, show tolva-render's frame pixel for pixel: what was exposed is sent again. The
-    hack under a whole cover waits without drawing or waking."""
+    hack under a whole cover or unmapped waits without drawing or waking, and shows the frame
+    again once mapped; pointer moves over the SDL window draw no frames of their own."""
     frames = render_frames(session, 160, 120, 10, 8, 150)
     slow = ["--count", "10", "--color", "8", "--delay", "200000", "--hash"]
     hashes = os.path.join(session.tmp, "hashes")
@@ -387,6 +398,10 @@ def case_uncovered_window_shows_render_frame(session):
         viewer = session.start([session.args.viewer, "--window-id", str(target)] + slow,
                                stdout=out)
     uncover_and_compare(session, hashes, target, frames, "--window-id", paused_by=viewer)
+    session.xdotool("windowunmap", "--sync", str(target))
+    expect_paused(hashes, viewer, "--window-id unmapped")
+    session.xdotool("windowmap", "--sync", str(target))
+    expect_render_frame(session, hashes, target, frames, "--window-id mapped again")
     viewer.send_signal(signal.SIGTERM)
     expect_exit(viewer, 0, 5, "SIGTERM in --window-id mode")
 
@@ -395,6 +410,16 @@ def case_uncovered_window_shows_render_frame(session):
     window = session.wait_for_window(viewer)
     session.xdotool("windowmove", "--sync", str(window), "10", "10")
     uncover_and_compare(session, hashes, window, frames, "the SDL window")
+    # Events are not frames: 40 pointer moves at once, at a pace of a frame in 0.2 s, may bring
+    # at most one frame besides the pace's.
+    moves = [word for i in range(40)
+             for word in ("mousemove", "--window", str(window), str(20 + i), str(30 + i))]
+    before, start = frames_shown(hashes), time.monotonic()
+    session.xdotool(*moves)
+    time.sleep(0.1)
+    drawn, paced = frames_shown(hashes) - before, int((time.monotonic() - start) / 0.2) + 1
+    print(f"40 pointer moves over the SDL window: {drawn} frames, {paced} at the pace")
+    check(drawn <= paced + 1, f"40 pointer moves drew {drawn} frames where the pace gives {paced}")
     viewer.send_signal(signal.SIGTERM)
     expect_exit(viewer, 0, 5, "SIGTERM to the window")
 
