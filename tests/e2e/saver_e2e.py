@@ -228,7 +228,7 @@ class Session:
         triplet = "x86_64-w64-mingw32" if self.saver_is_64_bit() else "i686-w64-mingw32"
         compiler = [f"{triplet}-g++", "-static", "-O1", "-Wall", "-Wextra", "-Werror"]
         builds = [
-            (["probe.cpp", "-o", "probe.exe", "-lcomctl32"], []),
+            (["probe.cpp", "-o", "probe.exe", "-lcomctl32", "-lgdi32"], []),
             (["preview_host.cpp", "-o", "preview_host.exe"], ["-mwindows"]),
             (["password_cpl.cpp", "-o", "PASSWORD.CPL"], ["-shared", "-Wl,--kill-at"]),
             (["mpr_dll.cpp", "-o", "MPR.DLL"], ["-shared", "-Wl,--kill-at"]),
