@@ -62,8 +62,13 @@ INT_PTR InitDialog(HWND dialog, const SaverSession& session) {
         if (colorMode == mode)
             SendToControl(dialog, ColorButtonBase + mode, BM_SETCHECK, BST_CHECKED, 0);
     }
-    // The trackbar itself moves a stored count outside 2..80 to the nearer end of its range.
-    SendToControl(dialog, IDC_COUNT_SLIDER, TBM_SETPOS, TRUE, static_cast<LPARAM>(trailCount));
+    // A stored count outside 2..80 shows as the nearer end, which a count above the pool's size
+    // also draws as. It is brought into range here: the trackbar reads its position as a signed
+    // number, and would show a count of 2^31 or more as its low end.
+    const uint32_t shown = trailCount < MinTrailCount   ? MinTrailCount
+                           : trailCount > MaxTrailCount ? MaxTrailCount
+                                                        : trailCount;
+    SendToControl(dialog, IDC_COUNT_SLIDER, TBM_SETPOS, TRUE, static_cast<LPARAM>(shown));
     return 1;
 }
 
