@@ -763,7 +763,7 @@ def setup_state(dialog):
 
 
 def focus_dialog(s, dialog):
-    result = subprocess.run(["xdotool", "search", "--name", "^SETUP$"], env=s.env,
+    result = subprocess.run(["xdotool", "search", "--name", f"^{dialog['text']}$"], env=s.env,
                             capture_output=True, text=True, timeout=30)
     for wid in result.stdout.split():
         s.xdotool("windowfocus", "--sync", wid)
@@ -805,7 +805,7 @@ def scenario_setup_keyboard(s):
           "the trackbar at 29 after Tab, Tab, five Right and one Left",
           str(setup_state(now) if now else None))
     # The colour buttons are no tab stops and carry no mnemonic of their own (the group's
-    # Alt+C moves on to the next tab stop, OK), so the colour is chosen with the mouse.
+    # Alt+C reaches only the checked one), so the colour is chosen with the mouse.
     target = [c for c in now["controls"] if c["id"] == 1010][0]
     s.xdotool("mousemove", (target["left"] + target["right"]) // 2,
               (target["top"] + target["bottom"]) // 2)
@@ -1019,6 +1019,11 @@ def scenario_languages(s):
               and abs(centre[0] - wanted[0]) <= 1 and abs(centre[1] - wanted[1]) <= 1,
               f"after {switch}HWND the dialog owned by that window, which it disables, and "
               f"centred over it at {wanted}", f"owner {dialog['owner']}, centre {centre}")
+        focus_dialog(s, dialog)
+        s.xdotool("key", "alt+c")
+        checked = [c["hwnd"] for c in dialog["controls"] if c.get("checked") == 1]
+        check(s.dialog_titled(title)["focus"] in checked,
+              f'Alt+C giving the checked colour ("{texts[6]}") the focus for {locale}')
         s.probe("click", dialog["hwnd"], 2)
         expect_exit(proc, "Cancel")
         s.processes.end_all()
