@@ -1150,18 +1150,18 @@ def scenario_frames_after_cover(s):
 
 def scenario_scale_of_the_dpi(s):
     """At 96 DPI the saver draws tolva-render's frames, at 192 DPI (LogPixels) its frames at
-    scale 2: the animation of half the size with every disc twice as large. The first frame is
-    had again by locking the session, restarting the animation with WM_DPICHANGED (which reads
-    the window's DPI), and unlocking it for one whole frame."""
+    scale 2: the animation of half the size with every disc twice as large. Started at one DPI,
+    it is told of a change to the other (WM_DPICHANGED) while the session is locked, and shows
+    that scale's first frame, whole, when it is unlocked."""
     check(s.args.render is not None, "--render naming tolva-render.exe")
     count, color = 10, 8
     set_settings(s, count, color)
     shot = os.path.join(s.work, "dpi.png")
     try:
-        for dpi in (96, 192):
+        for start, dpi in ((192, 96), (96, 192)):
             first = {h for h, i in rendered_hashes(s, SCREEN_WIDTH, SCREEN_HEIGHT, count, color,
                                                   1, dpi // 96).items() if i == 0}
-            s.wine_reg(["add", DESKTOP_KEY, "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(dpi),
+            s.wine_reg(["add", DESKTOP_KEY, "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(start),
                         "/f"])
             proc, window = start_full_screen(s)
             for _ in range(3):
@@ -1175,7 +1175,7 @@ def scenario_scale_of_the_dpi(s):
                 if surface_hash(s.pixels(shot), SCREEN_WIDTH, SCREEN_HEIGHT) in first:
                     break
             check(surface_hash(s.pixels(shot), SCREEN_WIDTH, SCREEN_HEIGHT) in first,
-                  f"at {dpi} DPI, tolva-render's first frame at 800x600 and scale {dpi // 96}")
+                  f"{start} then {dpi} DPI: tolva-render's first frame, scale {dpi // 96}")
             if dpi == 192:
                 s.save_small(shot, "e2e-192-dpi.png", width=SCREEN_WIDTH // 2)
             s.processes.end(proc)
