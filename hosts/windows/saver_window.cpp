@@ -54,17 +54,22 @@ void RemoveMonitorWindow(MonitorWindow* monitor) {
     }
 }
 
-// From the window's seed, at its monitor's size and its DPI's scale (the preview at its host's):
-// at 96 DPI the primary's (and the preview's) frames are the ones the saver has always drawn.
-void StartAnimation(MonitorWindow* monitor) {
+// From the window's seed, at its monitor's size and the given scale (ScaleForDpi): at 96 DPI the
+// primary's (and the preview's) frames are the ones the saver has always drawn.
+void StartAnimation(MonitorWindow* monitor, int32_t scale) {
     Animation& animation = monitor->animation;
     const SaverSession& session = *monitor->session;
     animation.SetDrawPath(DrawPathFromEnvironment(nullptr));
     animation.SetMillisecondClock(ReadPlatformClock, nullptr);
     animation.SetFrameCopy(CopyFrameToWindow, monitor->window);
-    const uint32_t dpi = ReadWindowDpi(IsPreview(session) ? session.parent : monitor->window);
     animation.Start(RecordedWidth(monitor->bounds), RecordedHeight(monitor->bounds),
-                    session.trailCount, session.colorMode, monitor->seed, ScaleForDpi(dpi));
+                    session.trailCount, session.colorMode, monitor->seed, scale);
+}
+
+// The scale of the DPI the window is shown at now (the preview at its host's).
+int32_t ShownScale(const MonitorWindow& monitor) {
+    const SaverSession& session = *monitor.session;
+    return ScaleForDpi(ReadWindowDpi(IsPreview(session) ? session.parent : monitor.window));
 }
 
 // Nobody can see the screen: every window's frame timer goes, and with it every frame.
@@ -140,7 +145,7 @@ LRESULT SetUpWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         session.primaryWindow = window;
         StartDisplayWatch(&session.displayWatch, window);
     }
-    StartAnimation(monitor);
+    StartAnimation(monitor, ShownScale(*monitor));
     // A monitor that comes while nobody sees the screen waits for the others' return.
     if (!ScreenUnseen(session.displayWatch)) {
         SetTimer(window, FrameTimerId, SaverTimerMilliseconds, nullptr);
@@ -200,7 +205,8 @@ void LayOutAgain(SaverSession* session) {
         monitor->bounds = bounds;
         SetWindowPos(monitor->window, HWND_TOPMOST, bounds.left, bounds.top, RecordedWidth(bounds),
                      RecordedHeight(bounds), SWP_NOACTIVATE);
-        if (resized) StartAnimation(monitor);
+        // A new DPI comes with its own WM_DPICHANGED; a new size keeps the scale.
+        if (resized) StartAnimation(monitor, monitor->animation.GetScale());
     }
     for (int i = session->windowCount - 1; i >= count && i > 0; --i) {
         DestroyWindow(session->windows[i]->window);
@@ -336,15 +342,17 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
             break;
 
         case WM_DPICHANGED:
-            // The window's DPI is already the new one. A full-screen window keeps covering its
-            // monitor's pixels, which a new DPI does not move, so the suggested rectangle (the
-            // same logical size at the new DPI) is not taken.
-            if (!IsPreview(session)) StartAnimation(monitor);
+            // The new DPI is the one the message carries (its low and high words agree): the
+            // window's own may still read as the old one (Wine keeps the DPI a process started
+            // at). A full-screen window keeps covering its monitor's pixels, which a new DPI does
+            // not move, so the suggested rectangle (the same logical size at the new DPI) is not
+            // taken.
+            if (!IsPreview(session)) StartAnimation(monitor, ScaleForDpi(LOWORD(wParam)));
             return 0;
 
         case WM_DPICHANGED_AFTERPARENT:
             // The preview follows its host's window to a new DPI.
-            if (IsPreview(session)) StartAnimation(monitor);
+            if (IsPreview(session)) StartAnimation(monitor, ShownScale(*monitor));
             break;
 
         case WM_DISPLAYCHANGE:

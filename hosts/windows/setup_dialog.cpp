@@ -62,8 +62,13 @@ INT_PTR InitDialog(HWND dialog, const SaverSession& session) {
         if (colorMode == mode)
             SendToControl(dialog, ColorButtonBase + mode, BM_SETCHECK, BST_CHECKED, 0);
     }
-    // The trackbar itself moves a stored count outside 2..80 to the nearer end of its range.
-    SendToControl(dialog, IDC_COUNT_SLIDER, TBM_SETPOS, TRUE, static_cast<LPARAM>(trailCount));
+    // A stored count outside 2..80 shows as the nearer end, which a count above the pool's size
+    // also draws as. It is brought into range here: the trackbar reads its position as a signed
+    // number, and would show a count of 2^31 or more as its low end.
+    const uint32_t shown = trailCount < MinTrailCount   ? MinTrailCount
+                           : trailCount > MaxTrailCount ? MaxTrailCount
+                                                        : trailCount;
+    SendToControl(dialog, IDC_COUNT_SLIDER, TBM_SETPOS, TRUE, static_cast<LPARAM>(shown));
     return 1;
 }
 
@@ -83,6 +88,25 @@ INT_PTR Confirm(HWND dialog) {
         return 1;
     }
     EndDialog(dialog, 1);
+    return 1;
+}
+
+// The colour group box's mnemonic (Alt+C) gives the group box the focus and then asks to move on
+// to the next tab stop, which is OK: the colour buttons are no tab stops, and the first three come
+// before the group box. Moving on from the group box goes to the checked colour instead (the
+// first, the one OK would store, when none is checked). Returns whether the move was taken.
+INT_PTR MoveFocusOn(HWND dialog, WPARAM backwards, LPARAM toControl) {
+    HWND focus = GetFocus();
+    if (toControl != 0 || backwards != 0 || GetParent(focus) != dialog ||
+        (GetWindowLongA(focus, GWL_STYLE) & BS_TYPEMASK) != BS_GROUPBOX) {
+        return 0;
+    }
+    int colour = IDC_COLOR_FIRST;
+    for (int id = IDC_COLOR_FIRST; id <= IDC_COLOR_LAST; ++id) {
+        if (SendToControl(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED) colour = id;
+    }
+    SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, colour)), TRUE);
+    SetWindowLongPtrA(dialog, DWLP_MSGRESULT, 0);
     return 1;
 }
 
@@ -130,6 +154,8 @@ INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         case WM_CLOSE:
             EndDialog(dialog, 1);
             return 1;
+        case WM_NEXTDLGCTL:
+            return MoveFocusOn(dialog, wParam, lParam);
         default:
             return 0;
     }

@@ -228,7 +228,7 @@ class Session:
         triplet = "x86_64-w64-mingw32" if self.saver_is_64_bit() else "i686-w64-mingw32"
         compiler = [f"{triplet}-g++", "-static", "-O1", "-Wall", "-Wextra", "-Werror"]
         builds = [
-            (["probe.cpp", "-o", "probe.exe", "-lcomctl32"], []),
+            (["probe.cpp", "-o", "probe.exe", "-lcomctl32", "-lgdi32"], []),
             (["preview_host.cpp", "-o", "preview_host.exe"], ["-mwindows"]),
             (["password_cpl.cpp", "-o", "PASSWORD.CPL"], ["-shared", "-Wl,--kill-at"]),
             (["mpr_dll.cpp", "-o", "MPR.DLL"], ["-shared", "-Wl,--kill-at"]),
@@ -763,7 +763,7 @@ def setup_state(dialog):
 
 
 def focus_dialog(s, dialog):
-    result = subprocess.run(["xdotool", "search", "--name", "^SETUP$"], env=s.env,
+    result = subprocess.run(["xdotool", "search", "--name", f"^{dialog['text']}$"], env=s.env,
                             capture_output=True, text=True, timeout=30)
     for wid in result.stdout.split():
         s.xdotool("windowfocus", "--sync", wid)
@@ -805,7 +805,7 @@ def scenario_setup_keyboard(s):
           "the trackbar at 29 after Tab, Tab, five Right and one Left",
           str(setup_state(now) if now else None))
     # The colour buttons are no tab stops and carry no mnemonic of their own (the group's
-    # Alt+C moves on to the next tab stop, OK), so the colour is chosen with the mouse.
+    # Alt+C reaches only the checked one), so the colour is chosen with the mouse.
     target = [c for c in now["controls"] if c["id"] == 1010][0]
     s.xdotool("mousemove", (target["left"] + target["right"]) // 2,
               (target["top"] + target["bottom"]) // 2)
@@ -1019,6 +1019,11 @@ def scenario_languages(s):
               and abs(centre[0] - wanted[0]) <= 1 and abs(centre[1] - wanted[1]) <= 1,
               f"after {switch}HWND the dialog owned by that window, which it disables, and "
               f"centred over it at {wanted}", f"owner {dialog['owner']}, centre {centre}")
+        focus_dialog(s, dialog)
+        s.xdotool("key", "alt+c")
+        checked = [c["hwnd"] for c in dialog["controls"] if c.get("checked") == 1]
+        check(s.dialog_titled(title)["focus"] in checked,
+              f'Alt+C giving the checked colour ("{texts[6]}") the focus for {locale}')
         s.probe("click", dialog["hwnd"], 2)
         expect_exit(proc, "Cancel")
         s.processes.end_all()
@@ -1145,18 +1150,18 @@ def scenario_frames_after_cover(s):
 
 def scenario_scale_of_the_dpi(s):
     """At 96 DPI the saver draws tolva-render's frames, at 192 DPI (LogPixels) its frames at
-    scale 2: the animation of half the size with every disc twice as large. The first frame is
-    had again by locking the session, restarting the animation with WM_DPICHANGED (which reads
-    the window's DPI), and unlocking it for one whole frame."""
+    scale 2: the animation of half the size with every disc twice as large. Started at one DPI,
+    it is told of a change to the other (WM_DPICHANGED) while the session is locked, and shows
+    that scale's first frame, whole, when it is unlocked."""
     check(s.args.render is not None, "--render naming tolva-render.exe")
     count, color = 10, 8
     set_settings(s, count, color)
     shot = os.path.join(s.work, "dpi.png")
     try:
-        for dpi in (96, 192):
+        for start, dpi in ((192, 96), (96, 192)):
             first = {h for h, i in rendered_hashes(s, SCREEN_WIDTH, SCREEN_HEIGHT, count, color,
                                                   1, dpi // 96).items() if i == 0}
-            s.wine_reg(["add", DESKTOP_KEY, "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(dpi),
+            s.wine_reg(["add", DESKTOP_KEY, "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(start),
                         "/f"])
             proc, window = start_full_screen(s)
             for _ in range(3):
@@ -1170,7 +1175,7 @@ def scenario_scale_of_the_dpi(s):
                 if surface_hash(s.pixels(shot), SCREEN_WIDTH, SCREEN_HEIGHT) in first:
                     break
             check(surface_hash(s.pixels(shot), SCREEN_WIDTH, SCREEN_HEIGHT) in first,
-                  f"at {dpi} DPI, tolva-render's first frame at 800x600 and scale {dpi // 96}")
+                  f"{start} then {dpi} DPI: tolva-render's first frame, scale {dpi // 96}")
             if dpi == 192:
                 s.save_small(shot, "e2e-192-dpi.png", width=SCREEN_WIDTH // 2)
             s.processes.end(proc)

@@ -165,7 +165,7 @@ TEST_F(SetupDialogTest, CancelEscapeAndCloseBoxStoreNothing) {
 }
 
 TEST_F(SetupDialogTest, CountsOutsideTheRangeShowAndSaveAsItsEnds) {
-    for (uint32_t stored : {1u, 200u}) {
+    for (uint32_t stored : {1u, 200u, 0x80000000u, 0xFFFFFFFFu}) {
         Store(stored, 2);
         LRESULT position = 0;
         EXPECT_TRUE(RunDialog([&](HWND dialog) {
