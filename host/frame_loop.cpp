@@ -71,6 +71,7 @@ int FrameLoop::Run(const FramePresenter& framePresenter,
         presenter->handleEvents(presenter->self, static_cast<int>((wait + 999999u) / 1000000u),
                                 &news);
         if (news.step != LoopStep::Continue) return news.step == LoopStep::Fail ? 1 : 0;
+        if (stopRequested != nullptr && *stopRequested) return 0;  // taken while waiting
         for (int i = 0; i < windowCount; ++i) {
             const WindowNews& told = news.windows[i];
             if (told.resized) Start(i, told.width, told.height);

@@ -304,11 +304,12 @@ bool Seen(const XWindowPresenter& presenter) {
     return !DPMSInfo(presenter.display, &level, &enabled) || !enabled || level == DPMSModeOn;
 }
 
-// Waits for the X connection, at most milliseconds (-1: no limit). The stop signals are blocked
-// everywhere but here, so one that comes while a frame is drawn wakes this wait at once.
+// Waits for the X connection, at most milliseconds (-1: no limit, 0: only looks). The stop
+// signals are blocked everywhere but here, so one that comes while a frame is drawn is taken
+// here at once; every pass of the loop comes here, also when the next frame is already due.
 void WaitForServer(XWindowPresenter* presenter, int milliseconds) {
     // A round trip (DPMSInfo) may have queued events that the connection no longer shows.
-    if (XEventsQueued(presenter->display, QueuedAlready) > 0) return;
+    if (XEventsQueued(presenter->display, QueuedAlready) > 0) milliseconds = 0;
     pollfd connection{ConnectionNumber(presenter->display), POLLIN, 0};
     const timespec limit{milliseconds / 1000, (milliseconds % 1000) * 1000000L};
     ppoll(&connection, 1, milliseconds < 0 ? nullptr : &limit, &presenter->waitingSignals);
@@ -325,7 +326,7 @@ void HandleEvents(void* self, int waitMilliseconds, EventNews* news) {
         news->windows[0].lostPicture = true;  // seen again: the frame due goes out whole
         return;
     }
-    if (waitMilliseconds > 0 && !stopRequested) WaitForServer(presenter, waitMilliseconds);
+    if (!stopRequested) WaitForServer(presenter, waitMilliseconds);
 }
 
 // Blocks the stop signals but for the waits, whose mask goes into *waiting.
