@@ -353,7 +353,7 @@ int RunX11Viewer(const ViewerOptions& options, uint32_t trailCount, int32_t colo
     const char* displayName = options.displayName.empty() ? nullptr : options.displayName.c_str();
     presenter.display = XOpenDisplay(displayName);
     if (presenter.display == nullptr) {
-        std::fprintf(stderr, "tolva: cannot open the display %s\n", XDisplayName(displayName));
+        ReportNoDisplay(XDisplayName(displayName));
         return 1;
     }
     XSetErrorHandler(RecordXError);
@@ -375,6 +375,12 @@ int RunX11Viewer(const ViewerOptions& options, uint32_t trailCount, int32_t colo
     lastXError = 0;
     if (!XGetWindowAttributes(display, presenter.window, &attributes) || lastXError != 0) {
         std::fprintf(stderr, "tolva: no window 0x%lx on this display\n", presenter.window);
+        XCloseDisplay(display);
+        return 1;
+    }
+    if (attributes.c_class == InputOnly) {
+        std::fprintf(stderr, "tolva: window 0x%lx is input-only: nothing can be drawn into it\n",
+                     presenter.window);
         XCloseDisplay(display);
         return 1;
     }
