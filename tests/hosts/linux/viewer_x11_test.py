@@ -36,14 +36,14 @@ def check(condition, message):
 class Session:
     """One Xvfb server plus the processes a case starts on it."""
 
-    def __init__(self, args):
+    def __init__(self, args, depth=24):
         self.args = args
         self.processes = []
         self.tmp = tempfile.mkdtemp(prefix="tolva-viewer-test-")
         read_fd, write_fd = os.pipe()
         self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{SCREEN_W}x{SCREEN_H}x24",
-             "-nolisten", "tcp", "-noreset"],
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0",
+             f"{SCREEN_W}x{SCREEN_H}x{depth}", "-nolisten", "tcp", "-noreset"],
             pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_fd)
         number = self._read_display(read_fd, self.xvfb)
@@ -284,12 +284,10 @@ def read_bmp(path):
     width = int.from_bytes(data[18:22], "little", signed=True)
     height = int.from_bytes(data[22:26], "little", signed=True)
     stride = (width * 3 + 3) & ~3
-    rgb = bytearray()
-    for row in range(height - 1, -1, -1):
-        start = offset + row * stride
-        line = data[start:start + width * 3]
-        for x in range(0, len(line), 3):
-            rgb += bytes((line[x + 2], line[x + 1], line[x]))
+    bgr = b"".join(data[offset + row * stride:offset + row * stride + width * 3]
+                   for row in range(height - 1, -1, -1))
+    rgb = bytearray(len(bgr))
+    rgb[0::3], rgb[1::3], rgb[2::3] = bgr[2::3], bgr[1::3], bgr[0::3]
     return width, height, bytes(rgb)
 
 
@@ -531,9 +529,9 @@ def case_fullscreen_every_display(session):
         xorg.wait(timeout=10)
 
 
-def start_xwindow(session, width, height, with_process=False, argb=False):
+def start_xwindow(session, width, height, with_process=False, argb=False, input_only=False):
     fixture = session.start([session.args.xwindow, str(width), str(height)] +
-                            (["--argb"] if argb else []))
+                            (["--argb"] if argb else []) + (["--input-only"] if input_only else []))
     window = int(read_lines(fixture, 1, 10, "test window")[0])
     return (window, fixture) if with_process else window
 
@@ -586,6 +584,66 @@ def case_xscreensaver_environment(session):
     check(result.returncode == 0, f"-root: exit code {result.returncode}: {result.stderr}")
     check(result.stdout.splitlines() == session.render_hashes(SCREEN_W, SCREEN_H, 3, 7, 10),
           "-root frames differ from tolva-render at the screen's size")
+
+
+def case_screen_depths(session):
+    """On a 16-bit and a 30-bit screen the SDL window and the hack's own window show trails in
+    the chosen scheme, as on a 24-bit one."""
+    for depth in (16, 30):
+        screen = Session(session.args, depth)
+        try:
+            for words in (["--size", "200x150"], ["-window", "-geometry", "200x150"]):
+                viewer = screen.start([session.args.viewer, *words, "--count", "10", "--color",
+                                       "3"], stdout=subprocess.DEVNULL)
+                what = f"{' '.join(words)} at depth {depth}"
+                census = dominant_colour(screen, screen.wait_for_window(viewer), 2, what)
+                print(f"{what}: {census[0]} bright pixels, strongest r/g/b {census[1]}")
+                viewer.send_signal(signal.SIGTERM)
+                expect_exit(viewer, 0, 5, what)
+        finally:
+            screen.close()
+
+
+def unused_display():
+    """A display name no X server answers on."""
+    number = 6000
+    while os.path.exists(f"/tmp/.X11-unix/X{number}"):
+        number += 1
+    return f":{number}"
+
+
+def case_start_and_end(session):
+    """Without a display the viewer says so and exits with 1, unless SDL_VIDEODRIVER names a
+    driver; an input-only window is refused with the reason; SIGTERM, SIGINT and SIGHUP end
+    the window and the hack at once with exit code 0, also when every frame is late."""
+    viewer = session.args.viewer
+    no_display = {k: v for k, v in session.env.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
+    hashes = ["--hash", "--frames", "2"]
+    for words, env, code in (([], no_display, 1), (["-display", unused_display()], None, 1),
+                             ([], dict(no_display, SDL_VIDEODRIVER="offscreen"), 0)):
+        result = session.run([viewer, *words, *hashes], env=env)
+        what = f"{' '.join(words) or 'no DISPLAY'}, SDL_VIDEODRIVER {(env or {}).get('SDL_VIDEODRIVER')}"
+        check(result.returncode == code, f"{what}: exit code {result.returncode}, not {code}")
+        check(code == 0 or "cannot open" in result.stderr, f"{what}: stderr {result.stderr!r}")
+        check(code == 1 or result.stdout.splitlines() == session.render_hashes(640, 480, 25, 1, 2),
+              f"{what}: not tolva-render's frames")
+    window = start_xwindow(session, 100, 80, input_only=True)
+    result = session.run([viewer, "--window-id", str(window)])
+    check(result.returncode == 1 and "input-only" in result.stderr,
+          f"input-only window: exit code {result.returncode}, {result.stderr!r}")
+    target = start_xwindow(session, 320, 240)
+    late = ["-delay", "1", "-count", "80"]  # each frame is due before the last is drawn
+    for words, stop in ((["-window", *late], signal.SIGTERM), (["-window", *late], signal.SIGINT),
+                        (["-window-id", str(target), *late], signal.SIGHUP),
+                        (["--size", "320x240", *late], signal.SIGTERM),
+                        (["--size", "320x240", *late], signal.SIGHUP)):
+        process = session.start([viewer, *words], stdout=subprocess.DEVNULL)
+        if words[0] == "-window-id":
+            expect_running(process, 0.5, "drawing into the window")
+        else:
+            session.wait_for_window(process)
+        process.send_signal(stop)
+        expect_exit(process, 0, 2, f"{stop.name} to {' '.join(words)}")
 
 
 def settings_path(env):
