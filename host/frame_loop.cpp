@@ -43,7 +43,8 @@ int FrameLoop::Start(int index, int32_t width, int32_t height) {
     if (index < 0 || index >= windowCount) return 0;
     LoopWindow& window = windows[index];
     window.scriptedClock.frameIndex = 0;
-    return window.animation.Start(width, height, trailCount, colorMode, MonitorSeed(index), scale);
+    return window.animation.Start(width, height, trailCount, colorMode,
+                                  MonitorSeed(settings.firstMonitor + index), scale);
 }
 
 bool FrameLoop::CopyFrame(void* self, const FrameView& frame) {

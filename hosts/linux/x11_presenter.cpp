@@ -358,8 +358,6 @@ int RunX11Viewer(const ViewerOptions& options, uint32_t trailCount, int32_t colo
     }
     XSetErrorHandler(RecordXError);
     Display* display = presenter.display;
-    FrameLoop loop(FrameLoopSettingsOf(options), 1, trailCount, colorMode,
-                   ChosenScale(options, XftScale(display)));
     int dpmsEvent = 0;
     int dpmsError = 0;
     presenter.dpms = DPMSQueryExtension(display, &dpmsEvent, &dpmsError) && DPMSCapable(display);
@@ -396,6 +394,11 @@ int RunX11Viewer(const ViewerOptions& options, uint32_t trailCount, int32_t colo
     presenter.unmapped = attributes.map_state == IsUnmapped;
     presenter.convert = BestPixelConversion().convert;
     presenter.gc = XCreateGC(display, presenter.window, 0, nullptr);
+    FrameLoopSettings loopSettings = FrameLoopSettingsOf(options);
+    // XScreenSaver gives the hack on each head a window over that head.
+    if (!presenter.chosen.own)
+        loopSettings.firstMonitor = WindowMonitor(display, presenter.window, attributes);
+    FrameLoop loop(loopSettings, 1, trailCount, colorMode, ChosenScale(options, XftScale(display)));
     int exitCode = 1;
     WindowNews size;
     if (Resize(&presenter, attributes.width, attributes.height, &size) &&

@@ -10,6 +10,7 @@ by its pid. Every wait is bounded. Frame hashes are compared with tolva-render's
 Exit codes: 0 pass, 1 fail, 77 skipped (a tool is missing).
 """
 import argparse
+import contextlib
 import os
 import shutil
 import signal
@@ -476,7 +477,8 @@ EndSection
 def case_fullscreen_every_display(session):
     """Full screen on two displays (Xorg's dummy driver with a second head right of the first,
     which SDL reports as two displays where Xvfb gives one): a window over each display at its
-    size, trails on both, and one key ends them all."""
+    size, trails on both, and one key ends them all. The XScreenSaver daemon runs a hack on
+    each head: the primary's shows tolva-render's frames, the other's an animation of its own."""
     if os.getuid() != 0 or shutil.which("Xorg") is None or not os.path.exists(
             "/usr/lib/xorg/modules/drivers/dummy_drv.so"):
         print("skipped: needs root, Xorg and its dummy driver (scripts/install-deps)")
@@ -524,6 +526,32 @@ def case_fullscreen_every_display(session):
         result = session.run(["xdotool", "key", "x"], env=env)
         check(result.returncode == 0, f"xdotool key: {result.stderr}")
         expect_exit(viewer, 0, 5, "a key with a window on each display")
+        # XScreenSaver runs a hack per head in a window over it: the primary's draws what
+        # tolva-render draws, the other's an animation of its own. Frame 0, where the trails
+        # start, is the same for every animation; a frame a second from then on.
+        line = f"{readme_entry(session.args.config)} -count 10 -color 8 -delay 1000000"
+        with xscreensaver(session, env["DISPLAY"], [line]) as (command, wait_for_hacks, _):
+            check(command("-select", "1"), "-select 1 failed")
+            heads = {}
+            for pid in wait_for_hacks(2):
+                with open(f"/proc/{pid}/environ", "rb") as environ:
+                    window = next(v for v in environ.read().split(b"\0")
+                                  if v.startswith(b"XSCREENSAVER_WINDOW=")).split(b"=")[1]
+                place = session.run(["xdotool", "getwindowgeometry", window], env=env).stdout
+                heads[place.split()[3]] = window.decode()
+            check(sorted(heads) == ["0,0", "640,0"], f"hacks in windows at {sorted(heads)}")
+            for place, (width, height), later in (("0,0", (640, 480), True),
+                                                  ("640,0", (400, 300), False)):
+                frames = render_frames(session, width, height, 10, 8, 4)
+                deadline = time.monotonic() + 8
+                while (shown := parse_ppm(subprocess.run(
+                        [session.args.xwindow, "--pixels", heads[place]], env=env,
+                        capture_output=True, timeout=10).stdout)[2]) in frames[:1] or max(
+                            shown) < 64 or (later and shown not in frames):
+                    check(time.monotonic() < deadline,
+                          f"the head at {place} shows no frame of tolva-render's after frame 0")
+                    time.sleep(0.1)
+                check(later or shown not in frames, "the second head draws the primary's frames")
     finally:
         xorg.terminate()
         xorg.wait(timeout=10)
@@ -789,16 +817,29 @@ def case_display_sleeps(session):
 HACK_USER = "tolva-hack-test"
 
 
-def settings_line(config, count, scheme, fps):
-    """The programs: entry xscreensaver-settings writes from tolva.xml: the name, the command's
-    arguments, then each setting in the file's order (the trail slider only off its default;
-    the frame rate slider stays at its default, which writes nothing)."""
+def readme_entry(config):
+    """The programs: entry README.md has users add to ~/.xscreensaver, which must name the hack
+    as tolva.xml labels it: xscreensaver-settings lists an entry without a name by its command,
+    as "Tolva"."""
+    with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..",
+                           "README.md")) as readme:
+        sed = next(line for line in readme if line.startswith("sed ") and "programs:" in line)
+    entry = sed.split("\\n  ", 1)[1].split(" \\\\n", 1)[0]
     root = ElementTree.parse(config).getroot()
-    words = [root.get("name")]
-    for element in root.iter():
-        if element.tag == "command":
-            words.append(element.get("arg"))
-        elif element.tag == "number" and element.get("id") == "count" and int(
+    command = next(root.iter("command")).get("arg")
+    check(entry == f'"{root.get("_label")}" {root.get("name")} {command}',
+          f"README.md's programs: entry {entry!r} does not name the hack as tolva.xml does")
+    return entry
+
+
+def settings_line(config, count, scheme, fps):
+    """The programs: entry xscreensaver-settings writes from tolva.xml: README.md's entry (the
+    name, the command and its arguments), then each setting in the file's order (the trail
+    slider only off its default; the frame rate slider stays at its default, which writes
+    nothing)."""
+    words = [readme_entry(config)]
+    for element in ElementTree.parse(config).getroot().iter():
+        if element.tag == "number" and element.get("id") == "count" and int(
                 element.get("default")) != count:
             words.append(element.get("arg").replace("%", str(count)))
         elif (element.tag == "option" and element.get("id") == scheme) or (
@@ -826,11 +867,10 @@ def hacks_on(display, uid):
     return found
 
 
-def case_xscreensaver_daemon(session):
-    """The real XScreenSaver daemon, run as an unprivileged user, blanks the screen with tolva
-    from the lines xscreensaver-settings writes, without and with -fps: trails of the chosen
-    scheme, the corner text only with -fps, and no tolva left after deactivation. --installed:
-    the daemon finds the installed hack in its own folder."""
+@contextlib.contextmanager
+def xscreensaver(session, display, lines):
+    """The real XScreenSaver daemon on display, run as an unprivileged user with these lines as
+    its programs: list; yields (command, wait_for_hacks, hack), hack the tolva the lines run."""
     if shutil.which("xscreensaver") is None:
         print("skipped: xscreensaver is not installed (scripts/install-deps)")
         sys.exit(SKIP)
@@ -843,14 +883,13 @@ def case_xscreensaver_daemon(session):
                     for flag in ("-u", "-g"))
         os.chown(home, uid, gid)
         prefix = ["setpriv", f"--reuid={uid}", f"--regid={gid}", "--clear-groups", "--"]
-    env = {"DISPLAY": session.env["DISPLAY"], "HOME": home, "PATH": "/usr/bin:/bin"}
-    lines = [settings_line(session.args.config, 5, "blue", fps) for fps in (False, True)]
+    env = {"DISPLAY": display, "HOME": home, "PATH": "/usr/bin:/bin"}
     hack = os.path.realpath(session.args.viewer)
     if not session.args.installed:
         # A copy the user can run, named by its path: the daemon puts its own folder, where an
         # installed tolva may be, first on PATH.
         hack = shutil.copy(hack, home)
-        lines = [hack + line[len("tolva"):] for line in lines]
+        lines = [line.replace(" tolva ", f" {hack} ", 1) for line in lines]
     with open(os.path.join(home, ".xscreensaver"), "w") as settings:
         settings.write("mode: one\nlock: False\nfade: False\nunfade: False\nsplash: False\n"
                        "timeout: 1:00:00\nprograms: \\\n" +
@@ -865,7 +904,7 @@ def case_xscreensaver_daemon(session):
 
     def wait_for_hacks(count):
         deadline = time.monotonic() + 10
-        while len(hacks := hacks_on(env["DISPLAY"], uid)) != count:
+        while len(hacks := hacks_on(display, uid)) != count:
             check(time.monotonic() < deadline, f"{len(hacks)} tolva processes, not {count}")
             time.sleep(0.1)
         return hacks
@@ -875,18 +914,7 @@ def case_xscreensaver_daemon(session):
         while not command("-version"):
             check(time.monotonic() < deadline, "the daemon did not start")
             time.sleep(0.2)
-        for number, line in enumerate(lines, 1):
-            check(command("-select", str(number)), f"-select {number} failed")
-            [(words, exe)] = wait_for_hacks(1).values()
-            check((words, exe) == (line.split()[1:], hack), f"the daemon ran {exe} {words}")
-            census = dominant_colour(session, "root", 2, line)
-            if line.endswith("-fps"):
-                print(f"{line}: {corner_text(session, 'root', line)} white corner pixels")
-            else:
-                check(corner_white(session, "root") < 20, f"{line}: text in the corner")
-            print(f"{line}: {census[0]} bright pixels, strongest r/g/b {census[1]}")
-            check(command("-deactivate"), "-deactivate failed")
-            wait_for_hacks(0)
+        yield command, wait_for_hacks, hack
     except Failure as failure:
         log.seek(0)
         raise Failure(f"{failure}\n--- the daemon's log:\n{log.read()}")
@@ -897,10 +925,31 @@ def case_xscreensaver_daemon(session):
         except subprocess.TimeoutExpired:
             daemon.kill()
             daemon.wait()
-        for pid in hacks_on(env["DISPLAY"], uid):
+        for pid in hacks_on(display, uid):
             os.kill(pid, signal.SIGKILL)
         log.close()
         shutil.rmtree(home, ignore_errors=True)
+
+
+def case_xscreensaver_daemon(session):
+    """The real XScreenSaver daemon, run as an unprivileged user, blanks the screen with tolva
+    from the lines xscreensaver-settings writes, without and with -fps: trails of the chosen
+    scheme, the corner text only with -fps, and no tolva left after deactivation. --installed:
+    the daemon finds the installed hack in its own folder."""
+    lines = [settings_line(session.args.config, 5, "blue", fps) for fps in (False, True)]
+    with xscreensaver(session, session.env["DISPLAY"], lines) as (command, wait_for_hacks, hack):
+        for number, line in enumerate(lines, 1):
+            check(command("-select", str(number)), f"-select {number} failed")
+            [(words, exe)] = wait_for_hacks(1).values()
+            check((words, exe) == (line.split()[2:], hack), f"the daemon ran {exe} {words}")
+            census = dominant_colour(session, "root", 2, line)
+            if line.endswith("-fps"):
+                print(f"{line}: {corner_text(session, 'root', line)} white corner pixels")
+            else:
+                check(corner_white(session, "root") < 20, f"{line}: text in the corner")
+            print(f"{line}: {census[0]} bright pixels, strongest r/g/b {census[1]}")
+            check(command("-deactivate"), "-deactivate failed")
+            wait_for_hacks(0)
 
 
 CASES = {name[len("case_"):]: function for name, function in globals().items()
