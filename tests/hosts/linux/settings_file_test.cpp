@@ -11,6 +11,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -93,6 +94,38 @@ TEST(ParseSettingsText, RefusesMalformedTextAndChangesNothing) {
     }
 }
 
+// --configure with every setting given.
+int ConfigureAll(const std::string& path, const ViewerSettings& settings, std::string* error) {
+    ViewerSettings stored;
+    std::vector<std::string> warnings;
+    return ConfigureSettingsFile(path, {true, true, true, settings}, &stored, &warnings, error);
+}
+
+TEST(ReviseSettingsText, ChangesOnlyTheGivenSettingsAndKeepsUnreadableLinesAsComments) {
+    const struct {
+        const char* text;
+        SettingsChange change;
+        const char* revised;
+        std::vector<int> unread;
+    } rows[] = {
+        {"count=7\ncolr=2\n",
+         {false, true, false, {0, 3, 0}},
+         "count=7\n# unreadable: colr=2\ncolor=3\n",
+         {2}},
+        {"# mine\r\n count = 40\r\ncolor=7\ncount=x",
+         {true, false, false, {9, 0, 0}},
+         "# mine\r\ncount=9\ncolor=7\ncount=9\n",
+         {}},
+        {"delay=fast\n\ncolor=2", {false, false, true, {0, 0, 500}}, "delay=500\n\ncolor=2\n", {}},
+        {"", {true, true, false, {5, 6, 0}}, "count=5\ncolor=6\n", {}},
+    };
+    for (const auto& row : rows) {
+        std::vector<int> unread;
+        EXPECT_EQ(ReviseSettingsText(row.text, row.change, &unread), row.revised) << row.text;
+        EXPECT_EQ(unread, row.unread) << row.text;
+    }
+}
+
 TEST_F(SettingsFileTest, NoFileGivesTheDefaultsWithoutAWarning) {
     ViewerSettings settings{0, 0, 0};
     std::string warning;
@@ -105,7 +138,7 @@ TEST_F(SettingsFileTest, NoFileGivesTheDefaultsWithoutAWarning) {
 
 TEST_F(SettingsFileTest, SaveThenLoadGivesBackBothValues) {
     std::string error;
-    ASSERT_EQ(SaveSettingsFile(path, {63, 8, 4000}, &error), 1) << error;
+    ASSERT_EQ(ConfigureAll(path, {63, 8, 4000}, &error), 1) << error;
     ViewerSettings settings{0, 0, 0};
     std::string warning;
     ASSERT_EQ(LoadSettingsFile(path, &settings, &warning), 1) << warning;
@@ -155,7 +188,7 @@ TEST_F(SettingsFileTest, UnreadableFileGivesTheDefaultsAndAWarning) {
     EXPECT_EQ(settings.color, 1);
     EXPECT_NE(warning.find("cannot read"), std::string::npos);
     std::string error;
-    EXPECT_EQ(SaveSettingsFile(path, {30, 2, 15625}, &error), 0);  // it cannot be replaced either
+    EXPECT_EQ(ConfigureAll(path, {30, 2, 15625}, &error), 0);  // it cannot be replaced either
     EXPECT_FALSE(error.empty());
 }
 

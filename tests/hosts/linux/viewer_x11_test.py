@@ -681,7 +681,7 @@ def settings_path(env):
 def case_settings_file(session):
     """--configure stores the settings and a later run uses them; without XDG_CONFIG_HOME they
     live under ~/.config; a malformed or unreadable file gives the defaults with a one-line
-    warning and is left as it was."""
+    warning and is left as it was; --configure changes only what it is given."""
     viewer = session.args.viewer
     probe = [viewer, "--size", "64x48", "--hash", "--frames", "6"]
     result = session.run([viewer, "--configure", "--count", "7", "--color", "4", "-delay", "9000"])
@@ -736,6 +736,22 @@ def case_settings_file(session):
     check(result.returncode == 0 and result.stderr == "", f"lenient: {result.stderr!r}")
     check(result.stdout.splitlines() == session.render_hashes(64, 48, 200, 12, 6),
           "a stored count of 200 and color of 12 do not draw as tolva-render draws them")
+    # --configure changes only what it is given: a mistyped line becomes a comment, with a
+    # warning; a file kept elsewhere behind a link stays there, with its mode.
+    kept = os.path.join(session.tmp, "dotfiles-tolva")
+    with open(kept, "w") as stored:
+        stored.write("count=7\ncolr=2\n")
+    os.chmod(kept, 0o600)
+    os.remove(settings_path(session.env))
+    os.symlink(kept, settings_path(session.env))
+    result = session.run([viewer, "--configure", "--color", "3"])
+    check(result.returncode == 0 and len(result.stderr.splitlines()) == 1 and
+          "line 2" in result.stderr, f"--configure over a mistyped line: {result.stderr!r}")
+    check(os.path.islink(settings_path(session.env)) and os.stat(kept).st_mode & 0o777 == 0o600,
+          "--configure replaced the link or changed the file's mode")
+    result = session.run(probe)
+    check(result.stderr == "" and result.stdout.splitlines() ==
+          session.render_hashes(64, 48, 7, 3, 6), "after --configure --color 3 not count 7, color 3")
 
 
 def corner_white(session, window):
