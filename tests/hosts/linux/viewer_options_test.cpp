@@ -104,9 +104,39 @@ TEST(ViewerOptions, ConfigureTakesOnlyTheDialogsRanges) {
     EXPECT_EQ(Parse({"--configure", "--count", "5", "--scale", "2"}).ok, 0);
 }
 
+// Every form XParseGeometry reads, which the X programs' -geometry is.
+TEST(ViewerOptions, GeometryTakesWhatXReads) {
+    const struct {
+        const char* geometry;
+        int32_t width, height;
+        bool positionGiven;
+        int32_t x, y;
+        bool xFromRight, yFromBottom;
+    } rows[] = {
+        {"+100+100", 640, 480, true, 100, 100, false, false},
+        {"200x150+-10+5", 200, 150, true, -10, 5, false, false},
+        {"=200x150-0-0", 200, 150, true, 0, 0, true, true},
+        {"200x150+5", 200, 150, true, 5, 0, false, false},
+        {"300", 300, 480, false, 0, 0, false, false},
+    };
+    for (const auto& row : rows) {
+        const Parsed parsed = Parse({"-window", "-geometry", row.geometry});
+        ASSERT_EQ(parsed.ok, 1) << row.geometry << ": " << parsed.error;
+        const ViewerOptions& options = parsed.options;
+        EXPECT_EQ(options.width, row.width) << row.geometry;
+        EXPECT_EQ(options.height, row.height) << row.geometry;
+        EXPECT_EQ(options.positionGiven, row.positionGiven) << row.geometry;
+        EXPECT_EQ(options.x, row.x) << row.geometry;
+        EXPECT_EQ(options.y, row.y) << row.geometry;
+        EXPECT_EQ(options.xFromRight, row.xFromRight) << row.geometry;
+        EXPECT_EQ(options.yFromBottom, row.yFromBottom) << row.geometry;
+    }
+}
+
 TEST(ViewerOptions, RefusesBadGeometriesAndModesTogetherWithAReason) {
     const std::vector<std::vector<std::string>> bad = {
-        {"-geometry", "200x150+5"},          {"-geometry", "0x150"},
+        {"-geometry", "200x150+5+"},         {"-geometry", "0x150"},
+        {"-geometry", "40000x150"},          {"-geometry", "+40000+0"},
         {"--fullscreen", "--root"},          {"--window", "--configure", "--count", "5"},
         {"--configure", "--window-id", "5"},
     };
