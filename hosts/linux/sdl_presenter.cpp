@@ -7,7 +7,8 @@
 // restored...) brings the whole next frame; while every window is hidden or minimised the
 // presenter waits for events and the animations pause. A new window size restarts that
 // window's animation at that size, as a new saver window would. On X11 the scale is the
-// display's Xft.dpi / 96, as for the Xlib presenter.
+// display's Xft.dpi / 96, as for the Xlib presenter. With no display to show on it ends rather
+// than run where nobody sees it; SIGHUP ends it as SIGINT and SIGTERM do.
 #include <SDL.h>
 #include <X11/Xutil.h>
 #include <signal.h>

@@ -9,7 +9,8 @@
 // (a frame with none is neither put nor synced), and an exposure brings the whole next frame.
 // While the window is unmapped or fully covered, or the monitor is asleep, the presenter waits
 // on the X connection with no time-out: the animation pauses, and costs no processor time,
-// until it can be seen again. The scale is the display's Xft.dpi / 96.
+// until it can be seen again. The scale is the display's Xft.dpi / 96. The animation is the
+// one of the monitor the window covers, so that XScreenSaver's hacks differ from head to head.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
