@@ -94,36 +94,10 @@ TEST(ParseSettingsText, RefusesMalformedTextAndChangesNothing) {
     }
 }
 
-// --configure with every setting given.
 int ConfigureAll(const std::string& path, const ViewerSettings& settings, std::string* error) {
     ViewerSettings stored;
     std::vector<std::string> warnings;
     return ConfigureSettingsFile(path, {true, true, true, settings}, &stored, &warnings, error);
-}
-
-TEST(ReviseSettingsText, ChangesOnlyTheGivenSettingsAndKeepsUnreadableLinesAsComments) {
-    const struct {
-        const char* text;
-        SettingsChange change;
-        const char* revised;
-        std::vector<int> unread;
-    } rows[] = {
-        {"count=7\ncolr=2\n",
-         {false, true, false, {0, 3, 0}},
-         "count=7\n# unreadable: colr=2\ncolor=3\n",
-         {2}},
-        {"# mine\r\n count = 40\r\ncolor=7\ncount=x",
-         {true, false, false, {9, 0, 0}},
-         "# mine\r\ncount=9\ncolor=7\ncount=9\n",
-         {}},
-        {"delay=fast\n\ncolor=2", {false, false, true, {0, 0, 500}}, "delay=500\n\ncolor=2\n", {}},
-        {"", {true, true, false, {5, 6, 0}}, "count=5\ncolor=6\n", {}},
-    };
-    for (const auto& row : rows) {
-        std::vector<int> unread;
-        EXPECT_EQ(ReviseSettingsText(row.text, row.change, &unread), row.revised) << row.text;
-        EXPECT_EQ(unread, row.unread) << row.text;
-    }
 }
 
 TEST_F(SettingsFileTest, NoFileGivesTheDefaultsWithoutAWarning) {

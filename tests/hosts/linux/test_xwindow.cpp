@@ -4,13 +4,12 @@
 // instead prints whether the pointer shows a cursor now ("visible") or a blank one ("hidden");
 // --blank-after N sets the X server's own screen saver to start after N idle seconds, and
 // --saver-state prints whether it is running now ("on", "off", or "disabled"). --argb makes the
-// window's visual a 32-bit one with alpha, as a compositing desktop gives, and --input-only an
-// InputOnly window, which nothing can draw into; --transparent XID prints how many of that
-// window's pixels are not opaque, --bright XID how many have a colour channel of 64 or more,
-// --pixels XID all of them as a binary PPM (import cannot read a window beyond the size the
-// server had when the connection opened, as on a display xrandr made larger).
+// window's visual a 32-bit one with alpha, as a compositing desktop gives; --transparent XID
+// prints how many of that window's pixels are not opaque, --bright XID how many have a colour
+// channel of 64 or more (import cannot read a window beyond the size the server had when the
+// connection opened, as on a display xrandr made larger). --input-only: an InputOnly window.
 //   usage: tolva-test-xwindow WIDTH HEIGHT [--argb | --input-only] | --cursor | --blank-after N
-//          | --saver-state | --transparent XID | --bright XID | --pixels XID
+//          | --saver-state | --transparent XID | --bright XID
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/Xfixes.h>
@@ -59,37 +58,28 @@ int ServerSaver(int blankAfter) {
     return 0;
 }
 
-enum class PixelQuery { Transparent, Bright, Pixels };
-
-int ReadPixels(Window window, PixelQuery query) {
+int CountPixels(Window window, bool transparent) {
     Display* display = XOpenDisplay(nullptr);
     if (display == nullptr) return 1;
     XWindowAttributes attributes{};
     if (!XGetWindowAttributes(display, window, &attributes) ||
-        (query == PixelQuery::Transparent && attributes.depth != 32))
+        (transparent && attributes.depth != 32))
         return 1;
     XImage* image = XGetImage(display, window, 0, 0, static_cast<unsigned>(attributes.width),
                               static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
     if (image == nullptr) return 1;
     long count = 0;
-    if (query == PixelQuery::Pixels)
-        std::printf("P6\n%d %d\n255\n", attributes.width, attributes.height);
     for (int y = 0; y < attributes.height; ++y)
         for (int x = 0; x < attributes.width; ++x) {
             const unsigned long pixel = XGetPixel(image, x, y);
-            const int rgb[3] = {static_cast<int>((pixel >> 16) & 0xFF),
-                                static_cast<int>((pixel >> 8) & 0xFF),
-                                static_cast<int>(pixel & 0xFF)};
-            if (query == PixelQuery::Pixels)
-                for (const int channel : rgb) std::putchar(channel);
-            else if (query == PixelQuery::Transparent
-                         ? (pixel >> 24) != 0xFF
-                         : rgb[0] >= 64 || rgb[1] >= 64 || rgb[2] >= 64)
+            if (transparent ? (pixel >> 24) != 0xFF
+                            : ((pixel >> 16) & 0xFF) >= 64 || ((pixel >> 8) & 0xFF) >= 64 ||
+                                  (pixel & 0xFF) >= 64)
                 ++count;
         }
     XDestroyImage(image);
     XCloseDisplay(display);
-    if (query != PixelQuery::Pixels) std::printf("%ld\n", count);
+    std::printf("%ld\n", count);
     return 0;
 }
 
@@ -100,19 +90,16 @@ int main(int argc, char** argv) {
     if (argc == 2 && std::string(argv[1]) == "--saver-state") return ServerSaver(0);
     if (argc == 3 && std::string(argv[1]) == "--blank-after")
         return std::atoi(argv[2]) > 0 ? ServerSaver(std::atoi(argv[2])) : 2;
-    const PixelQuery queries[] = {PixelQuery::Transparent, PixelQuery::Bright, PixelQuery::Pixels};
-    int query = 0;
-    for (const char* name : {"--transparent", "--bright", "--pixels"}) {
-        if (argc == 3 && std::string(argv[1]) == name)
-            return ReadPixels(std::strtoul(argv[2], nullptr, 0), queries[query]);
-        ++query;
-    }
+    if (argc == 3 && std::string(argv[1]) == "--transparent")
+        return CountPixels(std::strtoul(argv[2], nullptr, 0), true);
+    if (argc == 3 && std::string(argv[1]) == "--bright")
+        return CountPixels(std::strtoul(argv[2], nullptr, 0), false);
     const bool argb = argc == 4 && std::string(argv[3]) == "--argb";
     const bool inputOnly = argc == 4 && std::string(argv[3]) == "--input-only";
     if (argc != 3 && !argb && !inputOnly) {
         std::fputs(
-            "usage: tolva-test-xwindow WIDTH HEIGHT [--argb | --input-only] | --cursor |"
-            " --blank-after N | --saver-state | --transparent XID | --bright XID | --pixels XID\n",
+            "usage: tolva-test-xwindow WIDTH HEIGHT [--argb] | --cursor | --blank-after N |"
+            " --saver-state | --transparent XID\n",
             stderr);
         return 2;
     }
@@ -137,13 +124,10 @@ int main(int argc, char** argv) {
     attributes.colormap =
         XCreateColormap(display, DefaultRootWindow(display), visual.visual, AllocNone);
     const Window window =
-        inputOnly ? XCreateWindow(display, DefaultRootWindow(display), 10, 10,
-                                  static_cast<unsigned>(width), static_cast<unsigned>(height), 0, 0,
-                                  InputOnly, CopyFromParent, 0, &attributes)
-                  : XCreateWindow(display, DefaultRootWindow(display), 10, 10,
-                                  static_cast<unsigned>(width), static_cast<unsigned>(height), 0,
-                                  visual.depth, InputOutput, visual.visual,
-                                  CWBackPixel | CWBorderPixel | CWColormap, &attributes);
+        XCreateWindow(display, DefaultRootWindow(display), 10, 10, static_cast<unsigned>(width),
+                      static_cast<unsigned>(height), 0, inputOnly ? 0 : visual.depth,
+                      inputOnly ? InputOnly : InputOutput, visual.visual,
+                      inputOnly ? 0 : CWBackPixel | CWBorderPixel | CWColormap, &attributes);
     XStoreName(display, window, "tolva-test-xwindow");
     XMapWindow(display, window);
     XSync(display, False);

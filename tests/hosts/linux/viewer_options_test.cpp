@@ -104,32 +104,21 @@ TEST(ViewerOptions, ConfigureTakesOnlyTheDialogsRanges) {
     EXPECT_EQ(Parse({"--configure", "--count", "5", "--scale", "2"}).ok, 0);
 }
 
-// Every form XParseGeometry reads, which the X programs' -geometry is.
+// Every form XParseGeometry reads, as WxH and each offset in from the edge it counts from.
 TEST(ViewerOptions, GeometryTakesWhatXReads) {
-    const struct {
-        const char* geometry;
-        int32_t width, height;
-        bool positionGiven;
-        int32_t x, y;
-        bool xFromRight, yFromBottom;
-    } rows[] = {
-        {"+100+100", 640, 480, true, 100, 100, false, false},
-        {"200x150+-10+5", 200, 150, true, -10, 5, false, false},
-        {"=200x150-0-0", 200, 150, true, 0, 0, true, true},
-        {"200x150+5", 200, 150, true, 5, 0, false, false},
-        {"300", 300, 480, false, 0, 0, false, false},
-    };
-    for (const auto& row : rows) {
-        const Parsed parsed = Parse({"-window", "-geometry", row.geometry});
-        ASSERT_EQ(parsed.ok, 1) << row.geometry << ": " << parsed.error;
-        const ViewerOptions& options = parsed.options;
-        EXPECT_EQ(options.width, row.width) << row.geometry;
-        EXPECT_EQ(options.height, row.height) << row.geometry;
-        EXPECT_EQ(options.positionGiven, row.positionGiven) << row.geometry;
-        EXPECT_EQ(options.x, row.x) << row.geometry;
-        EXPECT_EQ(options.y, row.y) << row.geometry;
-        EXPECT_EQ(options.xFromRight, row.xFromRight) << row.geometry;
-        EXPECT_EQ(options.yFromBottom, row.yFromBottom) << row.geometry;
+    const std::pair<const char*, const char*> rows[] = {{"+100+100", "640x480 +100 +100"},
+                                                        {"200x150+-10+5", "200x150 +-10 +5"},
+                                                        {"=200x150-0-0", "200x150 -0 -0"},
+                                                        {"200x150+5", "200x150 +5 +0"},
+                                                        {"300", "300x480"}};
+    for (const auto& [geometry, read] : rows) {
+        const Parsed parsed = Parse({"-window", "-geometry", geometry});
+        const ViewerOptions& got = parsed.options;
+        std::string text = std::to_string(got.width) + "x" + std::to_string(got.height);
+        if (got.positionGiven)
+            text += (got.xFromRight ? " -" : " +") + std::to_string(got.x) +
+                    (got.yFromBottom ? " -" : " +") + std::to_string(got.y);
+        EXPECT_EQ(parsed.ok ? text : parsed.error, read) << geometry;
     }
 }
 

@@ -10,7 +10,6 @@ by its pid. Every wait is bounded. Frame hashes are compared with tolva-render's
 Exit codes: 0 pass, 1 fail, 77 skipped (a tool is missing).
 """
 import argparse
-import contextlib
 import os
 import shutil
 import signal
@@ -43,8 +42,8 @@ class Session:
         self.tmp = tempfile.mkdtemp(prefix="tolva-viewer-test-")
         read_fd, write_fd = os.pipe()
         self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0",
-             f"{SCREEN_W}x{SCREEN_H}x{depth}", "-nolisten", "tcp", "-noreset"],
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{SCREEN_W}x{SCREEN_H}x{depth}",
+             "-nolisten", "tcp", "-noreset"],
             pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_fd)
         number = self._read_display(read_fd, self.xvfb)
@@ -285,10 +284,12 @@ def read_bmp(path):
     width = int.from_bytes(data[18:22], "little", signed=True)
     height = int.from_bytes(data[22:26], "little", signed=True)
     stride = (width * 3 + 3) & ~3
-    bgr = b"".join(data[offset + row * stride:offset + row * stride + width * 3]
-                   for row in range(height - 1, -1, -1))
-    rgb = bytearray(len(bgr))
-    rgb[0::3], rgb[1::3], rgb[2::3] = bgr[2::3], bgr[1::3], bgr[0::3]
+    rgb = bytearray()
+    for row in range(height - 1, -1, -1):
+        start = offset + row * stride
+        line = data[start:start + width * 3]
+        for x in range(0, len(line), 3):
+            rgb += bytes((line[x + 2], line[x + 1], line[x]))
     return width, height, bytes(rgb)
 
 
@@ -477,8 +478,8 @@ EndSection
 def case_fullscreen_every_display(session):
     """Full screen on two displays (Xorg's dummy driver with a second head right of the first,
     which SDL reports as two displays where Xvfb gives one): a window over each display at its
-    size, trails on both, and one key ends them all. The XScreenSaver daemon runs a hack on
-    each head: the primary's shows tolva-render's frames, the other's an animation of its own."""
+    size, trails on both, and one key ends them all. A hack over each head, as XScreenSaver
+    runs it: the primary's frames are tolva-render's, the other's its own."""
     if os.getuid() != 0 or shutil.which("Xorg") is None or not os.path.exists(
             "/usr/lib/xorg/modules/drivers/dummy_drv.so"):
         print("skipped: needs root, Xorg and its dummy driver (scripts/install-deps)")
@@ -526,40 +527,24 @@ def case_fullscreen_every_display(session):
         result = session.run(["xdotool", "key", "x"], env=env)
         check(result.returncode == 0, f"xdotool key: {result.stderr}")
         expect_exit(viewer, 0, 5, "a key with a window on each display")
-        # XScreenSaver runs a hack per head in a window over it: the primary's draws what
-        # tolva-render draws, the other's an animation of its own. Frame 0, where the trails
-        # start, is the same for every animation; a frame a second from then on.
-        line = f"{readme_entry(session.args.config)} -count 10 -color 8 -delay 1000000"
-        with xscreensaver(session, env["DISPLAY"], [line]) as (command, wait_for_hacks, _):
-            check(command("-select", "1"), "-select 1 failed")
-            heads = {}
-            for pid in wait_for_hacks(2):
-                with open(f"/proc/{pid}/environ", "rb") as environ:
-                    window = next(v for v in environ.read().split(b"\0")
-                                  if v.startswith(b"XSCREENSAVER_WINDOW=")).split(b"=")[1]
-                place = session.run(["xdotool", "getwindowgeometry", window], env=env).stdout
-                heads[place.split()[3]] = window.decode()
-            check(sorted(heads) == ["0,0", "640,0"], f"hacks in windows at {sorted(heads)}")
-            for place, (width, height), later in (("0,0", (640, 480), True),
-                                                  ("640,0", (400, 300), False)):
-                frames = render_frames(session, width, height, 10, 8, 4)
-                deadline = time.monotonic() + 8
-                while (shown := parse_ppm(subprocess.run(
-                        [session.args.xwindow, "--pixels", heads[place]], env=env,
-                        capture_output=True, timeout=10).stdout)[2]) in frames[:1] or max(
-                            shown) < 64 or (later and shown not in frames):
-                    check(time.monotonic() < deadline,
-                          f"the head at {place} shows no frame of tolva-render's after frame 0")
-                    time.sleep(0.1)
-                check(later or shown not in frames, "the second head draws the primary's frames")
+        for place, width, height, own in (("0", 640, 480, False), ("640", 400, 300, True)):
+            window = read_lines(session.start([session.args.xwindow, str(width), str(height)],
+                                              env=env), 1, 10, "test window")[0]
+            check(session.run(["xdotool", "windowmove", "--sync", window, place, "0"],
+                              env=env).returncode == 0, "xdotool windowmove")
+            shown = session.run([session.args.viewer, "-window-id", window, "-count", "10",
+                                 "--hash", "--frames", "4"], env=env).stdout.splitlines()
+            # Frame 0, where the trails start, is every animation's.
+            check([a == b for a, b in zip(shown, session.render_hashes(width, height, 10, 1, 4))]
+                  == [True] + [not own] * 3, f"the hack over the head at {place},0: {shown}")
     finally:
         xorg.terminate()
         xorg.wait(timeout=10)
 
 
-def start_xwindow(session, width, height, with_process=False, argb=False, input_only=False):
+def start_xwindow(session, width, height, with_process=False, argb=False):
     fixture = session.start([session.args.xwindow, str(width), str(height)] +
-                            (["--argb"] if argb else []) + (["--input-only"] if input_only else []))
+                            (["--argb"] if argb else []))
     window = int(read_lines(fixture, 1, 10, "test window")[0])
     return (window, fixture) if with_process else window
 
@@ -614,64 +599,39 @@ def case_xscreensaver_environment(session):
           "-root frames differ from tolva-render at the screen's size")
 
 
-def case_screen_depths(session):
-    """On a 16-bit and a 30-bit screen the SDL window and the hack's own window show trails in
-    the chosen scheme, as on a 24-bit one."""
-    for depth in (16, 30):
-        screen = Session(session.args, depth)
-        try:
-            for words in (["--size", "200x150"], ["-window", "-geometry", "200x150"]):
-                viewer = screen.start([session.args.viewer, *words, "--count", "10", "--color",
-                                       "3"], stdout=subprocess.DEVNULL)
-                what = f"{' '.join(words)} at depth {depth}"
-                census = dominant_colour(screen, screen.wait_for_window(viewer), 2, what)
-                print(f"{what}: {census[0]} bright pixels, strongest r/g/b {census[1]}")
-                viewer.send_signal(signal.SIGTERM)
-                expect_exit(viewer, 0, 5, what)
-        finally:
-            screen.close()
-
-
-def unused_display():
-    """A display name no X server answers on."""
-    number = 6000
-    while os.path.exists(f"/tmp/.X11-unix/X{number}"):
-        number += 1
-    return f":{number}"
-
-
 def case_start_and_end(session):
     """Without a display the viewer says so and exits with 1, unless SDL_VIDEODRIVER names a
     driver; an input-only window is refused with the reason; SIGTERM, SIGINT and SIGHUP end
     the window and the hack at once with exit code 0, also when every frame is late."""
-    viewer = session.args.viewer
     no_display = {k: v for k, v in session.env.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
-    hashes = ["--hash", "--frames", "2"]
-    for words, env, code in (([], no_display, 1), (["-display", unused_display()], None, 1),
-                             ([], dict(no_display, SDL_VIDEODRIVER="offscreen"), 0)):
-        result = session.run([viewer, *words, *hashes], env=env)
-        what = f"{' '.join(words) or 'no DISPLAY'}, SDL_VIDEODRIVER {(env or {}).get('SDL_VIDEODRIVER')}"
-        check(result.returncode == code, f"{what}: exit code {result.returncode}, not {code}")
-        check(code == 0 or "cannot open" in result.stderr, f"{what}: stderr {result.stderr!r}")
-        check(code == 1 or result.stdout.splitlines() == session.render_hashes(640, 480, 25, 1, 2),
-              f"{what}: not tolva-render's frames")
-    window = start_xwindow(session, 100, 80, input_only=True)
-    result = session.run([viewer, "--window-id", str(window)])
-    check(result.returncode == 1 and "input-only" in result.stderr,
-          f"input-only window: exit code {result.returncode}, {result.stderr!r}")
-    target = start_xwindow(session, 320, 240)
+    unused = next(n for n in range(6000, 7000) if not os.path.exists(f"/tmp/.X11-unix/X{n}"))
+    input_only = read_lines(session.start([session.args.xwindow, "9", "9", "--input-only"]), 1,
+                            5, "input-only window")[0]
+    for words, env, said in (([], no_display, "cannot open"), (["-display", f":{unused}"], None,
+                             "cannot open"), ([], dict(no_display, SDL_VIDEODRIVER="offscreen"), ""),
+                             (["-window-id", input_only], None, "input-only")):
+        result = session.run([session.args.viewer, *words, "--hash", "--frames", "2"], env=env)
+        check(result.returncode == (1 if said else 0) and said in result.stderr,
+              f"{words} {env and env.get('SDL_VIDEODRIVER')}: {result.returncode} {result.stderr!r}")
     late = ["-delay", "1", "-count", "80"]  # each frame is due before the last is drawn
-    for words, stop in ((["-window", *late], signal.SIGTERM), (["-window", *late], signal.SIGINT),
-                        (["-window-id", str(target), *late], signal.SIGHUP),
-                        (["--size", "320x240", *late], signal.SIGTERM),
-                        (["--size", "320x240", *late], signal.SIGHUP)):
-        process = session.start([viewer, *words], stdout=subprocess.DEVNULL)
-        if words[0] == "-window-id":
-            expect_running(process, 0.5, "drawing into the window")
-        else:
-            session.wait_for_window(process)
-        process.send_signal(stop)
-        expect_exit(process, 0, 2, f"{stop.name} to {' '.join(words)}")
+    for words, stop in ((["-window"], signal.SIGTERM), (["--size", "320x240"], signal.SIGHUP),
+                        (["-window-id", str(start_xwindow(session, 320, 240))], signal.SIGINT)):
+        viewer = session.start([session.args.viewer, *words, *late], stdout=subprocess.DEVNULL)
+        expect_running(viewer, 0.5, f"{' '.join(words + late)}")
+        viewer.send_signal(stop)
+        expect_exit(viewer, 0, 2, f"{stop.name} to {' '.join(words + late)}")
+
+
+def case_screen_depths(session):
+    """On 16- and 30-bit screens the SDL window and the hack's own window show trails."""
+    for depth in (16, 30):
+        screen = Session(session.args, depth)
+        try:
+            for words in (["--size", "200x150"], ["-window", "-geometry", "200x150"]):
+                viewer = screen.start([session.args.viewer, *words, "-color", "3"])
+                dominant_colour(screen, screen.wait_for_window(viewer), 2, f"{words} at {depth}")
+        finally:
+            screen.close()
 
 
 def settings_path(env):
@@ -736,22 +696,17 @@ def case_settings_file(session):
     check(result.returncode == 0 and result.stderr == "", f"lenient: {result.stderr!r}")
     check(result.stdout.splitlines() == session.render_hashes(64, 48, 200, 12, 6),
           "a stored count of 200 and color of 12 do not draw as tolva-render draws them")
-    # --configure changes only what it is given: a mistyped line becomes a comment, with a
-    # warning; a file kept elsewhere behind a link stays there, with its mode.
+    # --configure changes only what it is given, warns of a mistyped line, keeps link and mode.
     kept = os.path.join(session.tmp, "dotfiles-tolva")
-    with open(kept, "w") as stored:
+    with open(os.open(kept, os.O_WRONLY | os.O_CREAT, 0o600), "w") as stored:
         stored.write("count=7\ncolr=2\n")
-    os.chmod(kept, 0o600)
     os.remove(settings_path(session.env))
     os.symlink(kept, settings_path(session.env))
     result = session.run([viewer, "--configure", "--color", "3"])
-    check(result.returncode == 0 and len(result.stderr.splitlines()) == 1 and
-          "line 2" in result.stderr, f"--configure over a mistyped line: {result.stderr!r}")
-    check(os.path.islink(settings_path(session.env)) and os.stat(kept).st_mode & 0o777 == 0o600,
-          "--configure replaced the link or changed the file's mode")
-    result = session.run(probe)
-    check(result.stderr == "" and result.stdout.splitlines() ==
-          session.render_hashes(64, 48, 7, 3, 6), "after --configure --color 3 not count 7, color 3")
+    check(result.returncode == 0 and result.stderr.count("\n") == 1 and "line 2" in result.stderr
+          and os.path.islink(settings_path(session.env)) and os.stat(kept).st_mode & 0o777 == 0o600
+          and session.run(probe).stdout.splitlines() == session.render_hashes(64, 48, 7, 3, 6),
+          f"--configure --color 3 over count=7, a mistyped line, a link, mode 0600: {result.stderr!r}")
 
 
 def corner_white(session, window):
@@ -833,28 +788,16 @@ def case_display_sleeps(session):
 HACK_USER = "tolva-hack-test"
 
 
-def readme_entry(config):
-    """The programs: entry README.md has users add to ~/.xscreensaver, which must name the hack
-    as tolva.xml labels it: xscreensaver-settings lists an entry without a name by its command,
-    as "Tolva"."""
-    with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..",
-                           "README.md")) as readme:
-        sed = next(line for line in readme if line.startswith("sed ") and "programs:" in line)
-    entry = sed.split("\\n  ", 1)[1].split(" \\\\n", 1)[0]
-    root = ElementTree.parse(config).getroot()
-    command = next(root.iter("command")).get("arg")
-    check(entry == f'"{root.get("_label")}" {root.get("name")} {command}',
-          f"README.md's programs: entry {entry!r} does not name the hack as tolva.xml does")
-    return entry
-
-
 def settings_line(config, count, scheme, fps):
-    """The programs: entry xscreensaver-settings writes from tolva.xml: README.md's entry (the
-    name, the command and its arguments), then each setting in the file's order (the trail
-    slider only off its default; the frame rate slider stays at its default, which writes
-    nothing)."""
-    words = [readme_entry(config)]
-    for element in ElementTree.parse(config).getroot().iter():
+    """The programs: entry xscreensaver-settings writes from tolva.xml: README.md's (it lists
+    the quoted name, else "Tolva"), then each setting in the file's order (the trail slider only
+    off its default; the frame rate slider stays at its default, which writes nothing)."""
+    root = ElementTree.parse(config).getroot()
+    with open(os.path.join(os.path.dirname(__file__), "..", "..", "..", "README.md")) as readme:
+        entry = next(line for line in readme if line.startswith("sed ")).split("\\n  ")[1]
+    words = [f'"{root.get("_label")}" {root.get("name")} {next(root.iter("command")).get("arg")}']
+    check(entry.startswith(words[0] + " "), f"README.md's programs: entry is {entry}")
+    for element in root.iter():
         if element.tag == "number" and element.get("id") == "count" and int(
                 element.get("default")) != count:
             words.append(element.get("arg").replace("%", str(count)))
@@ -883,10 +826,11 @@ def hacks_on(display, uid):
     return found
 
 
-@contextlib.contextmanager
-def xscreensaver(session, display, lines):
-    """The real XScreenSaver daemon on display, run as an unprivileged user with these lines as
-    its programs: list; yields (command, wait_for_hacks, hack), hack the tolva the lines run."""
+def case_xscreensaver_daemon(session):
+    """The real XScreenSaver daemon, run as an unprivileged user, blanks the screen with tolva
+    from the lines xscreensaver-settings writes, without and with -fps: trails of the chosen
+    scheme, the corner text only with -fps, and no tolva left after deactivation. --installed:
+    the daemon finds the installed hack in its own folder."""
     if shutil.which("xscreensaver") is None:
         print("skipped: xscreensaver is not installed (scripts/install-deps)")
         sys.exit(SKIP)
@@ -899,7 +843,8 @@ def xscreensaver(session, display, lines):
                     for flag in ("-u", "-g"))
         os.chown(home, uid, gid)
         prefix = ["setpriv", f"--reuid={uid}", f"--regid={gid}", "--clear-groups", "--"]
-    env = {"DISPLAY": display, "HOME": home, "PATH": "/usr/bin:/bin"}
+    env = {"DISPLAY": session.env["DISPLAY"], "HOME": home, "PATH": "/usr/bin:/bin"}
+    lines = [settings_line(session.args.config, 5, "blue", fps) for fps in (False, True)]
     hack = os.path.realpath(session.args.viewer)
     if not session.args.installed:
         # A copy the user can run, named by its path: the daemon puts its own folder, where an
@@ -920,7 +865,7 @@ def xscreensaver(session, display, lines):
 
     def wait_for_hacks(count):
         deadline = time.monotonic() + 10
-        while len(hacks := hacks_on(display, uid)) != count:
+        while len(hacks := hacks_on(env["DISPLAY"], uid)) != count:
             check(time.monotonic() < deadline, f"{len(hacks)} tolva processes, not {count}")
             time.sleep(0.1)
         return hacks
@@ -930,30 +875,6 @@ def xscreensaver(session, display, lines):
         while not command("-version"):
             check(time.monotonic() < deadline, "the daemon did not start")
             time.sleep(0.2)
-        yield command, wait_for_hacks, hack
-    except Failure as failure:
-        log.seek(0)
-        raise Failure(f"{failure}\n--- the daemon's log:\n{log.read()}")
-    finally:
-        command("-exit")
-        try:
-            daemon.wait(timeout=5)
-        except subprocess.TimeoutExpired:
-            daemon.kill()
-            daemon.wait()
-        for pid in hacks_on(display, uid):
-            os.kill(pid, signal.SIGKILL)
-        log.close()
-        shutil.rmtree(home, ignore_errors=True)
-
-
-def case_xscreensaver_daemon(session):
-    """The real XScreenSaver daemon, run as an unprivileged user, blanks the screen with tolva
-    from the lines xscreensaver-settings writes, without and with -fps: trails of the chosen
-    scheme, the corner text only with -fps, and no tolva left after deactivation. --installed:
-    the daemon finds the installed hack in its own folder."""
-    lines = [settings_line(session.args.config, 5, "blue", fps) for fps in (False, True)]
-    with xscreensaver(session, session.env["DISPLAY"], lines) as (command, wait_for_hacks, hack):
         for number, line in enumerate(lines, 1):
             check(command("-select", str(number)), f"-select {number} failed")
             [(words, exe)] = wait_for_hacks(1).values()
@@ -966,6 +887,20 @@ def case_xscreensaver_daemon(session):
             print(f"{line}: {census[0]} bright pixels, strongest r/g/b {census[1]}")
             check(command("-deactivate"), "-deactivate failed")
             wait_for_hacks(0)
+    except Failure as failure:
+        log.seek(0)
+        raise Failure(f"{failure}\n--- the daemon's log:\n{log.read()}")
+    finally:
+        command("-exit")
+        try:
+            daemon.wait(timeout=5)
+        except subprocess.TimeoutExpired:
+            daemon.kill()
+            daemon.wait()
+        for pid in hacks_on(env["DISPLAY"], uid):
+            os.kill(pid, signal.SIGKILL)
+        log.close()
+        shutil.rmtree(home, ignore_errors=True)
 
 
 CASES = {name[len("case_"):]: function for name, function in globals().items()
