@@ -43,7 +43,8 @@ int FrameLoop::Start(int index, int32_t width, int32_t height) {
     if (index < 0 || index >= windowCount) return 0;
     LoopWindow& window = windows[index];
     window.scriptedClock.frameIndex = 0;
-    return window.animation.Start(width, height, trailCount, colorMode, MonitorSeed(index), scale);
+    return window.animation.Start(width, height, trailCount, colorMode,
+                                  MonitorSeed(settings.firstMonitor + index), scale);
 }
 
 bool FrameLoop::CopyFrame(void* self, const FrameView& frame) {
@@ -71,6 +72,7 @@ int FrameLoop::Run(const FramePresenter& framePresenter,
         presenter->handleEvents(presenter->self, static_cast<int>((wait + 999999u) / 1000000u),
                                 &news);
         if (news.step != LoopStep::Continue) return news.step == LoopStep::Fail ? 1 : 0;
+        if (stopRequested != nullptr && *stopRequested) return 0;  // taken while waiting
         for (int i = 0; i < windowCount; ++i) {
             const WindowNews& told = news.windows[i];
             if (told.resized) Start(i, told.width, told.height);

@@ -49,13 +49,15 @@ struct FrameLoopSettings {
     // Debug: the first window's frames on the scripted clock, a hash line each on stdout.
     bool hash = false;
     uint32_t frames = 0;  // the loop ends after this many steps; 0: never
+    // The first window's place among the display's monitors (0: the primary, or a lone window).
+    int firstMonitor = 0;
 };
 
 class FrameLoop {
   public:
     // windowCount (1..MaxLoopWindows) animations of trailCount trails in colorMode, drawn at
-    // scale (ScaleUnits). The first draws from Animation::DesignSeed, the others from seeds of
-    // their own (MonitorSeed).
+    // scale (ScaleUnits). Window i draws from MonitorSeed(firstMonitor + i): the primary's, or a
+    // lone window's, from Animation::DesignSeed, the others from seeds of their own.
     FrameLoop(const FrameLoopSettings& settings, int windowCount, uint32_t trailCount,
               int32_t colorMode, int32_t scale);
     FrameLoop(const FrameLoop&) = delete;

@@ -25,7 +25,7 @@ const OptionEntry Entries[] = {
      "a new window's first size (default 640x480)", SizeExpected},
     {OptionCode::Geometry, "geometry", ViewerProgram, OptionKind::Text, 0, 0, "WxH+X+Y",
      "--window's size and place (-X, -Y: from the right, bottom)",
-     "expected WIDTHxHEIGHT, each 1 to 32767, then maybe +X+Y"},
+     "expected an X geometry, WxH+X+Y or part of it (+100+100), sides 1 to 32767"},
     {OptionCode::DisplayName, "display", ViewerProgram, OptionKind::Text, 0, 0, "NAME",
      "the X display to draw on (default $DISPLAY)", ""},
     {OptionCode::Count, "count", Both, OptionKind::WholeNumber, 0, Whole32, "N",

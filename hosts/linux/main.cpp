@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "host/draw_path_choice.h"
 #include "hosts/linux/presenters.h"
@@ -17,14 +18,18 @@
 namespace {
 
 int Configure(const ViewerOptions& options, const std::string& path) {
+    SettingsChange change;
+    change.countGiven = options.countGiven;
+    change.colorGiven = options.colorGiven;
+    change.delayGiven = options.delayGiven;
+    change.values = ViewerSettings{options.count, options.color, options.stepMicroseconds};
     ViewerSettings settings;
+    std::vector<std::string> warnings;
     std::string message;
-    // What is not given stays as stored; a malformed file is replaced as a whole.
-    LoadSettingsFile(path, &settings, &message);
-    if (options.countGiven) settings.count = options.count;
-    if (options.colorGiven) settings.color = options.color;
-    if (options.delayGiven) settings.stepMicroseconds = options.stepMicroseconds;
-    if (!SaveSettingsFile(path, settings, &message)) {
+    const int saved = ConfigureSettingsFile(path, change, &settings, &warnings, &message);
+    for (const std::string& warning : warnings)
+        std::fprintf(stderr, "tolva: warning: %s\n", warning.c_str());
+    if (!saved) {
         std::fprintf(stderr, "tolva: %s\n", message.c_str());
         return 1;
     }

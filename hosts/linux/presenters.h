@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 
 #include "host/frame_loop.h"
 #include "hosts/linux/viewer_options.h"
@@ -25,4 +26,12 @@ inline FrameLoopSettings FrameLoopSettingsOf(const ViewerOptions& options) {
 // The scale to draw at: the command line's, else the display's (from its dpi).
 inline int32_t ChosenScale(const ViewerOptions& options, int32_t displayScale) {
     return options.scale != 0 ? options.scale : displayScale;
+}
+
+// The one line for a display that cannot be opened, named by -display or DISPLAY (may be null).
+inline void ReportNoDisplay(const char* name) {
+    if (name == nullptr || name[0] == '\0')
+        std::fputs("tolva: cannot open a display: DISPLAY is not set\n", stderr);
+    else
+        std::fprintf(stderr, "tolva: cannot open the display %s\n", name);
 }

@@ -7,9 +7,13 @@
 // restored...) brings the whole next frame; while every window is hidden or minimised the
 // presenter waits for events and the animations pause. A new window size restarts that
 // window's animation at that size, as a new saver window would. On X11 the scale is the
-// display's Xft.dpi / 96, as for the Xlib presenter.
+// display's Xft.dpi / 96, as for the Xlib presenter. With no display to show on it ends rather
+// than run where nobody sees it; SIGHUP ends it as SIGINT and SIGTERM do.
 #include <SDL.h>
+#include <X11/Xutil.h>
+#include <signal.h>
 
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -213,6 +217,42 @@ int WindowCount(bool fullScreen) {
     return displays > MaxLoopWindows ? MaxLoopWindows : displays;
 }
 
+// SDL draws into a window's surface only in the pixel layouts it knows, and 10 bits a channel
+// (a 30-bit screen) is none of them: there the window takes a visual of 8 bits a channel,
+// which such a screen offers too (a 24-bit one, else the compositor's 32-bit one).
+void ChooseWindowVisual(Display* display) {
+    const int screen = DefaultScreen(display);
+    if (DefaultVisual(display, screen)->bits_per_rgb <= 8) return;
+    XVisualInfo wanted{};
+    wanted.screen = screen;
+    wanted.c_class = TrueColor;
+    wanted.red_mask = 0xFF0000;
+    wanted.green_mask = 0xFF00;
+    wanted.blue_mask = 0xFF;
+    int count = 0;
+    XVisualInfo* found = XGetVisualInfo(display,
+                                        VisualScreenMask | VisualClassMask | VisualRedMaskMask |
+                                            VisualGreenMaskMask | VisualBlueMaskMask,
+                                        &wanted, &count);
+    const XVisualInfo* chosen = nullptr;
+    for (int i = 0; i < count; ++i)
+        if ((found[i].depth == 24 || found[i].depth == 32) &&
+            (chosen == nullptr || found[i].depth < chosen->depth))
+            chosen = &found[i];
+    if (chosen != nullptr) {
+        char id[24];
+        std::snprintf(id, sizeof id, "0x%lx", static_cast<unsigned long>(chosen->visualid));
+        SDL_SetHint(SDL_HINT_VIDEO_X11_WINDOW_VISUALID, id);
+    }
+    if (found != nullptr) XFree(found);
+}
+
+// SDL turns SIGINT and SIGTERM into a quit event, but not a hang-up, which would kill the
+// process: it is made a SIGTERM, so that all three end the viewer alike.
+void ForwardHangUp(int) {
+    std::raise(SIGTERM);
+}
+
 }  // namespace
 
 int RunSdlViewer(const ViewerOptions& options, uint32_t trailCount, int32_t colorMode) {
@@ -227,6 +267,19 @@ int RunSdlViewer(const ViewerOptions& options, uint32_t trailCount, int32_t colo
         std::fprintf(stderr, "tolva: cannot open the display: %s\n", SDL_GetError());
         return 1;
     }
+    // With no display it can reach, SDL falls back on a driver that shows nothing: a viewer
+    // running where nobody sees it. Such a driver is used only when SDL_VIDEODRIVER names it.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (SDL_GetHint(SDL_HINT_VIDEODRIVER) == nullptr &&
+        (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0)) {
+        SDL_Quit();
+        ReportNoDisplay(std::getenv("DISPLAY"));
+        return 1;
+    }
+    struct sigaction hangUp {};
+    hangUp.sa_handler = ForwardHangUp;
+    sigemptyset(&hangUp.sa_mask);
+    sigaction(SIGHUP, &hangUp, nullptr);
     // SDL would otherwise back an X11 window's surface with a renderer's texture and present
     // all of it on every update; the X server's shared memory takes just the changed bands.
     int32_t displayScale = ScaleUnit;
@@ -236,6 +289,7 @@ int RunSdlViewer(const ViewerOptions& options, uint32_t trailCount, int32_t colo
         // is what they set.
         if (Display* display = XOpenDisplay(nullptr)) {
             displayScale = XftScale(display);
+            ChooseWindowVisual(display);
             XCloseDisplay(display);
         }
     }

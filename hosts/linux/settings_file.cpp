@@ -1,6 +1,8 @@
 // Reading and writing the viewer's settings file with the C and C++ standard libraries.
 #include "hosts/linux/settings_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -35,6 +37,47 @@ bool ParseNumber(const std::string& text, int64_t low, int64_t high, int64_t* va
         return false;
     *value = parsed;
     return true;
+}
+
+// The file that path names once its symbolic links are followed, also a link to a file not
+// made yet; path itself when it is no link.
+std::string FollowLinks(const std::string& path) {
+    std::string target = path;
+    for (int hops = 0; hops < 40; ++hops) {  // a loop of links ends somewhere
+        char name[4096];
+        const ssize_t length = readlink(target.c_str(), name, sizeof name);
+        if (length <= 0 || static_cast<size_t>(length) >= sizeof name) break;
+        const std::string next(name, static_cast<size_t>(length));
+        target = next[0] == '/' ? next : target.substr(0, target.rfind('/') + 1) + next;
+    }
+    return target;
+}
+
+// Replaces target's contents with text, keeping its mode: a new file beside it renamed over it
+// where the folder allows, else the file itself rewritten.
+int ReplaceFile(const std::string& target, const std::string& text, std::string* error) {
+    struct stat old {};
+    const bool exists = stat(target.c_str(), &old) == 0;
+    const std::string aside = target + ".new." + std::to_string(static_cast<long>(getpid()));
+    int file = open(aside.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const bool inPlace = file < 0 && exists;
+    if (inPlace) file = open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (file < 0) {
+        *error = "cannot write " + (exists ? target : aside) + ": " + std::strerror(errno);
+        return 0;
+    }
+    bool written = !exists || inPlace || fchmod(file, old.st_mode & 07777) == 0;
+    for (size_t done = 0; written && done < text.size();) {
+        const ssize_t count = write(file, text.data() + done, text.size() - done);
+        written = count > 0;
+        if (written) done += static_cast<size_t>(count);
+    }
+    const int writeError = errno;
+    written = close(file) == 0 && written;
+    if (written && (inPlace || std::rename(aside.c_str(), target.c_str()) == 0)) return 1;
+    *error = "cannot write " + target + ": " + std::strerror(written ? errno : writeError);
+    if (!inPlace) std::remove(aside.c_str());
+    return 0;
 }
 
 }  // namespace
@@ -125,31 +168,84 @@ int LoadSettingsFile(const std::string& path, ViewerSettings* settings, std::str
     return 1;
 }
 
-int SaveSettingsFile(const std::string& path, const ViewerSettings& settings, std::string* error) {
+std::string ReviseSettingsText(const std::string& text, const SettingsChange& change,
+                               std::vector<int>* unread) {
+    const struct {
+        const char* key;
+        bool given;
+        std::string value;
+    } given[] = {{"count", change.countGiven, std::to_string(change.values.count)},
+                 {"color", change.colorGiven, std::to_string(change.values.color)},
+                 {"delay", change.delayGiven, std::to_string(change.values.stepMicroseconds)}};
+    bool written[3] = {};
+    std::string revised;
+    size_t start = 0;
+    for (int number = 1; start < text.size(); ++number) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        const std::string line = text.substr(start, end - start);
+        start = end + 1;
+        const std::string key = Trim(line.substr(0, line.find('=')));
+        int index = 0;
+        while (index < 3 && !(given[index].given && key == given[index].key)) ++index;
+        ViewerSettings scratch;
+        if (index < 3) {
+            revised += key + "=" + given[index].value + "\n";
+            written[index] = true;
+        } else if (!ParseSettingsText(line, &scratch)) {
+            revised += "# unreadable: " + line + "\n";
+            unread->push_back(number);
+        } else {
+            revised += line + "\n";
+        }
+    }
+    for (int index = 0; index < 3; ++index)
+        if (given[index].given && !written[index])
+            revised += std::string(given[index].key) + "=" + given[index].value + "\n";
+    return revised;
+}
+
+int ConfigureSettingsFile(const std::string& path, const SettingsChange& change,
+                          ViewerSettings* stored, std::vector<std::string>* warnings,
+                          std::string* error) {
     if (path.empty()) {
         *error = "neither XDG_CONFIG_HOME nor HOME is set; nowhere to store the settings";
         return 0;
     }
-    const std::filesystem::path target(path);
+    const std::string target = FollowLinks(path);
+    std::string text = FormatSettingsText(ViewerSettings{});
+    if (std::FILE* file = std::fopen(target.c_str(), "rb")) {
+        text.assign(MaxSettingsBytes + 1, '\0');
+        text.resize(std::fread(&text[0], 1, text.size(), file));
+        const int readError = std::ferror(file) ? errno : 0;
+        std::fclose(file);
+        if (readError != 0) {
+            *error =
+                "cannot read " + target + " (" + std::strerror(readError) + "); nothing stored";
+            return 0;
+        }
+        if (text.size() > MaxSettingsBytes || text.find('\0') != std::string::npos) {
+            *error = target + " is no settings file (binary, or over " +
+                     std::to_string(MaxSettingsBytes) + " bytes); nothing stored";
+            return 0;
+        }
+    } else if (errno != ENOENT) {
+        warnings->push_back("cannot read " + path + " (" + std::strerror(errno) +
+                            "); the settings not given are stored as their defaults");
+    }
+    std::vector<int> unread;
+    text = ReviseSettingsText(text, change, &unread);
+    for (const int line : unread)
+        warnings->push_back(path + " line " + std::to_string(line) +
+                            " cannot be read; kept as a comment");
+    *stored = ViewerSettings{};
+    ParseSettingsText(text, stored);
+    const std::filesystem::path folder = std::filesystem::path(target).parent_path();
     std::error_code ec;
-    std::filesystem::create_directories(target.parent_path(), ec);
+    if (!folder.empty()) std::filesystem::create_directories(folder, ec);
     if (ec) {
-        *error = "cannot create " + target.parent_path().string() + ": " + ec.message();
+        *error = "cannot create " + folder.string() + ": " + ec.message();
         return 0;
     }
-    const std::string aside = path + ".new." + std::to_string(static_cast<long>(getpid()));
-    std::FILE* file = std::fopen(aside.c_str(), "wb");
-    if (file == nullptr) {
-        *error = "cannot write " + aside + ": " + std::strerror(errno);
-        return 0;
-    }
-    const std::string text = FormatSettingsText(settings);
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    const bool closed = std::fclose(file) == 0;
-    if (!written || !closed || std::rename(aside.c_str(), path.c_str()) != 0) {
-        *error = "cannot write " + path + ": " + std::strerror(errno);
-        std::remove(aside.c_str());
-        return 0;
-    }
-    return 1;
+    return ReplaceFile(target, text, error);
 }

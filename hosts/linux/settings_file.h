@@ -10,11 +10,12 @@
 // and is bounded only where it is used); a delay outside 1 to 10000000 microseconds loads as the
 // default, as the pace has no bound where it is used; a missing key keeps its default. A file that
 // cannot be read or parsed gives both defaults and a one-line warning, and is left alone: only
-// tolva --configure ever writes it.
+// tolva --configure ever writes it, and it changes only the settings it was given.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "host/pace.h"
 #include "trails/setting_limits.h"
@@ -40,6 +41,27 @@ std::string FormatSettingsText(const ViewerSettings& settings);
 // (a first run), 0 with a one-line reason in *warning when it could not be read or parsed.
 int LoadSettingsFile(const std::string& path, ViewerSettings* settings, std::string* warning);
 
-// Creates the directory if needed and replaces the file as a whole (written aside, then
-// renamed, so a failed write never leaves half a file). Returns 1, or 0 with *error.
-int SaveSettingsFile(const std::string& path, const ViewerSettings& settings, std::string* error);
+// The settings tolva --configure was given; only these change in the file.
+struct SettingsChange {
+    bool countGiven = false;
+    bool colorGiven = false;
+    bool delayGiven = false;
+    ViewerSettings values;
+};
+
+// The file's text with the change made: every line of a given setting takes its new value, a
+// line that cannot be read is kept as a "# unreadable: " comment (its number, from 1, goes into
+// *unread) and the rest stays as it was; a given setting with no line gets one at the end.
+std::string ReviseSettingsText(const std::string& text, const SettingsChange& change,
+                               std::vector<int>* unread);
+
+// Makes the change in the file named by path, or by the symbolic link path is: written aside
+// and renamed over it, so that a failed write never leaves half a file (where its folder cannot
+// take a new file, written in place), with the mode it had. A file that does not exist yet is
+// created, its folder too, with every setting. What could not be read goes into *warnings, a
+// line each; a file that cannot be read at all is written with the defaults for what was not
+// given. Returns 1 with what the file now holds in *stored, or 0 with *error and the file as it
+// was (also for a file too long or binary to be a settings file).
+int ConfigureSettingsFile(const std::string& path, const SettingsChange& change,
+                          ViewerSettings* stored, std::vector<std::string>* warnings,
+                          std::string* error);

@@ -2,6 +2,10 @@
 // both the GNU spelling (--root) and XScreenSaver's single-dash one (-root).
 #include "hosts/linux/viewer_options.h"
 
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#undef None  // X's 0L, which would rename a Placement below
+
 #include <cstdint>
 #include <string>
 
@@ -11,25 +15,29 @@
 
 namespace {
 
-// X's WIDTHxHEIGHT with an optional {+-}X{+-}Y, a minus counting from the right or bottom edge.
+// X's geometry, [=][WIDTH[xHEIGHT]][{+-}X[{+-}Y]], read as every X program reads it, by Xlib
+// itself: a minus counts from the right or bottom edge, and "+-10" puts the window 10 pixels
+// left of the left edge. Sides within a window size's 1..32767, places within X's 16 bits.
 bool ParseGeometry(const char* text, ViewerOptions* options) {
-    const std::string geometry = text;
-    const size_t sign = geometry.find_first_of("+-");
-    if (!ParseWindowSize(geometry.substr(0, sign).c_str(), &options->width, &options->height))
+    int x = 0;
+    int y = 0;
+    unsigned width = static_cast<unsigned>(options->width);
+    unsigned height = static_cast<unsigned>(options->height);
+    const int given = XParseGeometry(text, &x, &y, &width, &height);
+    const auto inRange = [](long value, long low) { return value >= low && value <= INT16_MAX; };
+    if (given == NoValue || !inRange(width, 1) || !inRange(height, 1) || !inRange(x, -INT16_MAX) ||
+        !inRange(y, -INT16_MAX))
         return false;
-    if (sign == std::string::npos) return true;
-    const size_t second = geometry.find_first_of("+-", sign + 1);
-    if (second == std::string::npos) return false;
-    int64_t x = 0;
-    int64_t y = 0;
-    if (!ParseWholeNumber(geometry.substr(sign + 1, second - sign - 1).c_str(), 0, INT16_MAX, &x) ||
-        !ParseWholeNumber(geometry.substr(second + 1).c_str(), 0, INT16_MAX, &y))
-        return false;
-    options->positionGiven = true;
-    options->x = static_cast<int32_t>(x);
-    options->y = static_cast<int32_t>(y);
-    options->xFromRight = geometry[sign] == '-';
-    options->yFromBottom = geometry[second] == '-';
+    options->width = static_cast<int32_t>(width);
+    options->height = static_cast<int32_t>(height);
+    if ((given & (XValue | YValue)) != 0) {
+        options->positionGiven = true;
+        // Kept as the distance in from the edge it counts from.
+        options->xFromRight = (given & XNegative) != 0;
+        options->yFromBottom = (given & YNegative) != 0;
+        options->x = options->xFromRight ? -x : x;
+        options->y = options->yFromBottom ? -y : y;
+    }
     return true;
 }
 

@@ -17,8 +17,8 @@ struct ViewerOptions {
     ViewerMode mode = ViewerMode::Window;
     int32_t width = 640;  // a new window's first size; full screen and foreign windows use theirs
     int32_t height = 480;
-    // -geometry's +X+Y for XScreenSaver's -window: from the left and top edges, or with a minus
-    // from the right and bottom ones, as X programs read it.
+    // -geometry's +X+Y for XScreenSaver's -window: in from the left and top edges, or with a
+    // minus in from the right and bottom ones, as X programs read it.
     bool positionGiven = false;
     int32_t x = 0;
     int32_t y = 0;

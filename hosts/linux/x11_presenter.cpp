@@ -9,7 +9,8 @@
 // (a frame with none is neither put nor synced), and an exposure brings the whole next frame.
 // While the window is unmapped or fully covered, or the monitor is asleep, the presenter waits
 // on the X connection with no time-out: the animation pauses, and costs no processor time,
-// until it can be seen again. The scale is the display's Xft.dpi / 96.
+// until it can be seen again. The scale is the display's Xft.dpi / 96. The animation is the
+// one of the monitor the window covers, so that XScreenSaver's hacks differ from head to head.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
@@ -304,11 +305,12 @@ bool Seen(const XWindowPresenter& presenter) {
     return !DPMSInfo(presenter.display, &level, &enabled) || !enabled || level == DPMSModeOn;
 }
 
-// Waits for the X connection, at most milliseconds (-1: no limit). The stop signals are blocked
-// everywhere but here, so one that comes while a frame is drawn wakes this wait at once.
+// Waits for the X connection, at most milliseconds (-1: no limit, 0: only looks). The stop
+// signals are blocked everywhere but here, so one that comes while a frame is drawn is taken
+// here at once; every pass of the loop comes here, also when the next frame is already due.
 void WaitForServer(XWindowPresenter* presenter, int milliseconds) {
     // A round trip (DPMSInfo) may have queued events that the connection no longer shows.
-    if (XEventsQueued(presenter->display, QueuedAlready) > 0) return;
+    if (XEventsQueued(presenter->display, QueuedAlready) > 0) milliseconds = 0;
     pollfd connection{ConnectionNumber(presenter->display), POLLIN, 0};
     const timespec limit{milliseconds / 1000, (milliseconds % 1000) * 1000000L};
     ppoll(&connection, 1, milliseconds < 0 ? nullptr : &limit, &presenter->waitingSignals);
@@ -325,7 +327,7 @@ void HandleEvents(void* self, int waitMilliseconds, EventNews* news) {
         news->windows[0].lostPicture = true;  // seen again: the frame due goes out whole
         return;
     }
-    if (waitMilliseconds > 0 && !stopRequested) WaitForServer(presenter, waitMilliseconds);
+    if (!stopRequested) WaitForServer(presenter, waitMilliseconds);
 }
 
 // Blocks the stop signals but for the waits, whose mask goes into *waiting.
@@ -352,13 +354,11 @@ int RunX11Viewer(const ViewerOptions& options, uint32_t trailCount, int32_t colo
     const char* displayName = options.displayName.empty() ? nullptr : options.displayName.c_str();
     presenter.display = XOpenDisplay(displayName);
     if (presenter.display == nullptr) {
-        std::fprintf(stderr, "tolva: cannot open the display %s\n", XDisplayName(displayName));
+        ReportNoDisplay(XDisplayName(displayName));
         return 1;
     }
     XSetErrorHandler(RecordXError);
     Display* display = presenter.display;
-    FrameLoop loop(FrameLoopSettingsOf(options), 1, trailCount, colorMode,
-                   ChosenScale(options, XftScale(display)));
     int dpmsEvent = 0;
     int dpmsError = 0;
     presenter.dpms = DPMSQueryExtension(display, &dpmsEvent, &dpmsError) && DPMSCapable(display);
@@ -377,6 +377,12 @@ int RunX11Viewer(const ViewerOptions& options, uint32_t trailCount, int32_t colo
         XCloseDisplay(display);
         return 1;
     }
+    if (attributes.c_class == InputOnly) {
+        std::fprintf(stderr, "tolva: window 0x%lx is input-only: nothing can be drawn into it\n",
+                     presenter.window);
+        XCloseDisplay(display);
+        return 1;
+    }
     presenter.visual = attributes.visual;
     presenter.depth = attributes.depth;
     if (presenter.visual->c_class != TrueColor && presenter.visual->c_class != DirectColor) {
@@ -389,6 +395,11 @@ int RunX11Viewer(const ViewerOptions& options, uint32_t trailCount, int32_t colo
     presenter.unmapped = attributes.map_state == IsUnmapped;
     presenter.convert = BestPixelConversion().convert;
     presenter.gc = XCreateGC(display, presenter.window, 0, nullptr);
+    FrameLoopSettings loopSettings = FrameLoopSettingsOf(options);
+    // XScreenSaver gives the hack on each head a window over that head.
+    if (!presenter.chosen.own)
+        loopSettings.firstMonitor = WindowMonitor(display, presenter.window, attributes);
+    FrameLoop loop(loopSettings, 1, trailCount, colorMode, ChosenScale(options, XftScale(display)));
     int exitCode = 1;
     WindowNews size;
     if (Resize(&presenter, attributes.width, attributes.height, &size) &&

@@ -2,7 +2,34 @@
 #include "hosts/linux/x11_window.h"
 
 #include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
 #include <X11/keysym.h>
+
+#include <algorithm>
+#include <cstdint>
+
+namespace {
+
+// A screen's monitors (RandR 1.5), or none where the server cannot list them; free with
+// XRRFreeMonitors.
+XRRMonitorInfo* ScreenMonitors(Display* display, int screen, int* count) {
+    *count = 0;
+    int eventBase = 0;
+    int errorBase = 0;
+    int major = 0;
+    int minor = 0;
+    if (!XRRQueryExtension(display, &eventBase, &errorBase) ||
+        !XRRQueryVersion(display, &major, &minor) || (major == 1 && minor < 5))
+        return nullptr;
+    return XRRGetMonitors(display, RootWindow(display, screen), True, count);
+}
+
+int64_t Overlap(int start, int length, int otherStart, int otherLength) {
+    return std::max(
+        0, std::min(start + length, otherStart + otherLength) - std::max(start, otherStart));
+}
+
+}  // namespace
 
 int OpenChosenXWindow(Display* display, const ViewerOptions& options, ChosenXWindow* chosen) {
     *chosen = ChosenXWindow{};
@@ -56,6 +83,40 @@ int OpenChosenXWindow(Display* display, const ViewerOptions& options, ChosenXWin
     XSetWMProtocols(display, chosen->window, &chosen->closeMessage, 1);
     XMapWindow(display, chosen->window);
     return 1;
+}
+
+int WindowMonitor(Display* display, Window window, const XWindowAttributes& attributes) {
+    const int screen = XScreenNumberOfScreen(attributes.screen);
+    int place = 0;
+    for (int before = 0; before < screen; ++before) {
+        int count = 0;
+        if (XRRMonitorInfo* monitors = ScreenMonitors(display, before, &count))
+            XRRFreeMonitors(monitors);
+        place += std::max(count, 1);
+    }
+    int x = 0;
+    int y = 0;
+    Window child = 0;
+    XTranslateCoordinates(display, window, RootWindow(display, screen), 0, 0, &x, &y, &child);
+    int count = 0;
+    XRRMonitorInfo* monitors = ScreenMonitors(display, screen, &count);
+    int64_t mostShown = 0;
+    int best = 0;
+    int order = 0;
+    for (const bool primary : {true, false})
+        for (int i = 0; i < count; ++i) {
+            const XRRMonitorInfo& monitor = monitors[i];
+            if ((monitor.primary != 0) != primary) continue;
+            const int64_t shown = Overlap(x, attributes.width, monitor.x, monitor.width) *
+                                  Overlap(y, attributes.height, monitor.y, monitor.height);
+            if (shown > mostShown) {
+                mostShown = shown;
+                best = order;
+            }
+            ++order;
+        }
+    if (monitors != nullptr) XRRFreeMonitors(monitors);
+    return place + best;
 }
 
 int OwnWindowCloseRequested(const ChosenXWindow& chosen, XEvent* event) {

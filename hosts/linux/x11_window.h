@@ -20,6 +20,12 @@ struct ChosenXWindow {
 // only; whether a foreign window exists is the presenter's question).
 int OpenChosenXWindow(Display* display, const ViewerOptions& options, ChosenXWindow* chosen);
 
+// The window's place among the display's monitors, counted as the Windows saver counts its
+// monitors, so that XScreenSaver's hack on each head draws an animation of its own: the X
+// screens in order, the monitors of each with its primary first. A window is on the monitor
+// that shows most of it, the earlier one on a tie; 0 on a display with one monitor.
+int WindowMonitor(Display* display, Window window, const XWindowAttributes& attributes);
+
 // 1 when event asks to close the hack's own window: the window manager's close button,
 // Escape or q, as standalone hacks end.
 int OwnWindowCloseRequested(const ChosenXWindow& chosen, XEvent* event);

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -93,6 +94,12 @@ TEST(ParseSettingsText, RefusesMalformedTextAndChangesNothing) {
     }
 }
 
+int ConfigureAll(const std::string& path, const ViewerSettings& settings, std::string* error) {
+    ViewerSettings stored;
+    std::vector<std::string> warnings;
+    return ConfigureSettingsFile(path, {true, true, true, settings}, &stored, &warnings, error);
+}
+
 TEST_F(SettingsFileTest, NoFileGivesTheDefaultsWithoutAWarning) {
     ViewerSettings settings{0, 0, 0};
     std::string warning;
@@ -105,7 +112,7 @@ TEST_F(SettingsFileTest, NoFileGivesTheDefaultsWithoutAWarning) {
 
 TEST_F(SettingsFileTest, SaveThenLoadGivesBackBothValues) {
     std::string error;
-    ASSERT_EQ(SaveSettingsFile(path, {63, 8, 4000}, &error), 1) << error;
+    ASSERT_EQ(ConfigureAll(path, {63, 8, 4000}, &error), 1) << error;
     ViewerSettings settings{0, 0, 0};
     std::string warning;
     ASSERT_EQ(LoadSettingsFile(path, &settings, &warning), 1) << warning;
@@ -155,7 +162,7 @@ TEST_F(SettingsFileTest, UnreadableFileGivesTheDefaultsAndAWarning) {
     EXPECT_EQ(settings.color, 1);
     EXPECT_NE(warning.find("cannot read"), std::string::npos);
     std::string error;
-    EXPECT_EQ(SaveSettingsFile(path, {30, 2, 15625}, &error), 0);  // it cannot be replaced either
+    EXPECT_EQ(ConfigureAll(path, {30, 2, 15625}, &error), 0);  // it cannot be replaced either
     EXPECT_FALSE(error.empty());
 }
 

@@ -7,9 +7,9 @@
 // window's visual a 32-bit one with alpha, as a compositing desktop gives; --transparent XID
 // prints how many of that window's pixels are not opaque, --bright XID how many have a colour
 // channel of 64 or more (import cannot read a window beyond the size the server had when the
-// connection opened, as on a display xrandr made larger).
-//   usage: tolva-test-xwindow WIDTH HEIGHT [--argb] | --cursor | --blank-after N | --saver-state
-//          | --transparent XID | --bright XID
+// connection opened, as on a display xrandr made larger). --input-only: an InputOnly window.
+//   usage: tolva-test-xwindow WIDTH HEIGHT [--argb | --input-only] | --cursor | --blank-after N
+//          | --saver-state | --transparent XID | --bright XID
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/Xfixes.h>
@@ -95,7 +95,8 @@ int main(int argc, char** argv) {
     if (argc == 3 && std::string(argv[1]) == "--bright")
         return CountPixels(std::strtoul(argv[2], nullptr, 0), false);
     const bool argb = argc == 4 && std::string(argv[3]) == "--argb";
-    if (argc != 3 && !argb) {
+    const bool inputOnly = argc == 4 && std::string(argv[3]) == "--input-only";
+    if (argc != 3 && !argb && !inputOnly) {
         std::fputs(
             "usage: tolva-test-xwindow WIDTH HEIGHT [--argb] | --cursor | --blank-after N |"
             " --saver-state | --transparent XID\n",
@@ -124,8 +125,9 @@ int main(int argc, char** argv) {
         XCreateColormap(display, DefaultRootWindow(display), visual.visual, AllocNone);
     const Window window =
         XCreateWindow(display, DefaultRootWindow(display), 10, 10, static_cast<unsigned>(width),
-                      static_cast<unsigned>(height), 0, visual.depth, InputOutput, visual.visual,
-                      CWBackPixel | CWBorderPixel | CWColormap, &attributes);
+                      static_cast<unsigned>(height), 0, inputOnly ? 0 : visual.depth,
+                      inputOnly ? InputOnly : InputOutput, visual.visual,
+                      inputOnly ? 0 : CWBackPixel | CWBorderPixel | CWColormap, &attributes);
     XStoreName(display, window, "tolva-test-xwindow");
     XMapWindow(display, window);
     XSync(display, False);

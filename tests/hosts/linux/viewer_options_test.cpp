@@ -104,9 +104,28 @@ TEST(ViewerOptions, ConfigureTakesOnlyTheDialogsRanges) {
     EXPECT_EQ(Parse({"--configure", "--count", "5", "--scale", "2"}).ok, 0);
 }
 
+// Every form XParseGeometry reads, as WxH and each offset in from the edge it counts from.
+TEST(ViewerOptions, GeometryTakesWhatXReads) {
+    const std::pair<const char*, const char*> rows[] = {{"+100+100", "640x480 +100 +100"},
+                                                        {"200x150+-10+5", "200x150 +-10 +5"},
+                                                        {"=200x150-0-0", "200x150 -0 -0"},
+                                                        {"200x150+5", "200x150 +5 +0"},
+                                                        {"300", "300x480"}};
+    for (const auto& [geometry, read] : rows) {
+        const Parsed parsed = Parse({"-window", "-geometry", geometry});
+        const ViewerOptions& got = parsed.options;
+        std::string text = std::to_string(got.width) + "x" + std::to_string(got.height);
+        if (got.positionGiven)
+            text += (got.xFromRight ? " -" : " +") + std::to_string(got.x) +
+                    (got.yFromBottom ? " -" : " +") + std::to_string(got.y);
+        EXPECT_EQ(parsed.ok ? text : parsed.error, read) << geometry;
+    }
+}
+
 TEST(ViewerOptions, RefusesBadGeometriesAndModesTogetherWithAReason) {
     const std::vector<std::vector<std::string>> bad = {
-        {"-geometry", "200x150+5"},          {"-geometry", "0x150"},
+        {"-geometry", "200x150+5+"},         {"-geometry", "0x150"},
+        {"-geometry", "40000x150"},          {"-geometry", "+40000+0"},
         {"--fullscreen", "--root"},          {"--window", "--configure", "--count", "5"},
         {"--configure", "--window-id", "5"},
     };

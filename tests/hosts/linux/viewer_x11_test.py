@@ -36,13 +36,13 @@ def check(condition, message):
 class Session:
     """One Xvfb server plus the processes a case starts on it."""
 
-    def __init__(self, args):
+    def __init__(self, args, depth=24):
         self.args = args
         self.processes = []
         self.tmp = tempfile.mkdtemp(prefix="tolva-viewer-test-")
         read_fd, write_fd = os.pipe()
         self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{SCREEN_W}x{SCREEN_H}x24",
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{SCREEN_W}x{SCREEN_H}x{depth}",
              "-nolisten", "tcp", "-noreset"],
             pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_fd)
@@ -503,7 +503,8 @@ EndSection
 def case_fullscreen_every_display(session):
     """Full screen on two displays (Xorg's dummy driver with a second head right of the first,
     which SDL reports as two displays where Xvfb gives one): a window over each display at its
-    size, trails on both, and one key ends them all."""
+    size, trails on both, and one key ends them all. A hack over each head, as XScreenSaver
+    runs it: the primary's frames are tolva-render's, the other's its own."""
     if os.getuid() != 0 or shutil.which("Xorg") is None or not os.path.exists(
             "/usr/lib/xorg/modules/drivers/dummy_drv.so"):
         print("skipped: needs root, Xorg and its dummy driver (scripts/install-deps)")
@@ -551,6 +552,16 @@ def case_fullscreen_every_display(session):
         result = session.run(["xdotool", "key", "x"], env=env)
         check(result.returncode == 0, f"xdotool key: {result.stderr}")
         expect_exit(viewer, 0, 5, "a key with a window on each display")
+        for place, width, height, own in (("0", 640, 480, False), ("640", 400, 300, True)):
+            window = read_lines(session.start([session.args.xwindow, str(width), str(height)],
+                                              env=env), 1, 10, "test window")[0]
+            check(session.run(["xdotool", "windowmove", "--sync", window, place, "0"],
+                              env=env).returncode == 0, "xdotool windowmove")
+            shown = session.run([session.args.viewer, "-window-id", window, "-count", "10",
+                                 "--hash", "--frames", "4"], env=env).stdout.splitlines()
+            # Frame 0, where the trails start, is every animation's.
+            check([a == b for a, b in zip(shown, session.render_hashes(width, height, 10, 1, 4))]
+                  == [True] + [not own] * 3, f"the hack over the head at {place},0: {shown}")
     finally:
         xorg.terminate()
         xorg.wait(timeout=10)
@@ -613,6 +624,41 @@ def case_xscreensaver_environment(session):
           "-root frames differ from tolva-render at the screen's size")
 
 
+def case_start_and_end(session):
+    """Without a display the viewer says so and exits with 1, unless SDL_VIDEODRIVER names a
+    driver; an input-only window is refused with the reason; SIGTERM, SIGINT and SIGHUP end
+    the window and the hack at once with exit code 0, also when every frame is late."""
+    no_display = {k: v for k, v in session.env.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
+    unused = next(n for n in range(6000, 7000) if not os.path.exists(f"/tmp/.X11-unix/X{n}"))
+    input_only = read_lines(session.start([session.args.xwindow, "9", "9", "--input-only"]), 1,
+                            5, "input-only window")[0]
+    for words, env, said in (([], no_display, "cannot open"), (["-display", f":{unused}"], None,
+                             "cannot open"), ([], dict(no_display, SDL_VIDEODRIVER="offscreen"), ""),
+                             (["-window-id", input_only], None, "input-only")):
+        result = session.run([session.args.viewer, *words, "--hash", "--frames", "2"], env=env)
+        check(result.returncode == (1 if said else 0) and said in result.stderr,
+              f"{words} {env and env.get('SDL_VIDEODRIVER')}: {result.returncode} {result.stderr!r}")
+    late = ["-delay", "1", "-count", "80"]  # each frame is due before the last is drawn
+    for words, stop in ((["-window"], signal.SIGTERM), (["--size", "320x240"], signal.SIGHUP),
+                        (["-window-id", str(start_xwindow(session, 320, 240))], signal.SIGINT)):
+        viewer = session.start([session.args.viewer, *words, *late], stdout=subprocess.DEVNULL)
+        expect_running(viewer, 0.5, f"{' '.join(words + late)}")
+        viewer.send_signal(stop)
+        expect_exit(viewer, 0, 2, f"{stop.name} to {' '.join(words + late)}")
+
+
+def case_screen_depths(session):
+    """On 16- and 30-bit screens the SDL window and the hack's own window show trails."""
+    for depth in (16, 30):
+        screen = Session(session.args, depth)
+        try:
+            for words in (["--size", "200x150"], ["-window", "-geometry", "200x150"]):
+                viewer = screen.start([session.args.viewer, *words, "-color", "3"])
+                dominant_colour(screen, screen.wait_for_window(viewer), 2, f"{words} at {depth}")
+        finally:
+            screen.close()
+
+
 def settings_path(env):
     return os.path.join(env["XDG_CONFIG_HOME"], "tolva", "settings")
 
@@ -620,7 +666,7 @@ def settings_path(env):
 def case_settings_file(session):
     """--configure stores the settings and a later run uses them; without XDG_CONFIG_HOME they
     live under ~/.config; a malformed or unreadable file gives the defaults with a one-line
-    warning and is left as it was."""
+    warning and is left as it was; --configure changes only what it is given."""
     viewer = session.args.viewer
     probe = [viewer, "--size", "64x48", "--hash", "--frames", "6"]
     result = session.run([viewer, "--configure", "--count", "7", "--color", "4", "-delay", "9000"])
@@ -675,6 +721,17 @@ def case_settings_file(session):
     check(result.returncode == 0 and result.stderr == "", f"lenient: {result.stderr!r}")
     check(result.stdout.splitlines() == session.render_hashes(64, 48, 200, 12, 6),
           "a stored count of 200 and color of 12 do not draw as tolva-render draws them")
+    # --configure changes only what it is given, warns of a mistyped line, keeps link and mode.
+    kept = os.path.join(session.tmp, "dotfiles-tolva")
+    with open(os.open(kept, os.O_WRONLY | os.O_CREAT, 0o600), "w") as stored:
+        stored.write("count=7\ncolr=2\n")
+    os.remove(settings_path(session.env))
+    os.symlink(kept, settings_path(session.env))
+    result = session.run([viewer, "--configure", "--color", "3"])
+    check(result.returncode == 0 and result.stderr.count("\n") == 1 and "line 2" in result.stderr
+          and os.path.islink(settings_path(session.env)) and os.stat(kept).st_mode & 0o777 == 0o600
+          and session.run(probe).stdout.splitlines() == session.render_hashes(64, 48, 7, 3, 6),
+          f"--configure --color 3 over count=7, a mistyped line, a link, mode 0600: {result.stderr!r}")
 
 
 def corner_white(session, window):
@@ -757,15 +814,16 @@ HACK_USER = "tolva-hack-test"
 
 
 def settings_line(config, count, scheme, fps):
-    """The programs: entry xscreensaver-settings writes from tolva.xml: the name, the command's
-    arguments, then each setting in the file's order (the trail slider only off its default;
-    the frame rate slider stays at its default, which writes nothing)."""
+    """The programs: entry xscreensaver-settings writes from tolva.xml: README.md's (it lists
+    the quoted name, else "Tolva"), then each setting in the file's order (the trail slider only
+    off its default; the frame rate slider stays at its default, which writes nothing)."""
     root = ElementTree.parse(config).getroot()
-    words = [root.get("name")]
+    with open(os.path.join(os.path.dirname(__file__), "..", "..", "..", "README.md")) as readme:
+        entry = next(line for line in readme if line.startswith("sed ")).split("\\n  ")[1]
+    words = [f'"{root.get("_label")}" {root.get("name")} {next(root.iter("command")).get("arg")}']
+    check(entry.startswith(words[0] + " "), f"README.md's programs: entry is {entry}")
     for element in root.iter():
-        if element.tag == "command":
-            words.append(element.get("arg"))
-        elif element.tag == "number" and element.get("id") == "count" and int(
+        if element.tag == "number" and element.get("id") == "count" and int(
                 element.get("default")) != count:
             words.append(element.get("arg").replace("%", str(count)))
         elif (element.tag == "option" and element.get("id") == scheme) or (
@@ -817,7 +875,7 @@ def case_xscreensaver_daemon(session):
         # A copy the user can run, named by its path: the daemon puts its own folder, where an
         # installed tolva may be, first on PATH.
         hack = shutil.copy(hack, home)
-        lines = [hack + line[len("tolva"):] for line in lines]
+        lines = [line.replace(" tolva ", f" {hack} ", 1) for line in lines]
     with open(os.path.join(home, ".xscreensaver"), "w") as settings:
         settings.write("mode: one\nlock: False\nfade: False\nunfade: False\nsplash: False\n"
                        "timeout: 1:00:00\nprograms: \\\n" +
@@ -845,7 +903,7 @@ def case_xscreensaver_daemon(session):
         for number, line in enumerate(lines, 1):
             check(command("-select", str(number)), f"-select {number} failed")
             [(words, exe)] = wait_for_hacks(1).values()
-            check((words, exe) == (line.split()[1:], hack), f"the daemon ran {exe} {words}")
+            check((words, exe) == (line.split()[2:], hack), f"the daemon ran {exe} {words}")
             census = dominant_colour(session, "root", 2, line)
             if line.endswith("-fps"):
                 print(f"{line}: {corner_text(session, 'root', line)} white corner pixels")
