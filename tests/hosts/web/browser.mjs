@@ -1,9 +1,9 @@
 // The system's browsers, headless, each with a fresh profile and driven through its own protocol
 // over node's own WebSocket (node 20 needs --experimental-websocket): chromium through the
 // DevTools protocol, firefox-esr through WebDriver BiDi. Both offer one small interface, so a
-// case runs unchanged in either: Open, Evaluate, WaitFor, AddInitScript and RemoveInitScript,
-// Move, Click, Wheel, Key, SetViewport, Png, Screenshot, MemoryKiB and Close. For the web page's
-// tests, scripts/bench-web and scripts/web-screenshot.
+// case runs unchanged in either: Open, Evaluate, ReadText, WaitFor, AddInitScript and
+// RemoveInitScript, Move, Click, Wheel, Key, SetViewport, Png, Screenshot, MemoryKiB and Close.
+// For the web page's tests, scripts/bench-web and scripts/web-screenshot.
 import {spawn} from "node:child_process";
 import {mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync} from "node:fs";
 import {tmpdir} from "node:os";
@@ -124,6 +124,17 @@ class Tab {
       if (Date.now() > until) throw new Error("timed out waiting for " + expression);
       await new Promise((resolve) => setTimeout(resolve, 50));
     }
+  }
+
+  // A string value too long for one message (chromium never answers one over 4 MiB), read in
+  // slices.
+  async ReadText(expression) {
+    const length = await this.Evaluate(`(${expression}).length`);
+    const slice = 1 << 20;
+    let text = "";
+    for (let at = 0; at < length; at += slice)
+      text += await this.Evaluate(`(${expression}).slice(${at}, ${at + slice})`);
+    return text;
   }
 
   // The page as it is on screen, decoded back into RGBA by the browser itself and handed to
