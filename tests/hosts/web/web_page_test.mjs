@@ -10,7 +10,8 @@
 //   the defaults or the nearest limits and no markup, the canvas holds exactly the last frame
 //   (so every changed band was sent), it steps about 64 times a second, and a screenshot
 //   shows lit pixels of the chosen scheme;
-// - a browser without WebAssembly gets the one-line message.
+// - a browser without WebAssembly, or a module that cannot start, gets the one-line message,
+//   and the hash and bench modes end marked as failed.
 // Usage: node --experimental-websocket web_page_test.mjs TOLVA_HTML TOLVA_RENDER
 import {execFileSync} from "node:child_process";
 import {resolve} from "node:path";
@@ -170,11 +171,24 @@ async function ExitRule(tab) {
   }
 }
 
+// A browser without WebAssembly, or a module that cannot start: the one-line message, and the
+// hash and bench modes end marked as failed rather than never.
 async function Failures(tab) {
-  await tab.AddInitScript("delete window.WebAssembly;");
-  await tab.Open(url);
-  Check(await tab.Evaluate("document.getElementById('message').textContent") ===
-      "TOLVA needs a browser with WebAssembly.", "without WebAssembly: the one-line message");
+  const noWasm = ["delete window.WebAssembly;", "TOLVA needs a browser with WebAssembly."];
+  const refused = ["WebAssembly.instantiate = () => Promise.reject(new Error('refused'));",
+    "TOLVA could not start its WebAssembly module: refused"];
+  const failureRows = [[noWasm, "", ""], [noWasm, "?hash", "failed"], [refused, "?bench", "failed"]];
+  for (const [[init, message], query, done] of failureRows) {
+    const script = await tab.AddInitScript(init);
+    await tab.Open(url + query);
+    const seen = await tab.WaitFor(`(() => {
+      const shown = document.getElementById("message");
+      return shown.textContent.startsWith("TOLVA") && [shown.textContent, document.body.dataset.done];
+    })()`, 10);
+    Check(seen[0] === message && (seen[1] || "") === done,
+        `${message} ${query || "(the live page)"}: ${done || "no"} end mark`);
+    await tab.RemoveInitScript(script);
+  }
 }
 
 for (engine of Engines) {
