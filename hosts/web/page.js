@@ -177,7 +177,7 @@ function RunOffscreen(tolva, query) {
   };
   const frames = WholeNumber(query.get("frames") || undefined, Offscreen.frames);
   const clock = WholeNumber(query.get("clock") || undefined, Offscreen.clock);
-  const scale = ScaleUnits(Number(query.get("scale") || 1));
+  const scale = ScaleUnits(ParseScale(query.get("scale")));
   const flags = Flags.scripted | (query.has("image") ? Flags.image : 0);
   document.body.classList.add("offscreen");
   out.hidden = false;
@@ -228,20 +228,28 @@ function RunOffscreen(tolva, query) {
 
 // The scale k in 256ths, as the module takes it: 0.5 to 8, 1 for anything that is not a number.
 function ScaleUnits(k) {
-  if (!Number.isFinite(k)) k = 1;
+  if (Number.isNaN(k)) k = 1;
   return Math.round(256 * Math.min(8, Math.max(0.5, k)));
 }
 
-// One logical pixel a CSS pixel: on a display of devicePixelRatio 2 the trails are drawn with
-// twice the pixels and keep the size they have on an ordinary one.
-function WebScale() {
-  return ScaleUnits(window.devicePixelRatio || 1);
+// The address's scale: a decimal number (Infinity the largest of all), NaN for anything else,
+// blanks and hexadecimal included, which Number() would take.
+function ParseScale(text) {
+  const decimal = /^\s*[+-]?((\d+\.?\d*|\.\d+)([eE][+-]?\d+)?|Infinity)\s*$/;
+  return text !== null && decimal.test(text) ? Number(text) : NaN;
 }
 
+// The canvas in device pixels, one logical pixel a CSS pixel: on a display of devicePixelRatio 2
+// the trails are drawn with twice the pixels and keep the size they have on an ordinary one. A
+// side past the limit shrinks both sides and the scale by one factor, so the picture keeps its
+// shape and its trails their size when the browser stretches it over the window.
 function DeviceSize() {
   const ratio = window.devicePixelRatio || 1;
-  const side = (css) => Math.min(Offscreen.side.high, Math.max(1, Math.round(css * ratio)));
-  return {width: side(window.innerWidth), height: side(window.innerHeight), scale: WebScale()};
+  const width = Math.max(1, Math.round(window.innerWidth * ratio));
+  const height = Math.max(1, Math.round(window.innerHeight * ratio));
+  const fit = Math.min(1, Offscreen.side.high / Math.max(width, height));
+  const side = (pixels) => Math.min(Offscreen.side.high, Math.max(1, Math.round(pixels * fit)));
+  return {width: side(width), height: side(height), scale: ScaleUnits(ratio * fit)};
 }
 
 // The live page: the animation, its pace, the panel and full screen.

@@ -2,14 +2,14 @@
 // started once for all of its cases. In both:
 // - the hash mode's lines equal tolva-render's, on the SIMD128 module and, with SIMD hidden
 //   from the page, on the scalar one (odd strides, counts 2 to 200, schemes 1, 8 and 9 across
-//   a 10-second boundary, scales 1, 1.5 and 2, a size past the 8192 cap);
+//   a 10-second boundary, scales 1, 1.5 and 2 and two to clamp, a size past the 8192 cap);
 // - the full-screen exit rule through the browser's input.
 // In chromium also:
 // - two hundred thousand hash lines in bounded memory;
 // - the live page at 800x600: the panel's settings survive a reload, hostile query values get
 //   the defaults or the nearest limits and no markup, the canvas holds exactly the last frame
 //   (so every changed band was sent), it steps about 64 times a second, and a screenshot
-//   shows lit pixels of the chosen scheme;
+//   shows lit pixels of the chosen scheme; a window past 8192 pixels keeps its shape;
 // - a browser without WebAssembly, or a module that cannot start, gets the one-line message,
 //   and the hash and bench modes end marked as failed.
 // Usage: node --experimental-websocket web_page_test.mjs TOLVA_HTML TOLVA_RENDER
@@ -28,7 +28,8 @@ function Check(ok, what) {
 const Sleep = (ms) => new Promise((done) => setTimeout(done, ms));
 
 async function HashRows(tab) {
-  // [query size, tolva-render size, count, scheme, frames, clock start, scale]
+  // [query size, tolva-render size, count, scheme, frames, clock start, scale, tolva-render's
+  // scale when not the same]
   const hashRows = [
     ["37x23", "37x23", 2, 1, 40, 0, 1],
     ["641x479", "641x479", 25, 8, 30, 0, 1],
@@ -37,13 +38,16 @@ async function HashRows(tab) {
     ["161x121", "161x121", 25, 9, 40, 9900, 1.5],
     ["99x51", "99x51", 80, 9, 30, 19950, 1],
     ["100000x3", "8192x3", 25, 8, 5, 0, 1],
+    ["37x23", "37x23", 25, 8, 10, 0, "%20", 1],
+    ["37x23", "37x23", 25, 8, 10, 0, "Infinity", 8],
   ];
   for (const [path, init] of [["simd128", ""], ["scalar", "WebAssembly.validate = () => false;"]]) {
     const script = await tab.AddInitScript(init);
-    for (const [size, renderSize, count, color, frames, clock, scale] of hashRows) {
+    for (const [size, renderSize, count, color, frames, clock, scale, renderScale = scale] of
+        hashRows) {
       const expected = execFileSync(render, ["--size", renderSize, "--count", String(count),
         "--color", String(color), "--frames", String(frames), "--clock-ms", String(clock),
-        "--scale", String(scale), "--hash"], {encoding: "utf8"});
+        "--scale", String(renderScale), "--hash"], {encoding: "utf8"});
       await tab.Open(`${url}?size=${size}&count=${count}&color=${color}&frames=${frames}` +
           `&clock=${clock}&scale=${scale}&hash`);
       await tab.WaitFor("document.body.dataset.done");
@@ -132,6 +136,13 @@ async function LivePage(tab) {
   }`);
   Check(width === 800 && height === 600 && lit > 2000 && sums[1] > 3 * sums[0] &&
       sums[1] > 3 * sums[2], `screenshot: ${lit} lit pixels, red, green, blue ${sums}`);
+
+  // A window 9000 pixels wide: both sides and the scale shrink by one factor, 8192 / 9000.
+  await tab.SetViewport(9000, 300);
+  const capped = await tab.WaitFor("window.tolva.size.width === 8192 && " +
+      "[window.tolva.canvas.width, window.tolva.canvas.height, window.tolva.size.scale]");
+  Check(String(capped) === "8192,273,233", `9000x300 drawn as 8192x273 at scale 233/256 (${capped})`);
+  await tab.SetViewport(800, 600);
 }
 
 // The exit rule. Each row starts in full screen from the panel's button; the first motion there
