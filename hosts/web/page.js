@@ -265,7 +265,7 @@ class LiveView {
     this.image = null;
     this.due = null;
     this.full = false;
-    this.counted = {steps: 0, since: 0};
+    this.counted = {steps: 0, frames: 0, since: 0};
     this.restTimer = 0;
   }
 
@@ -315,12 +315,16 @@ class LiveView {
     this.CountSteps(now, steps);
   }
 
+  // Steps set the trails' speed; frames are the new pictures the browser showed, fewer than the
+  // steps when a display frame takes two or more, or when the machine cannot keep up.
   CountSteps(now, steps) {
     this.counted.steps += steps;
+    if (steps > 0) ++this.counted.frames;
     if (now - this.counted.since < 1000) return;
-    const rate = (this.counted.steps * 1000) / (now - this.counted.since);
-    this.corner.textContent = `${rate.toFixed(1)} fps`;
-    this.counted = {steps: 0, since: now};
+    const perSecond = (count) => ((count * 1000) / (now - this.counted.since)).toFixed(1);
+    this.corner.textContent =
+        `${perSecond(this.counted.steps)} steps/s, ${perSecond(this.counted.frames)} fps`;
+    this.counted = {steps: 0, frames: 0, since: now};
   }
 
   Run() {

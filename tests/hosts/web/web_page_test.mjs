@@ -137,6 +137,27 @@ async function LivePage(tab) {
   Check(width === 800 && height === 600 && lit > 2000 && sums[1] > 3 * sums[0] &&
       sums[1] > 3 * sums[2], `screenshot: ${lit} lit pixels, red, green, blue ${sums}`);
 
+  // At 120 steps a second each of the display's frames shows two: the corner counts the steps,
+  // and as frames the ones the browser drew, counted here too.
+  await tab.Evaluate(`(() => {
+    const rate = document.getElementById("rate");
+    rate.value = "120";
+    rate.dispatchEvent(new Event("input", {bubbles: true}));
+  })()`);
+  const [corner, drawn] = await tab.Evaluate(`new Promise((done) => {
+    let frames = 0, start = null;
+    const count = (now) => {
+      if (start === null) start = now;
+      else ++frames;
+      if (now - start < 2500) requestAnimationFrame(count);
+      else done([document.getElementById("corner").textContent, frames * 1000 / (now - start)]);
+    };
+    requestAnimationFrame(count);
+  })`);
+  const [, steps, fps] = (/^([\d.]+) steps\/s, ([\d.]+) fps$/.exec(corner) || []).map(Number);
+  Check(steps > 105 && steps < 135 && Math.abs(fps - drawn) < 0.15 * drawn,
+      `the corner at 120 steps a second: ${corner}; the browser drew ${drawn.toFixed(1)} fps`);
+
   // A window 9000 pixels wide: both sides and the scale shrink by one factor, 8192 / 9000.
   await tab.SetViewport(9000, 300);
   const capped = await tab.WaitFor("window.tolva.size.width === 8192 && " +
