@@ -371,12 +371,18 @@ class LiveView {
         return;
       }
       document.body.classList.add("resting");
+      // Keys must never change a setting nobody can see: the focus leaves the panel as it fades.
+      if (this.panel.contains(document.activeElement)) document.activeElement.blur();
     };
-    document.addEventListener("mousemove", () => {
+    const wake = () => {
       document.body.classList.remove("resting");
       clearTimeout(this.restTimer);
       this.restTimer = setTimeout(rest, PanelRestMilliseconds);
-    });
+    };
+    // The keyboard shows the panel as the pointer does: focus coming in, and each key inside.
+    document.addEventListener("mousemove", wake);
+    this.panel.addEventListener("focusin", wake);
+    this.panel.addEventListener("keydown", wake);
     this.restTimer = setTimeout(rest, PanelRestMilliseconds);
   }
 

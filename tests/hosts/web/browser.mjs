@@ -225,8 +225,11 @@ class ChromiumTab extends Tab {
   Wheel(x, y, deltaY) {
     return this.Send("Input.dispatchMouseEvent", {type: "mouseWheel", x, y, deltaX: 0, deltaY});
   }
-  Key(key) {
-    return this.Send("Input.dispatchKeyEvent", {type: "keyDown", key, text: key});
+  // A character key types its text; Tab acts only with its Windows key code.
+  async Key(key) {
+    if (key !== "Tab") return this.Send("Input.dispatchKeyEvent", {type: "keyDown", key, text: key});
+    for (const type of ["rawKeyDown", "keyUp"])
+      await this.Send("Input.dispatchKeyEvent", {type, key, code: key, windowsVirtualKeyCode: 9});
   }
 
   async Png() {
@@ -289,8 +292,9 @@ class FirefoxTab extends Tab {
       id: "wheel", actions: [{type: "scroll", x, y, deltaX: 0, deltaY}]}]});
   }
   Key(key) {
+    const value = key === "Tab" ? "\uE004" : key;
     return this.Send("input.performActions", {context: this.context, actions: [{type: "key",
-      id: "keyboard", actions: [{type: "keyDown", value: key}, {type: "keyUp", value: key}]}]});
+      id: "keyboard", actions: [{type: "keyDown", value}, {type: "keyUp", value}]}]});
   }
 
   async Png() {

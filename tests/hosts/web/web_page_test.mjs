@@ -158,6 +158,21 @@ async function LivePage(tab) {
   Check(steps > 105 && steps < 135 && Math.abs(fps - drawn) < 0.15 * drawn,
       `the corner at 120 steps a second: ${corner}; the browser drew ${drawn.toFixed(1)} fps`);
 
+  // Tab into the rested panel: it shows, the focused control with a ring, as a move shows it.
+  await tab.Key("Tab");
+  await Sleep(600);
+  const focused = await tab.Evaluate(`(() => {
+    const control = document.activeElement, ring = getComputedStyle(control);
+    return [control.id, getComputedStyle(document.getElementById("panel")).opacity,
+      ring.outlineStyle, ring.outlineWidth];
+  })()`);
+  Check(focused[0] === "count" && focused[1] === "1" && focused[2] !== "none" &&
+      parseFloat(focused[3]) >= 1, `Tab shows the panel, a ring on the control (${focused})`);
+  await Sleep(3500);
+  const faded = await tab.Evaluate(
+      "[document.activeElement.id || document.activeElement.tagName, document.body.className]");
+  Check(String(faded) === "BODY,resting", `the panel fades and the focus leaves it (${faded})`);
+
   // A window 9000 pixels wide: both sides and the scale shrink by one factor, 8192 / 9000.
   await tab.SetViewport(9000, 300);
   const capped = await tab.WaitFor("window.tolva.size.width === 8192 && " +
