@@ -5,7 +5,7 @@
 // RemoveInitScript, Move, Click, Wheel, Key, SetViewport, Png, Screenshot, MemoryKiB and Close.
 // For the web page's tests, scripts/bench-web and scripts/web-screenshot.
 import {spawn} from "node:child_process";
-import {mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync} from "node:fs";
+import {mkdtempSync, readdirSync, readFileSync, rmSync} from "node:fs";
 import {tmpdir} from "node:os";
 import {join} from "node:path";
 
@@ -14,7 +14,8 @@ export const Engines = ["chromium", "firefox"];
 export async function Launch(width = 800, height = 600, engine = "chromium") {
   const profile = mkdtempSync(join(tmpdir(), `tolva-${engine}-`));
   const firefox = engine === "firefox";
-  if (firefox) writeFileSync(join(profile, "user.js"), FirefoxPreferences);
+  // The fresh profile needs no preferences of its own: driven remotely, Firefox sets those for
+  // automation itself.
   const browser = firefox ?
     spawn("firefox-esr", ["--headless", "--no-remote", "--profile", profile,
       "--remote-debugging-port=0", "about:blank"], {stdio: ["ignore", "ignore", "pipe"]}) :
@@ -47,20 +48,6 @@ export async function Launch(width = 800, height = 600, engine = "chromium") {
     throw error;
   }
 }
-
-// A fresh Firefox profile: no first-run pages, no update, telemetry or experiment calls (there
-// is no network), and full screen at once, with no warning over the page.
-const FirefoxPreferences = [
-  ["browser.shell.checkDefaultBrowser", false],
-  ["browser.startup.homepage_override.mstone", "ignore"],
-  ["datareporting.policy.dataSubmissionEnabled", false],
-  ["toolkit.telemetry.reportingpolicy.firstRun", false],
-  ["app.normandy.enabled", false],
-  ["messaging-system.rsexperimentloader.enabled", false],
-  ["full-screen-api.transition-duration.enter", "0 0"],
-  ["full-screen-api.transition-duration.leave", "0 0"],
-  ["full-screen-api.warning.timeout", 0],
-].map(([name, value]) => `user_pref("${name}", ${JSON.stringify(value)});\n`).join("");
 
 // What both engines share: the protocol's requests and events over one WebSocket, and what is
 // built on the engine's own primitives.

@@ -8,8 +8,10 @@
 // - two hundred thousand hash lines in bounded memory;
 // - the live page at 800x600: the panel's settings survive a reload, hostile query values get
 //   the defaults or the nearest limits and no markup, the canvas holds exactly the last frame
-//   (so every changed band was sent), it steps about 64 times a second, and a screenshot
-//   shows lit pixels of the chosen scheme; a window past 8192 pixels keeps its shape;
+//   (so every changed band was sent), it steps about 64 times a second, a screenshot shows
+//   lit pixels of the chosen scheme, the corner counts steps and the browser's frames apart,
+//   Tab shows the rested panel with a focus ring, and a window past 8192 pixels keeps its
+//   shape;
 // - a browser without WebAssembly, or a module that cannot start, gets the one-line message,
 //   and the hash and bench modes end marked as failed.
 // Usage: node --experimental-websocket web_page_test.mjs TOLVA_HTML TOLVA_RENDER
