@@ -83,6 +83,14 @@ function ShowMessage(text) {
   message.hidden = false;
 }
 
+// A script that waits for the hash or bench mode reads data-done: a run that cannot finish says
+// so there as a finished one does, rather than leave it waiting for its time-out.
+function Fail(text) {
+  ShowMessage(text);
+  const query = new URLSearchParams(location.search);
+  if (query.has("hash") || query.has("bench")) document.body.dataset.done = "failed";
+}
+
 // The smallest module with a SIMD128 instruction: one function returning v128.const 0.
 const SimdProbe = new Uint8Array([0, 97, 115, 109, 1, 0, 0, 0, 1, 5, 1, 96, 0, 1, 123, 3, 2, 1,
   0, 10, 22, 1, 20, 0, 253, 12, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 11]);
@@ -156,6 +164,9 @@ class Tolva {
 }
 
 // Hash and bench: off-screen, with the scripted clock, in slices so the page stays responsive.
+// Each slice's lines go into a block of their own that the browser lays out only while it is on
+// screen: the whole box, laid out after every slice, took minutes and gigabytes for a million
+// frames.
 function RunOffscreen(tolva, query) {
   const out = document.getElementById("out");
   const bench = query.has("bench");
@@ -166,13 +177,12 @@ function RunOffscreen(tolva, query) {
   };
   const frames = WholeNumber(query.get("frames") || undefined, Offscreen.frames);
   const clock = WholeNumber(query.get("clock") || undefined, Offscreen.clock);
-  const scale = ScaleUnits(Number(query.get("scale") || 1));
+  const scale = ScaleUnits(ParseScale(query.get("scale")));
   const flags = Flags.scripted | (query.has("image") ? Flags.image : 0);
   document.body.classList.add("offscreen");
   out.hidden = false;
   if (!tolva.Start(size.width, size.height, settings, clock, flags, scale)) {
-    ShowMessage(`No memory for a ${size.width}x${size.height} surface.`);
-    document.body.dataset.done = "failed";
+    Fail(`No memory for a ${size.width}x${size.height} surface.`);
     return;
   }
   document.body.dataset.path = tolva.DrawPath();
@@ -182,14 +192,25 @@ function RunOffscreen(tolva, query) {
   const slice = () => {
     const lines = [];
     const until = performance.now() + 50;
-    while (index < total && performance.now() < until) {
-      const begin = performance.now();
-      tolva.Step(0);
-      if (bench && index >= BenchWarmUpFrames) times.push(performance.now() - begin);
-      if (!bench) lines.push(tolva.HashLine());
-      ++index;
+    try {
+      while (index < total && performance.now() < until) {
+        const begin = performance.now();
+        tolva.Step(0);
+        if (bench && index >= BenchWarmUpFrames) times.push(performance.now() - begin);
+        if (!bench) lines.push(tolva.HashLine());
+        ++index;
+      }
+    } catch (e) {
+      Fail(`TOLVA's module failed at frame ${index}: ${e.message}`);
+      return;
     }
-    out.append(lines.join(""));
+    if (lines.length) {
+      const block = document.createElement("span");
+      block.className = "lines";
+      block.style.setProperty("--lines", lines.length);
+      block.textContent = lines.join("");
+      out.append(block);
+    }
     if (index < total) {
       setTimeout(slice, 0);
       return;
@@ -207,20 +228,28 @@ function RunOffscreen(tolva, query) {
 
 // The scale k in 256ths, as the module takes it: 0.5 to 8, 1 for anything that is not a number.
 function ScaleUnits(k) {
-  if (!Number.isFinite(k)) k = 1;
+  if (Number.isNaN(k)) k = 1;
   return Math.round(256 * Math.min(8, Math.max(0.5, k)));
 }
 
-// One logical pixel a CSS pixel: on a display of devicePixelRatio 2 the trails are drawn with
-// twice the pixels and keep the size they have on an ordinary one.
-function WebScale() {
-  return ScaleUnits(window.devicePixelRatio || 1);
+// The address's scale: a decimal number (Infinity the largest of all), NaN for anything else,
+// blanks and hexadecimal included, which Number() would take.
+function ParseScale(text) {
+  const decimal = /^\s*[+-]?((\d+\.?\d*|\.\d+)([eE][+-]?\d+)?|Infinity)\s*$/;
+  return text !== null && decimal.test(text) ? Number(text) : NaN;
 }
 
+// The canvas in device pixels, one logical pixel a CSS pixel: on a display of devicePixelRatio 2
+// the trails are drawn with twice the pixels and keep the size they have on an ordinary one. A
+// side past the limit shrinks both sides and the scale by one factor, so the picture keeps its
+// shape and its trails their size when the browser stretches it over the window.
 function DeviceSize() {
   const ratio = window.devicePixelRatio || 1;
-  const side = (css) => Math.min(Offscreen.side.high, Math.max(1, Math.round(css * ratio)));
-  return {width: side(window.innerWidth), height: side(window.innerHeight), scale: WebScale()};
+  const width = Math.max(1, Math.round(window.innerWidth * ratio));
+  const height = Math.max(1, Math.round(window.innerHeight * ratio));
+  const fit = Math.min(1, Offscreen.side.high / Math.max(width, height));
+  const side = (pixels) => Math.min(Offscreen.side.high, Math.max(1, Math.round(pixels * fit)));
+  return {width: side(width), height: side(height), scale: ScaleUnits(ratio * fit)};
 }
 
 // The live page: the animation, its pace, the panel and full screen.
@@ -236,7 +265,7 @@ class LiveView {
     this.image = null;
     this.due = null;
     this.full = false;
-    this.counted = {steps: 0, since: 0};
+    this.counted = {steps: 0, frames: 0, since: 0};
     this.restTimer = 0;
   }
 
@@ -286,12 +315,16 @@ class LiveView {
     this.CountSteps(now, steps);
   }
 
+  // Steps set the trails' speed; frames are the new pictures the browser showed, fewer than the
+  // steps when a display frame takes two or more, or when the machine cannot keep up.
   CountSteps(now, steps) {
     this.counted.steps += steps;
+    if (steps > 0) ++this.counted.frames;
     if (now - this.counted.since < 1000) return;
-    const rate = (this.counted.steps * 1000) / (now - this.counted.since);
-    this.corner.textContent = `${rate.toFixed(1)} fps`;
-    this.counted = {steps: 0, since: now};
+    const perSecond = (count) => ((count * 1000) / (now - this.counted.since)).toFixed(1);
+    this.corner.textContent =
+        `${perSecond(this.counted.steps)} steps/s, ${perSecond(this.counted.frames)} fps`;
+    this.counted = {steps: 0, frames: 0, since: now};
   }
 
   Run() {
@@ -338,12 +371,18 @@ class LiveView {
         return;
       }
       document.body.classList.add("resting");
+      // Keys must never change a setting nobody can see: the focus leaves the panel as it fades.
+      if (this.panel.contains(document.activeElement)) document.activeElement.blur();
     };
-    document.addEventListener("mousemove", () => {
+    const wake = () => {
       document.body.classList.remove("resting");
       clearTimeout(this.restTimer);
       this.restTimer = setTimeout(rest, PanelRestMilliseconds);
-    });
+    };
+    // The keyboard shows the panel as the pointer does: focus coming in, and each key inside.
+    document.addEventListener("mousemove", wake);
+    this.panel.addEventListener("focusin", wake);
+    this.panel.addEventListener("keydown", wake);
     this.restTimer = setTimeout(rest, PanelRestMilliseconds);
   }
 
@@ -384,7 +423,7 @@ class LiveView {
 
 async function Main() {
   if (typeof WebAssembly !== "object") {
-    ShowMessage("TOLVA needs a browser with WebAssembly.");
+    Fail("TOLVA needs a browser with WebAssembly.");
     return;
   }
   const query = new URLSearchParams(location.search);
@@ -392,7 +431,7 @@ async function Main() {
   try {
     tolva = await Tolva.Load(WebAssembly.validate(SimdProbe) ? "simd128" : "scalar");
   } catch (e) {
-    ShowMessage("TOLVA could not start its WebAssembly module: " + e.message);
+    Fail("TOLVA could not start its WebAssembly module: " + e.message);
     return;
   }
   if (query.has("hash") || query.has("bench")) {
