@@ -6,15 +6,13 @@
 # TOLVA_LAYER_SHELL_FOUND, and defines tolva_wayland_protocols(TARGET NAME...), a static library
 # of the generated code of the protocols named (xdg-shell, viewporter, fractional-scale-v1,
 # xdg-decoration-unstable-v1, wlr-layer-shell-unstable-v1, wlr-virtual-pointer-unstable-v1).
-include_guard(GLOBAL)
-
 set(TOLVA_WAYLAND_FOUND FALSE)
 set(TOLVA_LAYER_SHELL_FOUND FALSE)
 find_package(PkgConfig QUIET)
 if(NOT PkgConfig_FOUND)
   return()
 endif()
-pkg_check_modules(TOLVA_WAYLAND_CLIENT QUIET IMPORTED_TARGET wayland-client)
+pkg_check_modules(TOLVA_WAYLAND_CLIENT QUIET IMPORTED_TARGET GLOBAL wayland-client)
 pkg_check_modules(TOLVA_WAYLAND_PROTOCOLS QUIET wayland-protocols)
 pkg_check_modules(TOLVA_WAYLAND_SCANNER QUIET wayland-scanner)
 if(NOT TOLVA_WAYLAND_CLIENT_FOUND OR NOT TOLVA_WAYLAND_PROTOCOLS_FOUND OR
