@@ -105,7 +105,8 @@ int main(int argc, char** argv) {
     if (wayland != nullptr)
         return RunWaylandViewer(options, settings.count, settings.color, wayland);
 #endif
-    // SDL would take its Wayland backend where it is told to; --x11 means X11.
-    if (options.windowSystem == WindowSystem::X11) setenv("SDL_VIDEODRIVER", "x11", 1);
+    // SDL would take its Wayland backend where it is told to: --x11 means X11, unless
+    // SDL_VIDEODRIVER itself says otherwise.
+    if (options.windowSystem == WindowSystem::X11) setenv("SDL_VIDEODRIVER", "x11", 0);
     return RunSdlViewer(options, settings.count, settings.color);
 }
