@@ -16,6 +16,9 @@ constexpr int MaxLoopWindows = 8;
 // A window that draws only when its window system asks for a frame draws at most this many
 // steps in a row when it is asked, the steps that fell due meanwhile.
 constexpr uint32_t MaxCatchUpSteps = 4;
+// The most bands a window is shown between two of its frames: every caught-up step's changed
+// bands and the -fps corner.
+constexpr int32_t MaxCatchUpBands = MaxCatchUpSteps * MaxChangedBands + 1;
 
 enum class LoopStep { Continue, Stop, Fail };
 // What became of a frame handed to a presenter. NotShown (a hidden window, a failed put) makes

@@ -13,13 +13,28 @@
 
 namespace {
 
-bool Meet(const FrameBand& a, const FrameBand& b) {
-    return a.top < b.bottom && b.top < a.bottom && a.left < b.right && b.left < a.right;
-}
-
 FrameBand Around(const FrameBand& a, const FrameBand& b) {
     return FrameBand{a.top < b.top ? a.top : b.top, a.bottom > b.bottom ? a.bottom : b.bottom,
                      a.left < b.left ? a.left : b.left, a.right > b.right ? a.right : b.right};
+}
+
+void MarkStale(WaylandBuffer* buffer, const FrameBand& band) {
+    for (int32_t y = band.top; y < band.bottom; ++y) {
+        RowSpan& span = buffer->stale[static_cast<size_t>(y)];
+        if (span.end <= span.first) {
+            span = RowSpan{band.left, band.right};
+            continue;
+        }
+        if (band.left < span.first) span.first = band.left;
+        if (band.right > span.end) span.end = band.right;
+    }
+    if (buffer->staleBottom <= buffer->staleTop) {
+        buffer->staleTop = band.top;
+        buffer->staleBottom = band.bottom;
+        return;
+    }
+    if (band.top < buffer->staleTop) buffer->staleTop = band.top;
+    if (band.bottom > buffer->staleBottom) buffer->staleBottom = band.bottom;
 }
 
 void BufferRelease(void* data, wl_buffer*) {
@@ -30,24 +45,16 @@ const wl_buffer_listener BufferListener = {BufferRelease};
 
 }  // namespace
 
-void BandSet::Add(const FrameBand& band) {
+void BandList::Add(const FrameBand& band) {
     if (band.bottom <= band.top || band.right <= band.left) return;
-    FrameBand merged = band;
-    // Each merge may make the box meet bands it missed before: look again from the start.
-    for (int32_t i = 0; i < count;) {
-        if (!Meet(bands[i], merged)) {
-            ++i;
-            continue;
-        }
-        merged = Around(bands[i], merged);
-        bands[i] = bands[--count];
-        i = 0;
+    if (count < MaxBandListBands) {
+        bands[count++] = band;
+        return;
     }
-    if (count == MaxBandSetBands) {
-        for (int32_t i = 0; i < count; ++i) merged = Around(bands[i], merged);
-        count = 0;
-    }
-    bands[count++] = merged;
+    FrameBand around = band;
+    for (int32_t i = 0; i < count; ++i) around = Around(bands[i], around);
+    bands[0] = around;
+    count = 1;
 }
 
 int CreateSurfaceBuffers(SurfaceBuffers* buffers, wl_shm* shm, int32_t width, int32_t height) {
@@ -82,7 +89,8 @@ int CreateSurfaceBuffers(SurfaceBuffers* buffers, wl_shm* shm, int32_t width, in
                                       height, static_cast<int32_t>(pitch), WL_SHM_FORMAT_XRGB8888);
         wl_buffer_add_listener(buffer.buffer, &BufferListener, &buffer);
         buffer.pixels = buffers->memory + bufferSize * i;
-        buffer.stale.Add(whole);
+        buffer.stale.assign(static_cast<size_t>(height), RowSpan{0, 0});
+        MarkStale(&buffer, whole);
     }
     buffers->sinceCommit.Clear();
     buffers->sinceCommit.Add(whole);
@@ -105,19 +113,22 @@ WaylandBuffer* FreeBuffer(SurfaceBuffers* buffers) {
 }
 
 void NoteChangedBand(SurfaceBuffers* buffers, const FrameBand& band) {
-    for (WaylandBuffer& buffer : buffers->buffers) buffer.stale.Add(band);
+    if (band.bottom <= band.top || band.right <= band.left) return;
+    for (WaylandBuffer& buffer : buffers->buffers) MarkStale(&buffer, band);
     buffers->sinceCommit.Add(band);
 }
 
 void BringBufferUpToFrame(const SurfaceBuffers& buffers, WaylandBuffer* buffer,
                           const FrameView& frame) {
     const PixelRowConversion convert = BestPixelConversion().convert;
-    for (int32_t i = 0; i < buffer->stale.count; ++i) {
-        const FrameBand& band = buffer->stale.bands[i];
-        ConvertFrameBand(frame, band,
-                         buffer->pixels + static_cast<size_t>(band.top) * buffers.pitch +
-                             static_cast<size_t>(band.left) * 4,
-                         buffers.pitch, convert);
+    for (int32_t y = buffer->staleTop; y < buffer->staleBottom; ++y) {
+        RowSpan& span = buffer->stale[static_cast<size_t>(y)];
+        if (span.end > span.first)
+            ConvertFrameBand(frame, FrameBand{y, y + 1, span.first, span.end},
+                             buffer->pixels + static_cast<size_t>(y) * buffers.pitch +
+                                 static_cast<size_t>(span.first) * 4,
+                             buffers.pitch, convert);
+        span = RowSpan{0, 0};
     }
-    buffer->stale.Clear();
+    buffer->staleTop = buffer->staleBottom = 0;
 }

@@ -1,36 +1,48 @@
 // A surface's two wl_shm buffers (XRGB8888, in one shared-memory pool) and what each one still
 // lacks. The compositor holds a buffer from its commit until it releases it, so frames go to
 // the buffers in turn; a buffer last written some frames ago lacks the changed bands of every
-// frame since, which it keeps as its stale bands and gets with the frame it next shows. The
-// damage of a commit is only what changed since the commit before.
+// frame since, which it keeps row by row (the columns of each row it lacks) and gets with the
+// frame it next shows, each pixel converted once. The damage of a commit is only what changed
+// since the commit before, as the frames' own bands.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
+#include "host/frame_loop.h"
 #include "surface/frame.h"
 
 struct wl_buffer;
 struct wl_shm;
 struct wl_shm_pool;
 
-// Rectangles of a picture; a new one that meets others is merged with them into the box around
-// them all, so the set stays small and its rectangles apart.
-constexpr int32_t MaxBandSetBands = 24;
+// The bands changed since the last commit: a few frames' worth when steps were caught up. More
+// than fit are merged into the box around them all.
+constexpr int32_t MaxBandListBands = MaxCatchUpBands;
 
-struct BandSet {
-    FrameBand bands[MaxBandSetBands];
+struct BandList {
+    FrameBand bands[MaxBandListBands];
     int32_t count = 0;
 
     void Add(const FrameBand& band);
     void Clear() { count = 0; }
 };
 
+// Columns first..end-1 of a row; none when end <= first.
+struct RowSpan {
+    int32_t first;
+    int32_t end;
+};
+
 struct WaylandBuffer {
     wl_buffer* buffer = nullptr;
     uint8_t* pixels = nullptr;  // its top left pixel, in the pool's mapping
     bool busy = false;          // committed and not yet released by the compositor
-    BandSet stale;              // where it differs from the newest frame
+    // Where it differs from the newest frame: a span a row, in rows staleTop..staleBottom-1.
+    std::vector<RowSpan> stale;
+    int32_t staleTop = 0;
+    int32_t staleBottom = 0;
 };
 
 constexpr int BuffersPerSurface = 2;
@@ -43,7 +55,7 @@ struct SurfaceBuffers {
     size_t size = 0;
     wl_shm_pool* pool = nullptr;
     WaylandBuffer buffers[BuffersPerSurface];
-    BandSet sinceCommit;  // what changed since the last commit: its damage
+    BandList sinceCommit;  // what changed since the last commit: its damage
 };
 
 // New black buffers of width x height pixels, each stale all over. Returns 0 when the memory

@@ -31,6 +31,8 @@ struct WaylandPresenter {
     int32_t forcedScale = 0;  // --scale; 0: each output's own
     bool showFps = false;
     int signalFd = -1;
+    // The compositor took the output's surface away: none again while the output stays.
+    bool takenAway[MaxWaylandOutputs] = {};
 };
 
 // Full screen and the wallpaper: a surface for every output there is, none for one gone.
@@ -43,10 +45,12 @@ int FollowOutputs(WaylandPresenter* presenter) {
         if (output.name == 0) {
             // A window shown there is no longer.
             for (WaylandSurface& each : presenter->surfaces) each.enteredOutputs &= ~(1u << slot);
+            presenter->takenAway[slot] = false;
             if (presenter->role != SurfaceRole::Window) DestroyWaylandSurface(&surface);
             continue;
         }
-        if (presenter->role == SurfaceRole::Window || !output.ready || surface.surface != nullptr)
+        if (presenter->role == SurfaceRole::Window || !output.ready || surface.surface != nullptr ||
+            presenter->takenAway[slot])
             continue;
         const char* error = "";
         if (!CreateWaylandSurface(&surface, &connection, presenter->role, slot, 0, 0, &error)) {
@@ -71,15 +75,17 @@ void HandleEvents(void* self, int waitMilliseconds, EventNews* news) {
         news->step = LoopStep::Stop;
         return;
     }
-    for (WaylandSurface& surface : presenter->surfaces) {
+    for (int i = 0; i < MaxLoopWindows; ++i) {
+        WaylandSurface& surface = presenter->surfaces[i];
         if (surface.surface == nullptr || !surface.closed) continue;
         // Closing a window, or a full-screen one, ends tolva; a layer surface the compositor
-        // takes away (its output went off) goes alone.
+        // takes away (its output going off) goes alone.
         if (surface.toplevel != nullptr) {
             news->step = LoopStep::Stop;
             return;
         }
         DestroyWaylandSurface(&surface);
+        presenter->takenAway[i] = true;
     }
     if (presenter->connection.outputsChanged && !FollowOutputs(presenter)) {
         news->step = LoopStep::Fail;
