@@ -17,6 +17,7 @@
 #include "host/frame_loop.h"
 #include "hosts/linux/presenters.h"
 #include "hosts/linux/wayland_connection.h"
+#include "hosts/linux/wayland_decorations.h"
 #include "hosts/linux/wayland_input.h"
 #include "hosts/linux/wayland_surface.h"
 #include "trails/setting_limits.h"
@@ -26,6 +27,7 @@ namespace {
 struct WaylandPresenter {
     WaylandConnection connection;
     WaylandInput input;
+    WaylandDecorations decorations;  // libdecor, for a window where the compositor draws none
     WaylandSurface surfaces[MaxLoopWindows];
     SurfaceRole role = SurfaceRole::Window;
     int32_t forcedScale = 0;  // --scale; 0: each output's own
@@ -53,7 +55,8 @@ int FollowOutputs(WaylandPresenter* presenter) {
             presenter->takenAway[slot])
             continue;
         const char* error = "";
-        if (!CreateWaylandSurface(&surface, &connection, presenter->role, slot, 0, 0, &error)) {
+        if (!CreateWaylandSurface(&surface, &connection, presenter->role, slot, 0, 0, nullptr,
+                                  &error)) {
             std::fprintf(stderr, "tolva: %s\n", error);
             return 0;
         }
@@ -80,7 +83,7 @@ void HandleEvents(void* self, int waitMilliseconds, EventNews* news) {
         if (surface.surface == nullptr || !surface.closed) continue;
         // Closing a window, or a full-screen one, ends tolva; a layer surface the compositor
         // takes away (its output going off) goes alone.
-        if (surface.toplevel != nullptr) {
+        if (surface.role == SurfaceRole::Window || surface.toplevel != nullptr) {
             news->step = LoopStep::Stop;
             return;
         }
@@ -154,9 +157,13 @@ int Run(WaylandPresenter* presenter, const ViewerOptions& options, uint32_t trai
                    presenter->role == SurfaceRole::Window ? 1 : MaxLoopWindows, trailCount,
                    colorMode, ChosenScale(options, ScaleUnit));
     if (presenter->role == SurfaceRole::Window) {
+#if TOLVA_LIBDECOR
+        if (connection.decorations == nullptr && connection.wmBase != nullptr)
+            LoadWaylandDecorations(&presenter->decorations, connection.display);
+#endif
         const char* error = "";
         if (!CreateWaylandSurface(&presenter->surfaces[0], &connection, SurfaceRole::Window, -1,
-                                  options.width, options.height, &error)) {
+                                  options.width, options.height, &presenter->decorations, &error)) {
             std::fprintf(stderr, "tolva: %s\n", error);
             return 1;
         }
@@ -190,6 +197,9 @@ int RunWaylandViewer(const ViewerOptions& options, uint32_t trailCount, int32_t 
     else
         std::fprintf(stderr, "tolva: %s\n", error);
     for (WaylandSurface& surface : presenter.surfaces) DestroyWaylandSurface(&surface);
+#if TOLVA_LIBDECOR
+    UnloadWaylandDecorations(&presenter.decorations);
+#endif
     StopWaylandInput(&presenter.input);
     DisconnectWayland(&presenter.connection);
     if (presenter.signalFd >= 0) close(presenter.signalFd);

@@ -175,7 +175,8 @@ int32_t IntegerScale(const WaylandSurface& surface) {
 }  // namespace
 
 int CreateWaylandSurface(WaylandSurface* surface, WaylandConnection* connection, SurfaceRole role,
-                         int outputSlot, int32_t width, int32_t height, const char** error) {
+                         int outputSlot, int32_t width, int32_t height,
+                         WaylandDecorations* decorations, const char** error) {
     const bool layer = role == SurfaceRole::Background ||
                        (role == SurfaceRole::FullScreen && connection->layerShell != nullptr);
     if (role == SurfaceRole::Background && connection->layerShell == nullptr) {
@@ -205,7 +206,16 @@ int CreateWaylandSurface(WaylandSurface* surface, WaylandConnection* connection,
 #if TOLVA_LAYER_SHELL
     if (layer) MakeLayerSurface(surface, output);
 #endif
-    if (!layer) MakeToplevel(surface, output);
+#if TOLVA_LIBDECOR
+    if (role == SurfaceRole::Window && connection->decorations == nullptr &&
+        decorations != nullptr && decorations->context != nullptr) {
+        surface->decorations = decorations;
+        surface->decorated = DecorateWaylandWindow(decorations, surface);
+    }
+#else
+    (void)decorations;
+#endif
+    if (!layer && surface->decorated == nullptr) MakeToplevel(surface, output);
     // Its scale from the start, so the first frame is already sharp.
     surface->bufferScale = IntegerScale(*surface);
     wl_surface_commit(surface->surface);
@@ -220,6 +230,10 @@ void DestroyWaylandSurface(WaylandSurface* surface) {
     if (surface->decoration != nullptr) zxdg_toplevel_decoration_v1_destroy(surface->decoration);
     if (surface->toplevel != nullptr) xdg_toplevel_destroy(surface->toplevel);
     if (surface->xdgSurface != nullptr) xdg_surface_destroy(surface->xdgSurface);
+#if TOLVA_LIBDECOR
+    if (surface->decorated != nullptr)
+        UndecorateWaylandWindow(surface->decorations, surface->decorated);
+#endif
 #if TOLVA_LAYER_SHELL
     if (surface->layer != nullptr) zwlr_layer_surface_v1_destroy(surface->layer);
 #endif

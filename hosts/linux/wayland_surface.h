@@ -14,8 +14,10 @@
 #include "host/frame_loop.h"
 #include "hosts/linux/wayland_buffers.h"
 #include "hosts/linux/wayland_connection.h"
+#include "hosts/linux/wayland_decorations.h"
 #include "surface/frame.h"
 
+struct libdecor_frame;
 struct wl_callback;
 struct wl_surface;
 struct wp_fractional_scale_v1;
@@ -36,6 +38,8 @@ struct WaylandSurface {
     xdg_surface* xdgSurface = nullptr;
     xdg_toplevel* toplevel = nullptr;
     zxdg_toplevel_decoration_v1* decoration = nullptr;
+    WaylandDecorations* decorations = nullptr;  // libdecor's window around it, where it has one
+    libdecor_frame* decorated = nullptr;
     wp_viewport* viewport = nullptr;
     wp_fractional_scale_v1* fractional = nullptr;
     wl_callback* frameCallback = nullptr;  // a frame was committed and not yet asked for again
@@ -57,10 +61,12 @@ struct WaylandSurface {
 
 // Creates the surface in its role (outputSlot: the output a full-screen or background surface
 // covers; width x height: a window's first size) and commits it bare, so that the compositor
-// configures it. Returns 0 with a one-line reason in *error when the compositor lacks the
-// role's protocol.
+// configures it. A window on a compositor without xdg-decoration is libdecor's where
+// decorations holds it loaded (null: none). Returns 0 with a one-line reason in *error when
+// the compositor lacks the role's protocol.
 int CreateWaylandSurface(WaylandSurface* surface, WaylandConnection* connection, SurfaceRole role,
-                         int outputSlot, int32_t width, int32_t height, const char** error);
+                         int outputSlot, int32_t width, int32_t height,
+                         WaylandDecorations* decorations, const char** error);
 void DestroyWaylandSurface(WaylandSurface* surface);
 
 // After events: brings the buffers to the configured size at the output's scale (forcedScale,

@@ -332,12 +332,14 @@ SWAY_CASES = [case_full_screen_frames_at_scale_1_and_2, case_full_screen_input,
 
 def case_weston_full_screen_toplevel(weston):
     """Where there is no layer-shell, full screen is an xdg_toplevel made full screen on the
-    output, drawing tolva-render's frames at the output's size; --background is refused."""
-    result = weston.run([weston.args.viewer, "--fullscreen", "--count", "10", "--color", "8",
-                         "--hash", "--frames", "8", "--delay", str(SLOW // 10)])
-    check(result.returncode == 0, f"exit code {result.returncode}: {result.stderr}")
-    check(result.stdout.splitlines() == weston.render_hashes("640x480", 8, delay=SLOW // 10),
-          "the full-screen toplevel does not draw tolva-render's frames at 640x480")
+    output, drawing tolva-render's frames at the output's size; where the compositor decorates
+    no window, the window is libdecor's, its content at --size; --background is refused."""
+    for words, size in ((["--fullscreen"], "640x480"), (["--size", "300x200"], "300x200")):
+        result = weston.run([weston.args.viewer, *words, "--count", "10", "--color", "8",
+                             "--hash", "--frames", "8", "--delay", str(SLOW // 10)])
+        check(result.returncode == 0, f"{words}: exit code {result.returncode}: {result.stderr}")
+        check(result.stdout.splitlines() == weston.render_hashes(size, 8, delay=SLOW // 10),
+              f"{words}: not tolva-render's frames at {size}")
     result = weston.run([weston.args.viewer, "--background"])
     check(result.returncode == 1 and "layer-shell" in result.stderr and
           len(result.stderr.splitlines()) == 1, f"--background: {result.returncode} {result.stderr!r}")
