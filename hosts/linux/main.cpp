@@ -48,12 +48,18 @@ wl_display* ChooseWayland(const ViewerOptions& options, std::string* error) {
         options.windowSystem == WindowSystem::Wayland || options.mode == ViewerMode::Background;
 #if TOLVA_WAYLAND
     const char* name = std::getenv("WAYLAND_DISPLAY");
-    if (!needed && (name == nullptr || *name == '\0') && std::getenv("WAYLAND_SOCKET") == nullptr)
-        return nullptr;
-    if (wl_display* display = wl_display_connect(nullptr)) return display;
+    const char* folder = std::getenv("XDG_RUNTIME_DIR");
+    const bool handedOver = std::getenv("WAYLAND_SOCKET") != nullptr;
+    if (!needed && (name == nullptr || *name == '\0') && !handedOver) return nullptr;
+    // libwayland would say on its own line that it has no folder to look for a socket in.
+    const bool absolute = name != nullptr && name[0] == '/';
+    if (handedOver || absolute || (folder != nullptr && *folder != '\0')) {
+        if (wl_display* display = wl_display_connect(nullptr)) return display;
+    }
     if (needed)
         *error = std::string("cannot connect to a Wayland compositor (WAYLAND_DISPLAY ") +
-                 (name != nullptr ? std::string("is ") + name : "is not set") + ")";
+                 (name != nullptr ? std::string("is ") + name : "is not set") +
+                 (folder == nullptr && !absolute ? ", XDG_RUNTIME_DIR is not set)" : ")");
     return nullptr;
 #else
     if (needed) *error = "this tolva was built without Wayland";
