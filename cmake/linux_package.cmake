@@ -1,7 +1,8 @@
 # Installing TOLVA on Linux (cmake --install) and packing it for Debian (cpack -G DEB): tolva
-# where XScreenSaver looks for hacks, with a link in bin for starting it by hand, its settings
-# file for xscreensaver-settings, tolva-render, the man pages, a desktop entry and an icon. For
-# native Linux builds only; the Windows builds pack the saver on their own.
+# where XScreenSaver looks for hacks, with a link in bin for starting it by hand (and on
+# Wayland), its settings file for xscreensaver-settings, tolva-render, the man pages, a desktop
+# entry, the AppStream metainfo that software centres read, and an icon. For native Linux
+# builds only; the Windows builds pack the saver on their own.
 include(GNUInstallDirs)
 
 set(TOLVA_XSCREENSAVER_HACK_DIR "${CMAKE_INSTALL_LIBEXECDIR}/xscreensaver" CACHE STRING
@@ -45,6 +46,8 @@ if(TARGET tolva)
   install(TARGETS tolva RUNTIME DESTINATION ${TOLVA_XSCREENSAVER_HACK_DIR})
   install(FILES hosts/linux/tolva.xml DESTINATION ${TOLVA_XSCREENSAVER_CONFIG_DIR})
   install(FILES hosts/linux/tolva.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  install(FILES hosts/linux/io.github.tolva.tolva.metainfo.xml
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
   tolva_man_page(hosts/linux/tolva.6)
   # The link is made at install time, under the prefix the install (or CPack) really uses.
   install(CODE "
@@ -88,12 +91,14 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://github.com/tolva/tolva" CACHE STRING
 # dpkg-shlibdeps (dpkg-dev) names the libraries the programs link, as Debian's own packages do.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS xscreensaver)
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "glowing comet-like trails: XScreenSaver hack and viewer")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "glowing comet-like trails: XScreenSaver hack, Wayland saver and viewer")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Glowing, comet-like trails curl through a three-dimensional space on a
 black screen; where they cross they brighten toward white.
 
 tolva is an XScreenSaver hack, which xscreensaver-settings offers once it
 is added to the programs: list of ~/.xscreensaver, and a viewer that shows
-the animation in a window or full screen. tolva-render draws the same
+the animation in a window or full screen. On Wayland it draws natively:
+full screen on every output, started by an idle daemon such as swayidle,
+or as a moving wallpaper behind the windows. tolva-render draws the same
 frames without a display, as image files or hashes.")
 include(CPack)

@@ -39,12 +39,13 @@ FrameLoop::FrameLoop(const FrameLoopSettings& loopSettings, int count, uint32_t 
     }
 }
 
-int FrameLoop::Start(int index, int32_t width, int32_t height) {
+int FrameLoop::Start(int index, int32_t width, int32_t height, int32_t drawScale) {
     if (index < 0 || index >= windowCount) return 0;
     LoopWindow& window = windows[index];
     window.scriptedClock.frameIndex = 0;
     return window.animation.Start(width, height, trailCount, colorMode,
-                                  MonitorSeed(settings.firstMonitor + index), scale);
+                                  MonitorSeed(settings.firstMonitor + index),
+                                  drawScale != 0 ? drawScale : scale);
 }
 
 bool FrameLoop::CopyFrame(void* self, const FrameView& frame) {
@@ -54,42 +55,70 @@ bool FrameLoop::CopyFrame(void* self, const FrameView& frame) {
         PrintHashLine(stdout, window->scriptedClock.frameIndex, frame);
         std::fflush(stdout);  // a test reads the lines while the program runs
     }
-    window->presented = loop->presenter->showFrame(loop->presenter->self, window->index, frame);
+    const FramePresenter& presenter = *loop->presenter;
+    window->presented = window->passing && presenter.passFrame != nullptr
+                            ? presenter.passFrame(presenter.self, window->index, frame)
+                            : presenter.showFrame(presenter.self, window->index, frame);
     return window->presented == Presented::Shown;
+}
+
+int FrameLoop::DrawDueSteps(LoopWindow* window, int* exitCode) {
+    for (; window->dueSteps > 0; --window->dueSteps) {
+        // The first window's last frame goes out whole, however many steps were due.
+        const bool last =
+            window->index == 0 && settings.frames != 0 && firstWindowFrames + 1 >= settings.frames;
+        window->presented = Presented::Shown;
+        window->passing = window->dueSteps > 1 && !last;
+        window->animation.RenderFrame();
+        ++window->scriptedClock.frameIndex;
+        // The window went away between two frames: nothing left to draw into.
+        if (window->presented == Presented::WindowGone || window->presented == Presented::Failed) {
+            *exitCode = window->presented == Presented::Failed ? 1 : 0;
+            return 0;
+        }
+        if (window->index == 0) ++firstWindowFrames;
+        if (last) break;
+    }
+    window->dueSteps = 0;
+    return 1;
 }
 
 int FrameLoop::Run(const FramePresenter& framePresenter,
                    const volatile std::sig_atomic_t* stopRequested) {
     presenter = &framePresenter;
+    const auto wants = [&](int index) {
+        return presenter->wantsFrame == nullptr || presenter->wantsFrame(presenter->self, index);
+    };
+    // Without a say from the window system, a late step is merged into the next.
+    const uint32_t mostSteps = presenter->wantsFrame != nullptr ? MaxCatchUpSteps : 1;
     FramePacer pacer;
     pacer.Start(MonotonicNanoseconds(), uint64_t{settings.stepMicroseconds} * 1000u);
-    uint32_t framesDrawn = 0;
+    firstWindowFrames = 0;
     for (;;) {
         if (stopRequested != nullptr && *stopRequested) return 0;
+        bool anyWants = false;
+        for (int i = 0; i < windowCount && !anyWants; ++i) anyWants = wants(i);
         const uint64_t wait = pacer.WaitTime(MonotonicNanoseconds());
         EventNews news;
         // Whole milliseconds, rounded up so the frame is never early.
-        presenter->handleEvents(presenter->self, static_cast<int>((wait + 999999u) / 1000000u),
-                                &news);
+        presenter->handleEvents(
+            presenter->self, anyWants ? static_cast<int>((wait + 999999u) / 1000000u) : -1, &news);
         if (news.step != LoopStep::Continue) return news.step == LoopStep::Fail ? 1 : 0;
         if (stopRequested != nullptr && *stopRequested) return 0;  // taken while waiting
         for (int i = 0; i < windowCount; ++i) {
             const WindowNews& told = news.windows[i];
-            if (told.resized) Start(i, told.width, told.height);
+            if (told.resized) Start(i, told.width, told.height, told.scale);
             if (told.lostPicture) windows[i].animation.ShowWholeNextFrame();
         }
-        if (pacer.WaitTime(MonotonicNanoseconds()) > 0) continue;
+        const uint32_t steps = pacer.TakeSteps(MonotonicNanoseconds(), mostSteps);
         for (int i = 0; i < windowCount; ++i) {
             LoopWindow& window = windows[i];
-            window.presented = Presented::Shown;
-            window.animation.RenderFrame();
-            ++window.scriptedClock.frameIndex;
-            // The window went away between two frames: nothing left to draw into.
-            if (window.presented == Presented::WindowGone) return 0;
-            if (window.presented == Presented::Failed) return 1;
+            window.dueSteps += steps;
+            if (window.dueSteps > mostSteps) window.dueSteps = mostSteps;
+            if (!wants(i)) continue;
+            int exitCode = 0;
+            if (!DrawDueSteps(&window, &exitCode)) return exitCode;
         }
-        pacer.FrameDrawn(MonotonicNanoseconds());
-        ++framesDrawn;
-        if (settings.frames != 0 && framesDrawn >= settings.frames) return 0;
+        if (settings.frames != 0 && firstWindowFrames >= settings.frames) return 0;
     }
 }

@@ -13,6 +13,12 @@
 
 // One window a display is the most a desktop has in practice; more are drawn as this many.
 constexpr int MaxLoopWindows = 8;
+// A window that draws only when its window system asks for a frame draws at most this many
+// steps in a row when it is asked, the steps that fell due meanwhile.
+constexpr uint32_t MaxCatchUpSteps = 4;
+// The most bands a window is shown between two of its frames: every caught-up step's changed
+// bands and the -fps corner.
+constexpr int32_t MaxCatchUpBands = MaxCatchUpSteps * MaxChangedBands + 1;
 
 enum class LoopStep { Continue, Stop, Fail };
 // What became of a frame handed to a presenter. NotShown (a hidden window, a failed put) makes
@@ -25,6 +31,7 @@ struct WindowNews {
     bool resized = false;      // the animation starts afresh at width x height
     int32_t width = 0;
     int32_t height = 0;
+    int32_t scale = 0;  // with resized: the scale to draw at (ScaleUnits); 0: the loop's own
 };
 
 // What a presenter's event handling found out: whether the loop goes on (Stop ends it with exit
@@ -36,19 +43,28 @@ struct EventNews {
 
 struct FramePresenter {
     void* self;
-    // Handles the events that are there, then waits at most waitMilliseconds (0: only looks)
-    // for more. While nothing of any window can be seen it waits for events with no time-out
-    // instead, so that the animation pauses rather than draw frames nobody sees.
+    // Handles the events that are there, then waits at most waitMilliseconds (0: only looks;
+    // -1: no time-out, while no window wants a frame) for more. While nothing of any window
+    // can be seen it waits for events with no time-out instead, so that the animation pauses
+    // rather than draw frames nobody sees.
     void (*handleEvents)(void* self, int waitMilliseconds, EventNews* news);
     // Shows a finished frame of window index's animation.
     Presented (*showFrame)(void* self, int index, const FrameView& frame);
+    // For window systems that say when a window can take its next frame (Wayland's frame
+    // callbacks); null: every window takes one every step. A window that cannot keeps the
+    // steps that fall due meanwhile, at most MaxCatchUpSteps, and draws them in a row once it
+    // can; while none can, the loop waits for events with no time-out.
+    bool (*wantsFrame)(void* self, int index) = nullptr;
+    // A frame drawn to catch up, which the next one follows at once: only its changed bands
+    // need be noted. Null: showFrame.
+    Presented (*passFrame)(void* self, int index, const FrameView& frame) = nullptr;
 };
 
 struct FrameLoopSettings {
     uint32_t stepMicroseconds = DefaultStepMicroseconds;
     // Debug: the first window's frames on the scripted clock, a hash line each on stdout.
     bool hash = false;
-    uint32_t frames = 0;  // the loop ends after this many steps; 0: never
+    uint32_t frames = 0;  // the loop ends after the first window drew this many; 0: never
     // The first window's place among the display's monitors (0: the primary, or a lone window).
     int firstMonitor = 0;
 };
@@ -63,10 +79,10 @@ class FrameLoop {
     FrameLoop(const FrameLoop&) = delete;
     FrameLoop& operator=(const FrameLoop&) = delete;
 
-    // Starts window index's animation afresh at its window's size, as a new saver window would;
-    // with hash lines the frame index (and the scripted clock) start again at 0. Returns 1, or
-    // 0 when the frames could not be had at that size.
-    int Start(int index, int32_t width, int32_t height);
+    // Starts window index's animation afresh at its window's size, as a new saver window would,
+    // at drawScale (0: the loop's own); with hash lines the frame index (and the scripted clock)
+    // start again at 0. Returns 1, or 0 when the frames could not be had at that size.
+    int Start(int index, int32_t width, int32_t height, int32_t drawScale = 0);
 
     // Draws a frame of every window each step until the presenter or the frame limit stops it,
     // or a stop signal arrives (stopRequested, when not null, set from a signal handler).
@@ -80,7 +96,12 @@ class FrameLoop {
         Animation animation;
         ScriptedClock scriptedClock;
         Presented presented = Presented::Shown;
+        uint32_t dueSteps = 0;
+        bool passing = false;  // the frame being drawn is one to catch up
     };
+    // Draws the steps due in window index; returns 0 when a presenter answer ends the loop,
+    // with the exit code in *exitCode.
+    int DrawDueSteps(LoopWindow* window, int* exitCode);
     static bool CopyFrame(void* window, const FrameView& frame);
 
     FrameLoopSettings settings;
@@ -89,5 +110,6 @@ class FrameLoop {
     int32_t colorMode;
     int32_t scale;
     const FramePresenter* presenter = nullptr;
+    uint32_t firstWindowFrames = 0;
     LoopWindow windows[MaxLoopWindows];
 };

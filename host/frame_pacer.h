@@ -20,6 +20,18 @@ class FramePacer {
         if (due < now) due = now;  // late: draw the next one at once, but only one
     }
 
+    // Takes the steps due at time now, at most `most` of them: 0 when none is due. Steps beyond
+    // the most are dropped, so a window that could not draw for long catches up a little and
+    // then delays the animation instead of racing.
+    uint32_t TakeSteps(uint64_t now, uint32_t most) {
+        if (now < due || most == 0) return 0;
+        const uint64_t missed = (now - due) / tickPeriod + 1;
+        const uint32_t steps = missed < most ? static_cast<uint32_t>(missed) : most;
+        due += steps * tickPeriod;
+        if (due < now) due = now;  // as FrameDrawn: at most one more at once
+        return steps;
+    }
+
   private:
     uint64_t tickPeriod = 0;
     uint64_t due = 0;

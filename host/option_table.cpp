@@ -19,6 +19,12 @@ constexpr const char* SizeExpected = "expected WIDTHxHEIGHT, each 1 to 32767";
 const OptionEntry Entries[] = {
     {OptionCode::FullScreen, "fullscreen", ViewerProgram, OptionKind::Flag, 0, 0, "",
      "full screen; a key, a click or moving the pointer ends it", ""},
+    {OptionCode::Background, "background", ViewerProgram, OptionKind::Flag, 0, 0, "",
+     "a moving wallpaper behind the windows of every output (Wayland's layer-shell)", ""},
+    {OptionCode::Wayland, "wayland", ViewerProgram, OptionKind::Flag, 0, 0, "",
+     "draw on Wayland (the default where WAYLAND_DISPLAY is reachable)", ""},
+    {OptionCode::X11, "x11", ViewerProgram, OptionKind::Flag, 0, 0, "",
+     "draw on X11 (the default without Wayland)", ""},
     {OptionCode::Size, "size", RenderProgram, OptionKind::Size, 0, 0, "WxH",
      "the frames' size (default 640x480)", SizeExpected},
     {OptionCode::Size, "size", ViewerProgram, OptionKind::Size, 0, 0, "WxH",

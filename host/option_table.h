@@ -15,6 +15,9 @@ constexpr uint32_t ViewerProgram = 2;
 
 enum class OptionCode {
     FullScreen,
+    Background,
+    Wayland,
+    X11,
     Size,
     Geometry,
     DisplayName,

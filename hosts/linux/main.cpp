@@ -1,5 +1,6 @@
-// tolva: the saver's animation on a Linux desktop, in a window or full screen (SDL2), or as an
-// XScreenSaver hack drawing into the window XScreenSaver gives it or one of its own (Xlib). The
+// tolva: the saver's animation on a Linux desktop, in a window, full screen or as a wallpaper
+// (natively on Wayland where WAYLAND_DISPLAY names a compositor that answers, else SDL2), or as
+// an XScreenSaver hack drawing into the window XScreenSaver gives it or one of its own (Xlib). The
 // settings come from the viewer's settings file (except in the hack's -root, -window-id and
 // $XSCREENSAVER_WINDOW modes, where XScreenSaver's own settings are all there is); --count,
 // --color and --delay override them for one run, and tolva --configure stores them.
@@ -14,6 +15,10 @@
 #include "hosts/linux/settings_file.h"
 #include "hosts/linux/viewer_options.h"
 #include "trails/setting_limits.h"
+
+#if TOLVA_WAYLAND
+#include <wayland-client.h>
+#endif
 
 namespace {
 
@@ -37,6 +42,34 @@ int Configure(const ViewerOptions& options, const std::string& path) {
                 static_cast<unsigned long>(settings.count), static_cast<long>(settings.color),
                 static_cast<unsigned long>(settings.stepMicroseconds), path.c_str());
     return 0;
+}
+
+// The compositor to draw on, or null for X11: WAYLAND_DISPLAY (or a socket handed over in
+// WAYLAND_SOCKET) names it, --wayland insists on it, --x11 never asks. *error says why a
+// compositor that was asked for cannot be had.
+wl_display* ChooseWayland(const ViewerOptions& options, std::string* error) {
+    if (options.windowSystem == WindowSystem::X11) return nullptr;
+    const bool needed =
+        options.windowSystem == WindowSystem::Wayland || options.mode == ViewerMode::Background;
+#if TOLVA_WAYLAND
+    const char* name = std::getenv("WAYLAND_DISPLAY");
+    const char* folder = std::getenv("XDG_RUNTIME_DIR");
+    const bool handedOver = std::getenv("WAYLAND_SOCKET") != nullptr;
+    if (!needed && (name == nullptr || *name == '\0') && !handedOver) return nullptr;
+    // libwayland would say on its own line that it has no folder to look for a socket in.
+    const bool absolute = name != nullptr && name[0] == '/';
+    if (handedOver || absolute || (folder != nullptr && *folder != '\0')) {
+        if (wl_display* display = wl_display_connect(nullptr)) return display;
+    }
+    if (needed)
+        *error = std::string("cannot connect to a Wayland compositor (WAYLAND_DISPLAY ") +
+                 (name != nullptr ? std::string("is ") + name : "is not set") +
+                 (folder == nullptr && !absolute ? ", XDG_RUNTIME_DIR is not set)" : ")");
+    return nullptr;
+#else
+    if (needed) *error = "this tolva was built without Wayland";
+    return nullptr;
+#endif
 }
 
 }  // namespace
@@ -72,6 +105,19 @@ int main(int argc, char** argv) {
     if (!options.delayGiven) options.stepMicroseconds = settings.stepMicroseconds;
     const bool xlib =
         options.mode == ViewerMode::ForeignWindow || options.mode == ViewerMode::OwnXWindow;
-    return xlib ? RunX11Viewer(options, settings.count, settings.color)
-                : RunSdlViewer(options, settings.count, settings.color);
+    if (xlib) return RunX11Viewer(options, settings.count, settings.color);
+    std::string waylandError;
+    wl_display* wayland = ChooseWayland(options, &waylandError);
+    if (!waylandError.empty()) {
+        std::fprintf(stderr, "tolva: %s\n", waylandError.c_str());
+        return 1;
+    }
+#if TOLVA_WAYLAND
+    if (wayland != nullptr)
+        return RunWaylandViewer(options, settings.count, settings.color, wayland);
+#endif
+    // SDL would take its Wayland backend where it is told to: --x11 means X11, unless
+    // SDL_VIDEODRIVER itself says otherwise.
+    if (options.windowSystem == WindowSystem::X11) setenv("SDL_VIDEODRIVER", "x11", 0);
+    return RunSdlViewer(options, settings.count, settings.color);
 }

@@ -1,6 +1,7 @@
-// The viewer's two ways onto a screen. Each opens its windows, runs them in the frame loop and
-// returns the process's exit code: SDL2 for the desktop window and full screen (a window on
-// every display), with the saver's exit rule in full screen; Xlib for a window that someone
+// The viewer's ways onto a screen. Each opens its windows, runs them in the frame loop and
+// returns the process's exit code: on Wayland its own surfaces (a window, full screen or the
+// wallpaper on every output); SDL2 for the desktop window and full screen (a window on every
+// display) elsewhere, with the saver's exit rule in full screen; Xlib for a window that someone
 // else owns (XScreenSaver's, or the root window) or XScreenSaver's -window, where the owner
 // handles all input.
 #pragma once
@@ -11,6 +12,11 @@
 #include "host/frame_loop.h"
 #include "hosts/linux/viewer_options.h"
 
+struct wl_display;
+
+// Takes over display, a connection to the compositor, and closes it.
+int RunWaylandViewer(const ViewerOptions& options, uint32_t trailCount, int32_t colorMode,
+                     wl_display* display);
 int RunSdlViewer(const ViewerOptions& options, uint32_t trailCount, int32_t colorMode);
 int RunX11Viewer(const ViewerOptions& options, uint32_t trailCount, int32_t colorMode);
 

@@ -47,6 +47,7 @@ struct SdlWindowPresenter {
     bool fullScreen = false;
     bool showFps = false;
     FullScreenExitRule rule;
+    bool ruleStarted = false;  // the first motion event has given the start point
 };
 
 bool Hidden(const SdlWindow& window) {
@@ -164,6 +165,13 @@ LoopStep HandleEvent(const SDL_Event& event, SdlWindowPresenter* presenter, Even
             int windowX = 0;
             int windowY = 0;
             SDL_GetWindowPosition(presenter->windows[index].window, &windowX, &windowY);
+            // SDL sends the first one as the pointer enters a window: where it stands. Its
+            // global state at start may be stale (XWayland) or 0,0 (SDL's Wayland backend).
+            if (!presenter->ruleStarted) {
+                rule->Start(event.motion.x + windowX, event.motion.y + windowY);
+                presenter->ruleStarted = true;
+                return LoopStep::Continue;
+            }
             return stopIf(rule->OnMotion(event.motion.x + windowX, event.motion.y + windowY));
         }
         case SDL_WINDOWEVENT: {
@@ -322,13 +330,7 @@ int RunSdlViewer(const ViewerOptions& options, uint32_t trailCount, int32_t colo
         loop.Start(i, window.width, window.height);  // a size it cannot draw shows black
     }
     if (presenter->windowCount == count && presenter->windows[count - 1].surface != nullptr) {
-        if (fullScreen) {
-            int x = 0;
-            int y = 0;
-            SDL_GetGlobalMouseState(&x, &y);
-            presenter->rule.Start(x, y);
-            SDL_ShowCursor(SDL_DISABLE);
-        }
+        if (fullScreen) SDL_ShowCursor(SDL_DISABLE);
         exitCode = loop.Run(FramePresenter{presenter, HandleEvents, ShowFrame}, nullptr);
     }
     Close(presenter);

@@ -44,8 +44,9 @@ bool ParseGeometry(const char* text, ViewerOptions* options) {
 }  // namespace
 
 std::string ViewerUsage() {
-    return "usage: tolva [--fullscreen] [--size WxH] [--count N] [--color M] [--delay US]\n"
-           "             [--scale K] [--fps] [--hash] [--frames F]\n"
+    return "usage: tolva [--fullscreen | --background] [--wayland | --x11] [--size WxH]\n"
+           "             [--count N] [--color M] [--delay US] [--scale K] [--fps] [--hash]\n"
+           "             [--frames F]\n"
            "       tolva --root | --window | --window-id XID [...]   (as an XScreenSaver hack)\n"
            "       tolva --configure [--count N] [--color M] [--delay US]\n" +
            OptionHelp(ViewerProgram) +
@@ -73,6 +74,21 @@ int ParseViewerOptions(int argc, char** argv, const char* environmentWindow, Vie
                 parsed.mode = ViewerMode::FullScreen;
                 ++ownModesGiven;
                 break;
+            case OptionCode::Background:
+                parsed.mode = ViewerMode::Background;
+                ++ownModesGiven;
+                break;
+            case OptionCode::Wayland:
+            case OptionCode::X11: {
+                const WindowSystem chosen =
+                    code == OptionCode::Wayland ? WindowSystem::Wayland : WindowSystem::X11;
+                if (parsed.windowSystem != WindowSystem::Any && parsed.windowSystem != chosen) {
+                    *error = "choose one of --wayland and --x11";
+                    return 0;
+                }
+                parsed.windowSystem = chosen;
+                break;
+            }
             case OptionCode::WindowId:
                 parsed.windowId = value.windowId;
                 windowIdGiven = true;
@@ -139,13 +155,28 @@ int ParseViewerOptions(int argc, char** argv, const char* environmentWindow, Vie
     if (read < 0) return 0;
     const bool placed = windowIdGiven || placement != Placement::None;
     if (ownModesGiven + (placed ? 1 : 0) > 1) {
-        *error = "choose one of --fullscreen, --configure and --root, --window or --window-id";
+        *error =
+            "choose one of --fullscreen, --background, --configure and --root, --window or "
+            "--window-id";
+        return 0;
+    }
+    // XScreenSaver's modes are X11's, and only Wayland's layer-shell puts a wallpaper behind
+    // the windows.
+    if (placed && parsed.windowSystem == WindowSystem::Wayland) {
+        *error = "--root, --window and --window-id draw on X11 only";
+        return 0;
+    }
+    if (parsed.mode == ViewerMode::Background && parsed.windowSystem == WindowSystem::X11) {
+        *error = "--background needs Wayland (a compositor with layer-shell)";
         return 0;
     }
     const bool environmentGiven = environmentWindow != nullptr && *environmentWindow != '\0';
     unsigned long environmentId = 0;
+    // --wayland asks for a window of its own, whatever window XScreenSaver names.
     const bool environmentNeeded =
-        !windowIdGiven && (placement == Placement::Root || (!placed && ownModesGiven == 0));
+        !windowIdGiven &&
+        (placement == Placement::Root ||
+         (!placed && ownModesGiven == 0 && parsed.windowSystem != WindowSystem::Wayland));
     if (environmentNeeded && environmentGiven &&
         !ParseWindowId(environmentWindow, &environmentId)) {
         *error = std::string("XSCREENSAVER_WINDOW: not an X window id (got '") + environmentWindow +
@@ -177,7 +208,8 @@ int ParseViewerOptions(int argc, char** argv, const char* environmentWindow, Vie
                      std::to_string(MaxColorMode);
             return 0;
         }
-        if (sizeGiven || parsed.hash || parsed.frames != 0 || parsed.showFps || parsed.scale != 0) {
+        if (sizeGiven || parsed.hash || parsed.frames != 0 || parsed.showFps || parsed.scale != 0 ||
+            parsed.windowSystem != WindowSystem::Any) {
             *error = "--configure takes only --count, --color and --delay";
             return 0;
         }

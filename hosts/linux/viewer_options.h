@@ -9,12 +9,17 @@
 
 #include "host/pace.h"
 
-// Window and FullScreen draw through SDL; ForeignWindow (someone else's X window, or the
-// root) and OwnXWindow (XScreenSaver's -window) through Xlib.
-enum class ViewerMode { Window, FullScreen, ForeignWindow, OwnXWindow, Configure };
+// Window and FullScreen draw natively on Wayland, else through SDL; Background (a wallpaper
+// on every output) on Wayland alone; ForeignWindow (someone else's X window, or the root) and
+// OwnXWindow (XScreenSaver's -window) through Xlib.
+enum class ViewerMode { Window, FullScreen, Background, ForeignWindow, OwnXWindow, Configure };
+
+// --wayland and --x11; Any: Wayland where WAYLAND_DISPLAY names a compositor that answers.
+enum class WindowSystem { Any, Wayland, X11 };
 
 struct ViewerOptions {
     ViewerMode mode = ViewerMode::Window;
+    WindowSystem windowSystem = WindowSystem::Any;
     int32_t width = 640;  // a new window's first size; full screen and foreign windows use theirs
     int32_t height = 480;
     // -geometry's +X+Y for XScreenSaver's -window: in from the left and top edges, or with a

@@ -68,6 +68,8 @@ const Row Rows[] = {
      "frames=0 clock-ms=4294967295 out=d format=png every=3 gif=a.gif"},
     {V, "-root -window -fullscreen -configure -fps -no-fps -install -visual default -display :1",
      "root window fullscreen configure fps no-fps install visual=default display=:1"},
+    {V, "--background -wayland --x11", "background wayland x11"},
+    {R, "--wayland", "! unknown option --wayland"},
     {V, "-window-id 0x2a00007 --window-id 44040199 -window-id 010 -geometry 10x10-5+5",
      "window-id=44040199 window-id=44040199 window-id=10 geometry=10x10-5+5"},
     {R | V, "--size 640", "! --size: expected WIDTHxHEIGHT"},

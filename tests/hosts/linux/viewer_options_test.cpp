@@ -51,6 +51,11 @@ TEST(ViewerOptions, DefaultsAndEveryValue) {
     EXPECT_EQ(parsed.options.scale, 384);
     EXPECT_TRUE(parsed.options.hash);
     EXPECT_EQ(parsed.options.frames, 9u);
+    parsed = Parse({"--background", "--wayland", "--wayland"});
+    ASSERT_EQ(parsed.ok, 1) << parsed.error;
+    EXPECT_EQ(parsed.options.mode, ViewerMode::Background);
+    EXPECT_EQ(parsed.options.windowSystem, WindowSystem::Wayland);
+    EXPECT_EQ(Parse({"--x11", "--fullscreen"}).options.windowSystem, WindowSystem::X11);
     parsed = Parse({"-window-id", "0x2a00007", "-geometry", "200x150-5+6"});
     ASSERT_EQ(parsed.ok, 1) << parsed.error;
     EXPECT_EQ(parsed.options.mode, ViewerMode::ForeignWindow);
@@ -75,6 +80,7 @@ TEST(ViewerOptions, XScreenSaverWindowVariableIsTheRootAndActsAsWindowIdWithoutA
     EXPECT_EQ(Parse({"--fullscreen"}, "0x600001").options.mode, ViewerMode::FullScreen);
     EXPECT_EQ(Parse({"-root", "-window"}, "0x600001").options.mode, ViewerMode::OwnXWindow);
     EXPECT_EQ(Parse({}, "").options.mode, ViewerMode::Window);
+    EXPECT_EQ(Parse({"--wayland"}, "0x600001").options.mode, ViewerMode::Window);
     EXPECT_EQ(Parse({}, "nonsense").ok, 0);
     EXPECT_EQ(Parse({"-root"}, "nonsense").ok, 0);
 }
@@ -128,6 +134,12 @@ TEST(ViewerOptions, RefusesBadGeometriesAndModesTogetherWithAReason) {
         {"-geometry", "40000x150"},          {"-geometry", "+40000+0"},
         {"--fullscreen", "--root"},          {"--window", "--configure", "--count", "5"},
         {"--configure", "--window-id", "5"},
+        {"--background", "--fullscreen"},
+        {"--background", "--x11"},
+        {"--wayland", "--x11"},
+        {"--wayland", "-root"},
+        {"--window-id", "5", "--wayland"},
+        {"--configure", "--count", "5", "--x11"},
     };
     for (const auto& words : bad) {
         const Parsed parsed = Parse(words);
