@@ -324,7 +324,7 @@ void RegisterParts(Size size) {
         DiscAccumulator discs;
         discs.Create(size.width, size.height);
         for (auto _ : state) {
-            discs.ForgetSurface();
+            discs.ForgetMemory();
             discs.WriteFrame(surface);
             benchmark::ClobberMemory();
         }

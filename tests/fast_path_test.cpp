@@ -78,7 +78,7 @@ void ExpectSameBytes(int32_t width, int32_t height, const std::vector<Disc>& dis
     TestRandom random(seed);
     for (const DrawPath* path : SupportedPaths()) {
         Scribble(fast, random);
-        accumulator.ForgetSurface();
+        accumulator.ForgetMemory();
         for (const Disc& d : discs) {
             ASSERT_EQ(1, accumulator.AddFilledCircle(d.x, d.y, d.radius, d.red, d.green, d.blue));
         }
@@ -295,7 +295,7 @@ TEST(AccumulatedDiscs, AnotherSurfaceOrAForgottenOneIsWrittenWhole) {
     EXPECT_EQ(expected, Bytes(second));
 
     Scribble(second, random);
-    accumulator.ForgetSurface();
+    accumulator.ForgetMemory();
     accumulator.AddFilledCircle(20, 15, 5, 10, 20, 30);
     ASSERT_EQ(1, accumulator.WriteFrame(second));
     EXPECT_EQ(expected, Bytes(second));
