@@ -80,6 +80,7 @@ int FrameLoop::Run(const FramePresenter& framePresenter,
         for (int i = 0; i < windowCount; ++i) {
             LoopWindow& window = windows[i];
             window.presented = Presented::Shown;
+            window.animation.DrawInto(presenter->imageMemory(presenter->self, i));
             window.animation.RenderFrame();
             ++window.scriptedClock.frameIndex;
             // The window went away between two frames: nothing left to draw into.
