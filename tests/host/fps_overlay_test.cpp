@@ -1,5 +1,5 @@
-// The -fps corner: the once-a-second text, and glyphs that stay inside pictures smaller than
-// the text.
+// The -fps corner: the once-a-second text, glyphs that stay inside pictures smaller than the
+// text, and the frame's own pixels back under it once it was sent.
 #include "host/fps_overlay.h"
 
 #include <gtest/gtest.h>
@@ -80,6 +80,29 @@ TEST(DrawCornerText, StaysInTheCornerBand) {
                                 y < band.bottom)
                         << size.first << "x" << size.second << ": text at " << x << ", " << y;
                 }
+    }
+}
+
+// The animation draws the next frame over the picture and writes only what changes: whatever
+// went over the corner must come back out, every byte of the band, and nothing else moves.
+TEST(FpsOverlay, PutsBackThePixelsUnderTheCorner) {
+    for (int bytesPerPixel : {3, 4}) {
+        Picture picture(700, 300, bytesPerPixel);
+        for (size_t i = 0; i < picture.bytes.size(); ++i)
+            picture.bytes[i] = static_cast<uint8_t>(i * 7 + i / 11);
+        const std::vector<uint8_t> frame = picture.bytes;
+        FpsOverlay overlay;
+        const uint8_t black[4] = {};
+        for (int shown = 0; shown < 2; ++shown) {
+            overlay.DrawOnFrame(picture.bytes.data(), picture.width, picture.height, picture.pitch,
+                                bytesPerPixel, black);
+            const FrameBand band = CornerTextBand(picture.width, picture.height);
+            for (int y = band.top; y < band.bottom; ++y)
+                for (int x = band.left * bytesPerPixel; x < band.right * bytesPerPixel; ++x)
+                    picture.bytes[y * picture.pitch + x] = 0xFF;
+            overlay.RestoreFrame(picture.bytes.data(), picture.pitch);
+            EXPECT_EQ(frame, picture.bytes) << bytesPerPixel << " bytes a pixel";
+        }
     }
 }
 
