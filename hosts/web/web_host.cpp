@@ -82,10 +82,6 @@ int32_t tolva_step(WebHost* host, uint32_t clockMs) {
     return host->frame.changedCount;
 }
 
-const uint8_t* tolva_frame(WebHost* host) {
-    return host->frame.bits;
-}
-
 const FrameBand* tolva_bands(WebHost* host) {
     return host->frame.changed;
 }

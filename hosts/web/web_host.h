@@ -45,9 +45,6 @@ int32_t tolva_start(WebHost* host, int32_t width, int32_t height, uint32_t trail
 // Draws the next frame with the page's clock at clockMs (ignored under the scripted clock), into
 // the image when there is one, and returns the count of its changed bands.
 int32_t tolva_step(WebHost* host, uint32_t clockMs);
-// The last frame's first byte: the image's when there is one, else that of the animation's own
-// surface (blue, green, red bytes, bottom row first, rows padded to 4 bytes).
-const uint8_t* tolva_frame(WebHost* host);
 // The last frame's changed bands, as FrameBand (top, bottom, left, right).
 const FrameBand* tolva_bands(WebHost* host);
 uint8_t* tolva_image(WebHost* host);

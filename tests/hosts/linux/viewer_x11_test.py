@@ -73,6 +73,21 @@ class Session:
         server.wait()
         raise Failure(f"{server.args[0]} did not report its display")
 
+    def server_at_depth(self, depth):
+        """The environment of another Xvfb, its screen at depth, ended with the session."""
+        read_fd, write_fd = os.pipe()
+        server = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{SCREEN_W}x{SCREEN_H}x{depth}",
+             "-nolisten", "tcp", "-noreset"],
+            pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_fd)
+        self.processes.append(server)
+        try:
+            number = self._read_display(read_fd, server)
+        finally:
+            os.close(read_fd)
+        return dict(self.env, DISPLAY=f":{number}")
+
     def start(self, command, env=None, stdout=subprocess.PIPE):
         process = subprocess.Popen(command, env=env or self.env, stdout=stdout,
                                    stderr=subprocess.PIPE, text=True)
@@ -122,10 +137,10 @@ class Session:
             time.sleep(0.15)
         raise Failure(f"no visible window named {name} after {timeout} s")
 
-    def screenshot(self, window="root"):
+    def screenshot(self, window="root", env=None):
         """(width, height, bytes of RGB triples) of a window, via ImageMagick's import."""
-        result = subprocess.run(["import", "-window", str(window), "-depth", "8", "ppm:-"], env=self.env,
-                                capture_output=True, timeout=15)
+        result = subprocess.run(["import", "-window", str(window), "-depth", "8", "ppm:-"],
+                                env=env or self.env, capture_output=True, timeout=15)
         check(result.returncode == 0, f"import failed: {result.stderr.decode().strip()}")
         return parse_ppm(result.stdout)
 
@@ -303,7 +318,8 @@ def render_frames(session, width, height, count, color, frames):
 
 def case_screen_pixels_match_render(session):
     """What reaches the screen, in the window and in a foreign window, is tolva-render's frame
-    pixel for pixel: rows the right way up, channels in the right order."""
+    pixel for pixel: rows the right way up, channels in the right order, drawn in place at depth
+    24 and in an ARGB window, converted at depth 16."""
     frames = render_frames(session, 160, 120, 10, 8, 4)
     # A slow pace, so a screenshot taken after frame 1 catches frame 1 (or, if late, frame 2).
     viewer = session.start([session.args.viewer, "--size", "160x120", "--count", "10", "--color",
@@ -315,12 +331,32 @@ def case_screen_pixels_match_render(session):
     viewer.send_signal(signal.SIGTERM)
     expect_exit(viewer, 0, 5, "SIGTERM to the window")
 
-    target = start_xwindow(session, 160, 120)
-    result = session.run([session.args.viewer, "--window-id", str(target), "--count", "10",
-                          "--color", "8", "--frames", "4"])
-    check(result.returncode == 0, f"--window-id: exit code {result.returncode}: {result.stderr}")
-    _, _, shown = session.screenshot(target)
-    check(shown == frames[3], "the foreign window does not show tolva-render's last frame")
+    # The hack draws straight into its image at depth 24 and into a window with an alpha
+    # channel (opaque), and converts its frames on a screen of depth 16: tolva-render's frames,
+    # and on screen its last one, to the precision of the visual's channels.
+    rendered = session.render_hashes(160, 120, 10, 8, 4)
+    for what, depth, argb, bits in (("depth 24", 24, False, (8, 8, 8)),
+                                    ("an ARGB window", 24, True, (8, 8, 8)),
+                                    ("depth 16", 16, False, (5, 6, 5))):
+        env = session.env if depth == 24 else session.server_at_depth(depth)
+        target = start_xwindow(session, 160, 120, argb=argb, env=env)
+        result = session.run([session.args.viewer, "--window-id", str(target), "--count", "10",
+                              "--color", "8", "--frames", "4", "--hash"], env=env)
+        check(result.returncode == 0, f"{what}: exit code {result.returncode}: {result.stderr}")
+        check(result.stdout.splitlines() == rendered, f"{what}: frames differ from tolva-render")
+        _, _, shown = session.screenshot(target, env)
+        check(quantized(shown, bits) == quantized(frames[3], bits),
+              f"{what}: the window does not show tolva-render's last frame")
+        if argb:
+            transparent = session.run([session.args.xwindow, "--transparent", str(target)],
+                                      env=env).stdout.strip()
+            check(transparent == "0", f"{what}: {transparent} pixels are not opaque")
+
+
+def quantized(pixels, bits):
+    """RGB triples cut to the top bits of each channel, as a visual with that many keeps them
+    (import widens them again to 8 bits, keeping the top ones)."""
+    return bytes(value >> (8 - bits[i % 3]) for i, value in enumerate(pixels))
 
 
 def frames_shown(path):
@@ -531,9 +567,9 @@ def case_fullscreen_every_display(session):
         xorg.wait(timeout=10)
 
 
-def start_xwindow(session, width, height, with_process=False, argb=False):
+def start_xwindow(session, width, height, with_process=False, argb=False, env=None):
     fixture = session.start([session.args.xwindow, str(width), str(height)] +
-                            (["--argb"] if argb else []))
+                            (["--argb"] if argb else []), env=env)
     window = int(read_lines(fixture, 1, 10, "test window")[0])
     return (window, fixture) if with_process else window
 

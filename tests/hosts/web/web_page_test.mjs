@@ -3,9 +3,10 @@
 //   from the page, on the scalar one (odd strides, counts 2 to 200, schemes 1, 8 and 9 across
 //   a 10-second boundary, scales 1, 1.5 and 2, a size past the 8192 cap);
 // - the live page at 800x600: the panel's settings survive a reload, hostile query values get
-//   the defaults or the nearest limits and no markup, the canvas holds exactly the last frame
-//   (so every changed band was sent), it steps about 64 times a second, and a screenshot
-//   shows lit pixels of the chosen scheme;
+//   the defaults or the nearest limits and no markup, the canvas holds exactly the last frame,
+//   which the module drew straight into its RGBA image, tolva-render's frame (so every changed
+//   band was sent), it steps about 64 times a second, and a screenshot shows lit pixels of the
+//   chosen scheme;
 // - the full-screen exit rule through the browser's input;
 // - a browser without WebAssembly gets the one-line message.
 // Usage: node --experimental-websocket web_page_test.mjs TOLVA_HTML TOLVA_RENDER
@@ -24,7 +25,7 @@ const Sleep = (ms) => new Promise((done) => setTimeout(done, ms));
 
 const tab = await Launch(800, 600);
 try {
-  // [query size, tolva-render size, count, scheme, frames, clock start, scale]
+  // [query size, tolva-render size, count, scheme, frames, clock start, scale, more of the query]
   const hashRows = [
     ["37x23", "37x23", 2, 1, 40, 0, 1],
     ["641x479", "641x479", 25, 8, 30, 0, 1],
@@ -33,21 +34,22 @@ try {
     ["161x121", "161x121", 25, 9, 40, 9900, 1.5],
     ["99x51", "99x51", 80, 9, 30, 19950, 1],
     ["100000x3", "8192x3", 25, 8, 5, 0, 1],
+    ["161x121", "161x121", 80, 8, 60, 0, 1, "&image"],
   ];
   const noSimd = "WebAssembly.validate = () => false;";
   for (const [path, init] of [["simd128", ""], ["scalar", noSimd]]) {
     const {identifier} = await tab.Send("Page.addScriptToEvaluateOnNewDocument", {source: init});
-    for (const [size, renderSize, count, color, frames, clock, scale] of hashRows) {
+    for (const [size, renderSize, count, color, frames, clock, scale, more = ""] of hashRows) {
       const expected = execFileSync(render, ["--size", renderSize, "--count", String(count),
         "--color", String(color), "--frames", String(frames), "--clock-ms", String(clock),
         "--scale", String(scale), "--hash"], {encoding: "utf8"});
       await tab.Open(`${url}?size=${size}&count=${count}&color=${color}&frames=${frames}` +
-          `&clock=${clock}&scale=${scale}&hash`);
+          `&clock=${clock}&scale=${scale}&hash${more}`);
       await tab.WaitFor("document.body.dataset.done");
       const got = await tab.Evaluate(
           "[document.body.dataset.path, document.getElementById('out').textContent]");
       Check(got[0] === path && got[1] === expected,
-          `hash ${path} ${size} count ${count} scheme ${color} clock ${clock} scale ${scale}`);
+          `hash ${path} ${size} count ${count} scheme ${color} clock ${clock} scale ${scale}${more}`);
     }
     await tab.Send("Page.removeScriptToEvaluateOnNewDocument", {identifier});
   }
@@ -83,18 +85,16 @@ try {
   const shown = await tab.Evaluate(`(() => {
     const view = window.tolva, width = view.size.width, height = view.size.height;
     const canvas = view.context.getImageData(0, 0, width, height).data;
-    const frame = view.tolva.Frame(width, height), stride = (width * 3 + 3) & ~3;
+    const image = view.image.data;
     let differ = 0;
-    for (let y = 0; y < height; ++y) {
-      for (let x = 0; x < width; ++x) {
-        const i = (height - 1 - y) * stride + x * 3, o = (y * width + x) * 4;
-        if (canvas[o] !== frame[i + 2] || canvas[o + 1] !== frame[i + 1] ||
-            canvas[o + 2] !== frame[i]) ++differ;
-      }
-    }
-    return [width, height, differ];
+    for (let i = 0; i < canvas.length; ++i) if (canvas[i] !== image[i]) ++differ;
+    return [width, height, differ, view.tolva.HashLine().trim()];
   })()`);
-  Check(String(shown) === "800,600,0", `the canvas is the last frame (${shown})`);
+  const lastFrame = Number(shown[3].split(" ")[0]);
+  const rendered = execFileSync(render, ["--size", "800x600", "--count", "30", "--color", "2",
+    "--frames", String(lastFrame + 1), "--hash"], {encoding: "utf8"}).trim().split("\n").pop();
+  Check(String(shown.slice(0, 3)) === "800,600,0" && shown[3] === rendered,
+      `the canvas is the last frame, tolva-render's (${shown}; ${rendered})`);
   // 64 steps a second whatever the display's rate; loose, for a loaded machine.
   const rate = parseFloat(await tab.Evaluate("document.getElementById('corner').textContent"));
   Check(rate > 52 && rate < 72, `about 64 steps a second (${rate})`);
