@@ -445,7 +445,8 @@ TEST(ChangedBands, AWindowSentOnlyTheBandsShowsEveryFrame) {
 }
 
 // Memory a host hands is drawn into, in its layout, until the host takes it back: after Stop,
-// a new Start or UseOwnSurface it is never written again; memory of another size is refused.
+// a new Start or UseOwnSurface it is never written again; memory of another size is refused;
+// memory that lost its pixels is written whole.
 TEST(Animations, HandedMemoryIsDrawnIntoUntilTheHostTakesItBack) {
     Animation animation;
     CopiedFrame copied;
@@ -476,4 +477,14 @@ TEST(Animations, HandedMemoryIsDrawnIntoUntilTheHostTakesItBack) {
     }
     EXPECT_EQ(PixelLayout::Bgr24, copied.frame.layout);
     EXPECT_EQ(animation.GetSurface().GetBits(), copied.frame.bits);
+    // An image that lost its pixels (a host says so as its window lost its picture) is written
+    // whole by the next frame.
+    ASSERT_EQ(1, animation.Start(320, 240, 25, 8));
+    TestMemory large(MemoryShapes[2], 320, 240);
+    ASSERT_EQ(1, animation.DrawInto(large.Pixels()));
+    animation.RenderFrame();
+    large.Scribble(9);
+    animation.ShowWholeNextFrame();
+    animation.RenderFrame();
+    EXPECT_FALSE(large.As24BitRows().empty());
 }

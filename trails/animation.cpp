@@ -84,7 +84,8 @@ void Animation::RenderFrame() {
     const bool accumulated = !IsReferencePath(*drawPath) && discs.GetWidth() == width &&
                              discs.GetHeight() == height && memory.topRow != nullptr;
     // A window that lost its picture may have lost its image's pixels too.
-    if (wholeNextFrame) discs.ForgetMemory();
+    if (hostMemoryLost && drawsIntoHost) discs.ForgetMemory();
+    hostMemoryLost = false;
     int32_t red = 0;
     int32_t green = 0;
     int32_t blue = 0;

@@ -73,11 +73,14 @@ class Animation {
 
     // Draws the next frame and hands it to the frame copy.
     void RenderFrame();
-    // The next frame copy gets the whole frame as changed, and every pixel of the memory it is
-    // drawn into is written: for a host whose window lost what it showed (uncovered, exposed,
-    // restored) or whose image may have lost its pixels. A frame the copy did not show does this
-    // by itself.
-    void ShowWholeNextFrame() { wholeNextFrame = true; }
+    // The next frame copy gets the whole frame as changed, and every pixel of the host's memory
+    // it is drawn into is written: for a host whose window lost what it showed (uncovered,
+    // exposed, restored) or whose image may have lost its pixels. A frame the copy did not show
+    // makes the next one whole by itself.
+    void ShowWholeNextFrame() {
+        wholeNextFrame = true;
+        hostMemoryLost = true;
+    }
 
     int32_t GetWidth() const { return width; }
     int32_t GetHeight() const { return height; }
@@ -108,6 +111,7 @@ class Animation {
     RasterSurface surface;
     PixelMemory hostMemory;
     bool drawsIntoHost = false;
+    bool hostMemoryLost = false;
     // Has the surface's size while the surface has pixels, unless its memory could not be had;
     // the reference path draws then.
     DiscAccumulator discs;
