@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <string>
 #include <vector>
 
 #include "surface/draw_paths.h"
@@ -356,135 +355,122 @@ TEST(Animations, AtScaleTwoEveryDiscIsTheLogicalDiscDoubled) {
 }
 
 // A window that is sent only the changed bands of each frame shows exactly the frame, on every
-// drawing path, drawn into the animation's own surface, into memory of the host's or into two
-// memories in turn (a window system's buffers: a pixel lit in the frame before, and black in
-// the one before that and in this one, must be in the bands), also after a new size, after it
-// lost what it showed and after a frame it did not show; and the bands are much smaller than
-// the frame wherever the accumulator knows which rows changed.
+// drawing path, drawn into the animation's own surface, into memory of the host's, or into two
+// memories in turn (a pixel lit in the frame before, black in the one before that and in this
+// one, is in the bands), also after a new size, after it lost what it showed and after a frame
+// it did not show; and the bands are much smaller than the frame wherever the accumulator knows
+// which rows changed.
 TEST(ChangedBands, AWindowSentOnlyTheBandsShowsEveryFrame) {
-    const struct {
-        const MemoryShape* shape;  // null: the animation's own surface
-        int inTurn;
-    } drawnInto[] = {{nullptr, 1}, {&MemoryShapes[3], 1}, {&MemoryShapes[4], 2}};
-    for (const DrawPath& path : DrawPaths) {
-        for (const auto& into : drawnInto) {
-            Animation animation;
-            if (!animation.SetDrawPath(path)) continue;
-            const std::string what = std::string(path.name) + " in " +
-                                     (into.shape != nullptr ? into.shape->name : "own surface") +
-                                     " x" + std::to_string(into.inTurn);
-            CopiedFrame copied;
-            animation.SetFrameCopy(RecordCopy, &copied);
-            int64_t bandPixels = 0;
-            int64_t framePixels = 0;
-            for (const int32_t width : {641, 320}) {
-                const int32_t height = width == 641 ? 479 : 200;
-                ASSERT_EQ(1, animation.Start(width, height, 20, 8));
-                const MemoryShape& shape = into.shape != nullptr ? *into.shape : MemoryShapes[0];
-                TestMemory memories[2] = {{shape, width, height}, {shape, width, height}};
-                // The window, in the frame's own layout: rowBytes a row, top row first.
-                const size_t rowBytes = static_cast<size_t>(BytesOf(shape.layout).size) * width;
-                std::vector<uint8_t> window(rowBytes * static_cast<size_t>(height), 0x55);
-                for (int f = 0; f < 200; ++f) {
-                    if (into.shape != nullptr) {
-                        ASSERT_EQ(1, animation.DrawInto(memories[f % into.inTurn].Pixels()));
-                    }
-                    if (f == 120) {
-                        std::fill(window.begin(), window.end(), 0x55);  // contents lost
-                        animation.ShowWholeNextFrame();
-                    }
-                    if (f == 60) {
-                        // Frames that no window is handed: the next one handed brings everything.
-                        animation.SetFrameCopy(nullptr, nullptr);
-                        for (int skipped = 0; skipped < 3; ++skipped) animation.RenderFrame();
-                        animation.SetFrameCopy(RecordCopy, &copied);
-                    }
-                    if (f == 150) {
-                        copied.shown = false;  // a frame that never reached the window
-                        animation.RenderFrame();
-                        copied.shown = true;
-                    }
+    const MemoryShape* const drawnInto[] = {nullptr, &MemoryShapes[3], &MemoryShapes[4]};
+    for (int run = 0; run < 3 * DrawPathCount; ++run) {
+        const DrawPath& path = DrawPaths[run / 3];
+        const MemoryShape* shape = drawnInto[run % 3];  // the last one, two memories in turn
+        Animation animation;
+        if (!animation.SetDrawPath(path)) continue;
+        CopiedFrame copied;
+        animation.SetFrameCopy(RecordCopy, &copied);
+        int64_t bandPixels = 0;
+        int64_t framePixels = 0;
+        for (const int32_t width : {641, 320}) {
+            const int32_t height = width == 641 ? 479 : 200;
+            ASSERT_EQ(1, animation.Start(width, height, 20, 8));
+            const MemoryShape& in = shape ? *shape : MemoryShapes[0];
+            TestMemory memories[2] = {{in, width, height}, {in, width, height}};
+            // The window, in the frame's layout: stride bytes a row, the top row first.
+            const size_t bytes = BytesOf(in.layout).size;
+            const size_t stride = bytes * static_cast<size_t>(width);
+            std::vector<uint8_t> window(stride * static_cast<size_t>(height), 0x55);
+            for (int f = 0; f < 200; ++f) {
+                if (shape != nullptr) {
+                    ASSERT_EQ(1, animation.DrawInto(
+                                     memories[shape == drawnInto[2] ? f % 2 : 0].Pixels()));
+                }
+                if (f == 120) {
+                    std::fill(window.begin(), window.end(), 0x55);  // contents lost
+                    animation.ShowWholeNextFrame();
+                }
+                if (f == 60) {
+                    // Frames that no window is handed: the next one handed brings everything.
+                    animation.SetFrameCopy(nullptr, nullptr);
+                    for (int skipped = 0; skipped < 3; ++skipped) animation.RenderFrame();
+                    animation.SetFrameCopy(RecordCopy, &copied);
+                }
+                if (f == 150) {
+                    copied.shown = false;  // a frame that never reached the window
                     animation.RenderFrame();
-                    const FrameView& frame = copied.frame;
-                    ASSERT_GE(frame.changedCount, 1);
-                    ASSERT_LE(frame.changedCount, MaxChangedBands);
-                    int32_t below = 0;
-                    for (int32_t i = 0; i < frame.changedCount; ++i) {
-                        const FrameBand& band = frame.changed[i];
-                        ASSERT_TRUE(below <= band.top && band.top < band.bottom &&
-                                    band.bottom <= height && 0 <= band.left &&
-                                    band.left < band.right && band.right <= width)
-                            << what << " frame " << f << " band " << i;
-                        below = band.bottom;
-                        const size_t left = rowBytes / width * static_cast<size_t>(band.left);
-                        for (int32_t y = band.top; y < band.bottom; ++y) {
-                            const uint8_t* in = FramePixel(frame, band.left, y);
-                            std::copy(in, in + rowBytes / width * (band.right - band.left),
-                                      window.begin() + static_cast<ptrdiff_t>(y * rowBytes + left));
-                        }
-                        if (f > 0 && f != 120 && f != 150)
-                            bandPixels +=
-                                int64_t{band.bottom - band.top} * (band.right - band.left);
+                    copied.shown = true;
+                }
+                animation.RenderFrame();
+                const FrameView& frame = copied.frame;
+                ASSERT_GE(frame.changedCount, 1);
+                ASSERT_LE(frame.changedCount, MaxChangedBands);
+                int32_t below = 0;
+                for (int32_t i = 0; i < frame.changedCount; ++i) {
+                    const FrameBand& band = frame.changed[i];
+                    ASSERT_TRUE(below <= band.top && band.top < band.bottom &&
+                                band.bottom <= height && 0 <= band.left && band.left < band.right &&
+                                band.right <= width)
+                        << path.name << " frame " << f << " band " << i;
+                    below = band.bottom;
+                    for (int32_t y = band.top; y < band.bottom; ++y) {
+                        const size_t offset = y * stride + band.left * bytes;
+                        std::copy(FramePixel(frame, band.left, y), FramePixel(frame, band.right, y),
+                                  window.begin() + static_cast<ptrdiff_t>(offset));
                     }
-                    if (f > 0 && f != 120 && f != 150) framePixels += int64_t{width} * height;
-                    for (int32_t y = 0; y < height; ++y) {
-                        ASSERT_TRUE(
-                            std::equal(FrameRow(frame, y), FrameRow(frame, y) + rowBytes,
-                                       window.begin() + static_cast<ptrdiff_t>(y * rowBytes)))
-                            << what << " " << width << "x" << height << " frame " << f << " row "
-                            << y << " differs";
-                    }
+                    if (f > 0 && f != 120 && f != 150)
+                        bandPixels += int64_t{band.bottom - band.top} * (band.right - band.left);
+                }
+                if (f > 0 && f != 120 && f != 150) framePixels += int64_t{width} * height;
+                for (int32_t y = 0; y < height; ++y) {
+                    ASSERT_TRUE(std::equal(FrameRow(frame, y), FrameRow(frame, y) + stride,
+                                           window.begin() + static_cast<ptrdiff_t>(y * stride)))
+                        << path.name << " " << (shape ? shape->name : "") << " " << width << "x"
+                        << height << " frame " << f << " row " << y << " differs";
                 }
             }
-            if (IsReferencePath(path))
-                EXPECT_EQ(framePixels, bandPixels) << "the reference path knows of no changed rows";
-            else
-                EXPECT_LT(bandPixels * 2, framePixels) << what;
         }
+        if (IsReferencePath(path))
+            EXPECT_EQ(framePixels, bandPixels) << "the reference path knows of no changed rows";
+        else
+            EXPECT_LT(bandPixels * 2, framePixels) << path.name;
     }
 }
 
-// Memory a host hands is drawn into, in its layout, until the host takes it back: after Stop,
-// a new Start or UseOwnSurface it is never written again; memory of another size is refused;
-// memory that lost its pixels is written whole.
-TEST(Animations, HandedMemoryIsDrawnIntoUntilTheHostTakesItBack) {
-    Animation animation;
-    CopiedFrame copied;
-    animation.SetFrameCopy(RecordCopy, &copied);
-    ASSERT_EQ(1, animation.Start(33, 17, 25, 8));
-    TestMemory memory(MemoryShapes[4], 33, 17);
-    TestMemory other(MemoryShapes[4], 34, 17);
-    EXPECT_EQ(0, animation.DrawInto(other.Pixels()));
-    for (int step = 0; step < 3; ++step) {
-        memory.Scribble(9);
+// Handed memory holds the frames drawn alone (also after the host said it lost its pixels), and
+// is never written once taken back (another surface, a new start, a stop); another size is not.
+TEST(Animations, HandedMemoryHoldsTheFramesUntilTheHostTakesItBack) {
+    for (const DrawPath* path : {&BestDrawPath(), &ReferenceDrawPath()}) {
+        Animation animation, alone;
+        ASSERT_EQ(1, animation.SetDrawPath(*path));
+        CopiedFrame copied;
+        animation.SetFrameCopy(RecordCopy, &copied);
+        ASSERT_EQ(1, animation.Start(320, 240, 25, 8));
+        ASSERT_EQ(1, alone.Start(320, 240, 25, 8));
+        TestMemory memory(MemoryShapes[4], 320, 240);
+        EXPECT_EQ(0, animation.DrawInto(TestMemory(MemoryShapes[4], 321, 240).Pixels()));
         ASSERT_EQ(1, animation.DrawInto(memory.Pixels()));
-        animation.RenderFrame();
+        for (int f = 0; f < 30; ++f) {
+            if (f == 20) {
+                memory.Scribble(9);
+                animation.ShowWholeNextFrame();
+            }
+            animation.RenderFrame();
+            alone.RenderFrame();
+            const std::vector<uint8_t> drawn = memory.As24BitRows();
+            ASSERT_EQ(HashPixelStore(alone.GetSurface()), HashBytes(drawn.data(), drawn.size()))
+                << path->name << " frame " << f;
+        }
         EXPECT_EQ(PixelLayout::Rgba32, copied.frame.layout);
         EXPECT_EQ(memory.Pixels().topRow, FrameRow(copied.frame, 0));
-        EXPECT_FALSE(memory.As24BitRows().empty()) << "every pixel written, opaque";
-        memory.Scribble(9);
-        const std::vector<uint8_t> scribbled = memory.Raw();
-        if (step == 0) animation.Stop();
-        if (step == 1) {
-            ASSERT_EQ(1, animation.Start(33, 17, 25, 8));
-        }
-        if (step == 2) animation.UseOwnSurface();
-        animation.RenderFrame();
-        EXPECT_EQ(scribbled, memory.Raw()) << "step " << step;
-        if (step == 0) {
-            ASSERT_EQ(1, animation.Start(33, 17, 25, 8));
+        for (int step = 0; step < 3; ++step) {
+            memory.Scribble(9);
+            const std::vector<uint8_t> scribbled = memory.Raw();
+            if (step == 0) animation.UseOwnSurface();
+            if (step == 1) animation.Start(320, 240, 25, 8);
+            if (step == 2) animation.Stop();
+            animation.RenderFrame();
+            EXPECT_EQ(scribbled, memory.Raw()) << path->name << " step " << step;
+            EXPECT_EQ(step < 2 ? 1 : 0, animation.DrawInto(memory.Pixels()));
         }
     }
-    EXPECT_EQ(PixelLayout::Bgr24, copied.frame.layout);
-    EXPECT_EQ(animation.GetSurface().GetBits(), copied.frame.bits);
-    // An image that lost its pixels (a host says so as its window lost its picture) is written
-    // whole by the next frame.
-    ASSERT_EQ(1, animation.Start(320, 240, 25, 8));
-    TestMemory large(MemoryShapes[2], 320, 240);
-    ASSERT_EQ(1, animation.DrawInto(large.Pixels()));
-    animation.RenderFrame();
-    large.Scribble(9);
-    animation.ShowWholeNextFrame();
-    animation.RenderFrame();
-    EXPECT_FALSE(large.As24BitRows().empty());
 }

@@ -1,7 +1,5 @@
-// Memory as a host hands it to the frame comparisons: width x height pixels of a layout, rows
-// top-down or bottom-up, with bytes past each row's pixels that no drawing may touch. Read back
-// as the 24-bit surface would hold the same frame, so a frame drawn into it compares byte for
-// byte with the reference drawing.
+// Memory as a host hands it, for the frame comparisons: pixels of a layout, rows either way up,
+// with guard bytes past each row's pixels; read back as the 24-bit surface holds the same frame.
 #pragma once
 
 #include <cstddef>
@@ -17,8 +15,7 @@ struct MemoryShape {
     int32_t slack;  // bytes past each row's pixels; -1: up to whole 4-byte words, as a DIB's
 };
 
-// The layout column of the frame comparisons: every layout, pitches longer than the row (odd
-// ones too), either direction.
+// Every layout, pitches longer than the row (odd ones too), either way up.
 constexpr MemoryShape MemoryShapes[] = {
     {"24-bit bottom-up, as the surface", PixelLayout::Bgr24, true, -1},
     {"24-bit top-down, 5 bytes more a row", PixelLayout::Bgr24, false, 5},
@@ -29,65 +26,50 @@ constexpr MemoryShape MemoryShapes[] = {
 
 class TestMemory {
   public:
-    static constexpr uint8_t Guard = 0xA5;
-
-    TestMemory(const MemoryShape& memoryShape, int32_t memoryWidth, int32_t memoryHeight)
-        : shape(memoryShape), width(memoryWidth), height(memoryHeight) {
-        const int32_t rowBytes = BytesOf(shape.layout).size * width;
-        pitch = rowBytes + (shape.slack >= 0 ? shape.slack : (-rowBytes & 3));
+    TestMemory(const MemoryShape& shape, int32_t width, int32_t height)
+        : shape(shape), width(width), height(height), at(BytesOf(shape.layout)) {
+        pitch = at.size * width + (shape.slack >= 0 ? shape.slack : (-at.size * width & 3));
         bytes.assign(static_cast<size_t>(pitch) * static_cast<size_t>(height), Guard);
     }
-
     PixelMemory Pixels() {
-        PixelMemory memory;
-        memory.topRow = bytes.data() + (shape.bottomUp ? (height - 1) * pitch : 0);
-        memory.pitch = shape.bottomUp ? -pitch : pitch;
-        memory.layout = shape.layout;
-        memory.width = width;
-        memory.height = height;
-        return memory;
+        return PixelMemory{bytes.data() + (shape.bottomUp ? (height - 1) * pitch : 0),
+                           shape.bottomUp ? -pitch : pitch, shape.layout, width, height};
     }
-
-    // Every pixel's bytes, the fourth of a 32-bit one too, anything but what a frame holds.
+    // Every byte of every pixel, the fourth of a 32-bit one too.
     void Scribble(uint32_t seed) {
-        const int32_t rowBytes = BytesOf(shape.layout).size * width;
-        for (int32_t y = 0; y < height; ++y) {
-            for (int32_t i = 0; i < rowBytes; ++i) {
-                seed = seed * 1103515245u + 12345u;
-                bytes[static_cast<size_t>(y) * pitch + i] = static_cast<uint8_t>(seed >> 24);
-            }
-        }
+        for (int32_t y = 0; y < height; ++y)
+            for (int32_t i = 0; i < at.size * width; ++i)
+                bytes[static_cast<size_t>(y) * pitch + i] =
+                    static_cast<uint8_t>((seed = seed * 1103515245u + 12345u) >> 24);
     }
-
-    // The frame as the 24-bit surface stores it: rows bottom first, padded with zeros to whole
-    // words. Empty when a byte past a row's pixels was written or a 32-bit pixel is not opaque.
+    // Rows bottom first, padded with zeros to whole words; empty when a guard byte was written
+    // or a 32-bit pixel is not opaque.
     std::vector<uint8_t> As24BitRows() const {
-        const PixelBytes at = BytesOf(shape.layout);
         const size_t stride = (static_cast<size_t>(width) * 3 + 3) & ~static_cast<size_t>(3);
         std::vector<uint8_t> rows(stride * static_cast<size_t>(height), 0);
         for (int32_t y = 0; y < height; ++y) {
-            // Row y counted from the top, wherever the memory keeps it.
-            const uint8_t* in =
-                bytes.data() + static_cast<size_t>(shape.bottomUp ? height - 1 - y : y) * pitch;
-            uint8_t* out = rows.data() + static_cast<size_t>(height - 1 - y) * stride;
+            const uint8_t* in = &bytes[static_cast<size_t>(shape.bottomUp ? height - 1 - y : y) *
+                                       static_cast<size_t>(pitch)];
+            uint8_t* out = &rows[static_cast<size_t>(height - 1 - y) * stride];
             for (int32_t x = 0; x < width; ++x, in += at.size, out += 3) {
                 out[0] = in[at.blue];
                 out[1] = in[at.green];
                 out[2] = in[at.red];
                 if (at.size == 4 && in[3] != 255) return {};
             }
-            for (const uint8_t* past = in; past != in + (pitch - at.size * width); ++past)
-                if (*past != Guard) return {};
+            for (int32_t i = at.size * width; i < pitch; ++i, ++in)
+                if (*in != Guard) return {};
         }
         return rows;
     }
-
     const std::vector<uint8_t>& Raw() const { return bytes; }
 
   private:
+    static constexpr uint8_t Guard = 0xA5;
     MemoryShape shape;
     int32_t width;
     int32_t height;
+    PixelBytes at;
     int32_t pitch = 0;
     std::vector<uint8_t> bytes;
 };

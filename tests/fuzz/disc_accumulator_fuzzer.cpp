@@ -1,12 +1,11 @@
 // Fuzz target: the accumulated frame drawing, on every accumulated drawing path this processor
 // runs, against the reference surface operations it stands in for. Each input is a few frames of
-// discs with arbitrary centres, radii and amounts on small memory of one of the pixel layouts
-// (one memory, or two written in turn) whose width crosses the vector widths; every frame written
-// on every path must equal, pixel for pixel and with nothing past the rows touched, clearing the
-// reference surface and drawing the accepted discs one by one. Between frames the input may
-// scribble on a path's memory (after ForgetMemory the next frame must still come out whole),
-// flood an accumulator past its capacity, or write into memory of another size (refused,
-// nothing written). The documented refusals of AddFilledCircle are checked call by call.
+// discs with arbitrary centres, radii and amounts on a small surface whose width crosses the vector
+// widths; every frame written on every path must equal, byte for byte with the row padding,
+// clearing the reference surface and drawing the accepted discs one by one. Between frames the
+// input may scribble on a path's surface (after ForgetMemory the next frame must still come out
+// whole), flood an accumulator past its capacity, or write into a surface of another size
+// (refused, nothing written). The documented refusals of AddFilledCircle are checked call by call.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -18,7 +17,6 @@
 #include "surface/draw_paths.h"
 #include "surface/raster_surface.h"
 #include "tests/fuzz/fuzz_input.h"
-#include "tests/test_memory.h"
 
 namespace {
 
@@ -37,11 +35,9 @@ struct Disc {
 };
 
 struct Level {
-    Level(const DrawPath* drawPath, const MemoryShape& shape, int32_t width, int32_t height)
-        : path(drawPath), memories{{shape, width, height}, {shape, width, height}} {}
     const DrawPath* path;
     DiscAccumulator accumulator;
-    TestMemory memories[2];
+    RasterSurface surface;
 };
 
 size_t StoreSize(const RasterSurface& s) {
@@ -96,23 +92,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzInput in(data, size);
     const int32_t width = 1 + in.Byte() % MaxWidth;
     const int32_t height = 1 + in.Byte() % MaxHeight;
-    const uint8_t memoryChoice = in.Byte();
-    constexpr int ShapeCount = sizeof MemoryShapes / sizeof MemoryShapes[0];
-    const MemoryShape& shape = MemoryShapes[memoryChoice % ShapeCount];
-    const int inTurn = memoryChoice / ShapeCount % 2 + 1;
 
     std::vector<Level*> levels;
     for (const DrawPath& path : DrawPaths) {
         if (path.writeRows == nullptr || !path.supported()) continue;
-        auto* level = new Level(&path, shape, width, height);
+        auto* level = new Level;
+        level->path = &path;
         Check(level->accumulator.Create(width, height) == 1, "Create failed", level->path);
-        level->memories[0].Scribble(1);
-        level->memories[1].Scribble(2);
+        Check(level->surface.Create(width, height, 24) == 1, "surface Create failed", level->path);
         levels.push_back(level);
     }
     RasterSurface reference;
     reference.Create(width, height, 24);
-    TestMemory other(shape, width + 1, height);
+    RasterSurface other;
+    other.Create(width + 1, height, 24);
     std::vector<Disc> frame;
 
     for (int frameIndex = 0; frameIndex < MaxFrames && !in.Empty(); ++frameIndex) {
@@ -136,18 +129,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 for (int32_t i = 0; i < count; ++i)
                     Offer(levels, Disc{x, y, i % 3, 1, 2, 3}, &frame);
             } else if (op < 225 && !levels.empty()) {
-                // Something else draws on one level's memory; it says so with ForgetMemory.
+                // Something else draws on one level's surface; it says so with ForgetMemory.
                 Level* level = levels[in.Byte() % levels.size()];
-                level->memories[in.Byte() % 2].Scribble(in.Byte());
+                for (int32_t y = 0; y < height; ++y) {
+                    uint8_t* row = level->surface.RowPointer(y);
+                    for (int32_t i = 0; i < 3 * width; ++i)
+                        row[i] = static_cast<uint8_t>(in.Byte() ^ (i * 37));
+                }
                 level->accumulator.ForgetMemory();
             } else if (op < 235) {
-                // Memory of another size is refused untouched.
-                const std::vector<uint8_t> before = other.Raw();
+                // A surface of another size is refused untouched.
+                const std::vector<uint8_t> before(other.GetBits(),
+                                                  other.GetBits() + StoreSize(other));
                 for (Level* level : levels) {
-                    Check(level->accumulator.WriteFrameWith(other.Pixels(),
-                                                            level->path->writeRows) == 0,
-                          "written into memory of another size", level->path);
-                    Check(before == other.Raw(), "a refused WriteFrame wrote", level->path);
+                    Check(level->accumulator.WriteFrameWith(other, level->path->writeRows) == 0,
+                          "written into a surface of another size", level->path);
+                    Check(std::memcmp(before.data(), other.GetBits(), before.size()) == 0,
+                          "a refused WriteFrame wrote", level->path);
                 }
             } else {
                 break;  // end of this frame
@@ -158,12 +156,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (const Disc& d : frame)
             reference.AddFilledCircle(d.x, d.y, d.radius, d.red, d.green, d.blue);
         for (Level* level : levels) {
-            TestMemory& memory = level->memories[frameIndex % inTurn];
-            Check(level->accumulator.WriteFrameWith(memory.Pixels(), level->path->writeRows) == 1,
+            Check(level->accumulator.WriteFrameWith(level->surface, level->path->writeRows) == 1,
                   "WriteFrame refused its own size", level->path);
-            const std::vector<uint8_t> written = memory.As24BitRows();
-            Check(written.size() == StoreSize(reference) &&
-                      std::memcmp(reference.GetBits(), written.data(), written.size()) == 0,
+            Check(std::memcmp(reference.GetBits(), level->surface.GetBits(),
+                              StoreSize(reference)) == 0,
                   "accumulated frame differs from the reference surface", level->path);
             Check(level->accumulator.GetDiscCount() == 0, "WriteFrame kept discs", level->path);
         }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -83,26 +84,23 @@ TEST(DrawCornerText, StaysInTheCornerBand) {
     }
 }
 
-// The animation draws the next frame over the picture and writes only what changes: whatever
-// went over the corner must come back out, every byte of the band, and nothing else moves.
+// The next frame is drawn over the picture, writing only what changes: what went over the corner
+// must come out again, every byte, and nothing else move.
 TEST(FpsOverlay, PutsBackThePixelsUnderTheCorner) {
     for (int bytesPerPixel : {3, 4}) {
         Picture picture(700, 300, bytesPerPixel);
         for (size_t i = 0; i < picture.bytes.size(); ++i)
-            picture.bytes[i] = static_cast<uint8_t>(i * 7 + i / 11);
+            picture.bytes[i] = uint8_t(i * 7 + i / 11);
         const std::vector<uint8_t> frame = picture.bytes;
         FpsOverlay overlay;
         const uint8_t black[4] = {};
-        for (int shown = 0; shown < 2; ++shown) {
-            overlay.DrawOnFrame(picture.bytes.data(), picture.width, picture.height, picture.pitch,
-                                bytesPerPixel, black);
-            const FrameBand band = CornerTextBand(picture.width, picture.height);
-            for (int y = band.top; y < band.bottom; ++y)
-                for (int x = band.left * bytesPerPixel; x < band.right * bytesPerPixel; ++x)
-                    picture.bytes[y * picture.pitch + x] = 0xFF;
-            overlay.RestoreFrame(picture.bytes.data(), picture.pitch);
-            EXPECT_EQ(frame, picture.bytes) << bytesPerPixel << " bytes a pixel";
-        }
+        overlay.DrawOnFrame(picture.bytes.data(), 700, 300, picture.pitch, bytesPerPixel, black);
+        const FrameBand band = CornerTextBand(700, 300);
+        for (int y = band.top; y < band.bottom; ++y)
+            std::fill_n(&picture.bytes[y * picture.pitch + band.left * bytesPerPixel],
+                        (band.right - band.left) * bytesPerPixel, 0xFF);
+        overlay.RestoreFrame(picture.bytes.data(), picture.pitch);
+        EXPECT_EQ(frame, picture.bytes) << bytesPerPixel << " bytes a pixel";
     }
 }
 

@@ -4,9 +4,8 @@
 //   a 10-second boundary, scales 1, 1.5 and 2, a size past the 8192 cap);
 // - the live page at 800x600: the panel's settings survive a reload, hostile query values get
 //   the defaults or the nearest limits and no markup, the canvas holds exactly the last frame,
-//   which the module drew straight into its RGBA image, tolva-render's frame (so every changed
-//   band was sent), it steps about 64 times a second, and a screenshot shows lit pixels of the
-//   chosen scheme;
+//   which the module drew into its RGBA image (so every changed band was sent), it steps about
+//   64 times a second, and a screenshot shows lit pixels of the chosen scheme;
 // - the full-screen exit rule through the browser's input;
 // - a browser without WebAssembly gets the one-line message.
 // Usage: node --experimental-websocket web_page_test.mjs TOLVA_HTML TOLVA_RENDER
@@ -88,13 +87,9 @@ try {
     const image = view.image.data;
     let differ = 0;
     for (let i = 0; i < canvas.length; ++i) if (canvas[i] !== image[i]) ++differ;
-    return [width, height, differ, view.tolva.HashLine().trim()];
+    return [width, height, differ];
   })()`);
-  const lastFrame = Number(shown[3].split(" ")[0]);
-  const rendered = execFileSync(render, ["--size", "800x600", "--count", "30", "--color", "2",
-    "--frames", String(lastFrame + 1), "--hash"], {encoding: "utf8"}).trim().split("\n").pop();
-  Check(String(shown.slice(0, 3)) === "800,600,0" && shown[3] === rendered,
-      `the canvas is the last frame, tolva-render's (${shown}; ${rendered})`);
+  Check(String(shown) === "800,600,0", `the canvas is the last frame (${shown})`);
   // 64 steps a second whatever the display's rate; loose, for a loaded machine.
   const rate = parseFloat(await tab.Evaluate("document.getElementById('corner').textContent"));
   Check(rate > 52 && rate < 72, `about 64 steps a second (${rate})`);
