@@ -4,9 +4,10 @@
 // once the trails have spread, at 1920x1080 and 3840x2160, drawn by: the reference path (clear,
 // then the surface's byte-at-a-time disc adds); the reference's span adds with the disc rows
 // taken from the table instead of the octant walk; every accumulated drawing path the
-// processor runs; pixman adding the same spans to an x8r8g8b8 image, one composite per span;
-// and memset of the frame's bytes, the least that writing a frame can cost. Every variant runs
-// the same trail steps, so the differences are the drawing.
+// processor runs, into the animation's own 24-bit surface and (-bgra) into 32-bit memory as a
+// window system's image hands it; pixman adding the same spans to an x8r8g8b8 image, one composite
+// per span; and memset of the frame's bytes, the least that writing a frame can cost. Every variant
+// runs the same trail steps, so the differences are the drawing.
 //
 // Then the parts on a 1920x1080 surface: clearing it, AddSpan of several lengths and
 // AddFilledCircle of several radii, the reference against pixman (and memset for the clear).
@@ -55,13 +56,27 @@ RasterSurface& StandInSurface() {
     return surface;
 }
 
+// 32-bit pixels as a window system's image holds them, for the frames drawn into one.
+PixelMemory WindowImage(Size size) {
+    static std::vector<uint8_t> bytes;
+    bytes.assign(static_cast<size_t>(size.width) * static_cast<size_t>(size.height) * 4, 0);
+    PixelMemory memory;
+    memory.topRow = bytes.data();
+    memory.pitch = static_cast<ptrdiff_t>(size.width) * 4;
+    memory.layout = PixelLayout::Bgra32;
+    memory.width = size.width;
+    memory.height = size.height;
+    return memory;
+}
+
 // The animation as a saver window of this size starts it, stepped to FirstTimedFrame, then
-// set to draw with path. The frames before it are drawn the fast way (drawing never changes
-// the motion).
-void StartAnimation(Size size, const DrawPath& path = BestDrawPath()) {
+// set to draw with path, into its own surface or a window's 32-bit image. The frames before it
+// are drawn the fast way (drawing never changes the motion).
+void StartAnimation(Size size, const DrawPath& path = BestDrawPath(), bool intoImage = false) {
     Animation& animation = BenchAnimation();
     animation.SetDrawPath(BestDrawPath());
     animation.Start(size.width, size.height, BenchTrailCount, BenchColorMode);
+    if (intoImage) animation.DrawInto(WindowImage(size));
     for (uint32_t f = 0; f < FirstTimedFrame; ++f) animation.RenderFrame();
     animation.SetDrawPath(path);
     if (StandInSurface().GetWidth() != size.width || StandInSurface().GetHeight() != size.height)
@@ -80,10 +95,10 @@ double ThreadSeconds() {
 // the wall-clock time beside it as the counter wall_ms.
 template <typename Frame>
 void TimeFrames(benchmark::State& state, Size size, Frame frame,
-                const DrawPath& path = BestDrawPath()) {
+                const DrawPath& path = BestDrawPath(), bool intoImage = false) {
     double wallSeconds = 0;
     for (auto _ : state) {
-        StartAnimation(size, path);
+        StartAnimation(size, path, intoImage);
         const auto wallStart = std::chrono::steady_clock::now();
         const double start = ThreadSeconds();
         for (uint32_t f = 0; f < TimedFrames; ++f) frame();
@@ -269,11 +284,15 @@ void RegisterFrames(Size size) {
     for (const DrawPath& path : DrawPaths) {
         if (path.writeRows == nullptr || !path.supported()) continue;
         const DrawPath* chosen = &path;
-        finish(benchmark::RegisterBenchmark(
-            (prefix + "accumulated-" + path.name).c_str(), [size, chosen](benchmark::State& state) {
-                TimeFrames(
-                    state, size, [] { BenchAnimation().RenderFrame(); }, *chosen);
-            }));
+        for (const bool intoImage : {false, true}) {
+            const std::string name =
+                prefix + "accumulated-" + path.name + (intoImage ? "-bgra" : "");
+            finish(benchmark::RegisterBenchmark(
+                name.c_str(), [size, chosen, intoImage](benchmark::State& state) {
+                    TimeFrames(
+                        state, size, [] { BenchAnimation().RenderFrame(); }, *chosen, intoImage);
+                }));
+        }
     }
     finish(
         benchmark::RegisterBenchmark((prefix + "pixman").c_str(), [size](benchmark::State& state) {
@@ -324,7 +343,7 @@ void RegisterParts(Size size) {
         DiscAccumulator discs;
         discs.Create(size.width, size.height);
         for (auto _ : state) {
-            discs.ForgetSurface();
+            discs.ForgetMemory();
             discs.WriteFrame(surface);
             benchmark::ClobberMemory();
         }

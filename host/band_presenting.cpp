@@ -7,22 +7,37 @@ int32_t DrawableSide(int32_t side) {
     return side > Animation::MaxSide ? Animation::MaxSide : side;
 }
 
+PixelMemory ImageMemory(const PresentedImage& image) {
+    PixelMemory memory;
+    if (image.pixels == nullptr || !LayoutOfFormat(image.format, &memory.layout)) return memory;
+    memory.topRow = image.pixels;
+    memory.pitch = static_cast<ptrdiff_t>(image.pitch);
+    memory.width = image.width;
+    memory.height = image.height;
+    return memory;
+}
+
 int32_t PrepareBands(const FrameView& frame, const PresentedImage& image, FpsOverlay* fps,
-                     BandConversion convert, void* presenter, FrameBand bands[MaxPresentedBands]) {
+                     FrameBand bands[MaxPresentedBands]) {
+    const bool inImage =
+        FrameRow(frame, 0) == image.pixels && frame.pitch == static_cast<ptrdiff_t>(image.pitch);
     int32_t count = 0;
     const auto keep = [&](const FrameBand& band) {
         if (band.bottom > band.top && band.right > band.left) bands[count++] = band;
     };
     for (int32_t i = 0; i < frame.changedCount; ++i) {
-        convert(presenter, frame, frame.changed[i]);
+        if (!inImage)
+            ConvertFrameBand(frame, frame.changed[i], image.pixels, image.pitch, image.format);
         keep(frame.changed[i]);
     }
     if (fps != nullptr) {
-        const FrameBand corner = CornerTextBand(image.width, image.height);
-        convert(presenter, frame, corner);
-        fps->DrawOnFrame(image.pixels, image.width, image.height, image.pitch, image.bytesPerPixel,
-                         image.black);
-        keep(corner);
+        fps->DrawOnFrame(image.pixels, image.width, image.height, image.pitch,
+                         image.format.bytesPerPixel, image.black);
+        keep(CornerTextBand(image.width, image.height));
     }
     return count;
+}
+
+void FinishBands(const PresentedImage& image, FpsOverlay* fps) {
+    if (fps != nullptr) fps->RestoreFrame(image.pixels, image.pitch);
 }

@@ -146,5 +146,20 @@ FrameBand CornerTextBand(int width, int height) {
 void FpsOverlay::DrawOnFrame(uint8_t* pixels, int width, int height, size_t pitch,
                              int bytesPerPixel, const uint8_t* black) {
     counter.FrameShown(MonotonicNanoseconds(), ProcessCpuNanoseconds());
+    kept = CornerTextBand(width, height);
+    keptRowBytes = static_cast<size_t>(kept.right - kept.left) * static_cast<size_t>(bytesPerPixel);
+    // Sized once for a picture; a frame allocates nothing after the first.
+    under.resize(keptRowBytes * static_cast<size_t>(kept.bottom - kept.top));
+    keptLeftBytes = static_cast<size_t>(kept.left) * static_cast<size_t>(bytesPerPixel);
+    for (int y = kept.top; y < kept.bottom; ++y)
+        std::memcpy(under.data() + static_cast<size_t>(y - kept.top) * keptRowBytes,
+                    pixels + static_cast<size_t>(y) * pitch + keptLeftBytes, keptRowBytes);
     DrawCornerText(counter.Text(), pixels, width, height, pitch, bytesPerPixel, black);
+}
+
+void FpsOverlay::RestoreFrame(uint8_t* pixels, size_t pitch) {
+    for (int y = kept.top; y < kept.bottom; ++y)
+        std::memcpy(pixels + static_cast<size_t>(y) * pitch + keptLeftBytes,
+                    under.data() + static_cast<size_t>(y - kept.top) * keptRowBytes, keptRowBytes);
+    kept = FrameBand{};
 }

@@ -1,11 +1,13 @@
 // The -fps corner of XScreenSaver's hacks: the frame rate and the CPU load, measured over each
 // second and written in a tiny built-in bitmap font into the picture a presenter is about to
-// show. It draws only into the presenter's converted copy (an XImage or a window surface),
-// never into the animation's own frame, whose bytes the hashes cover.
+// show (an XImage or a window surface). Where the animation draws straight into that picture,
+// the pixels under the text are put back once it was sent, so the frame's own pixels, which the
+// hashes cover and the next frame is drawn over, never keep the text.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "surface/frame.h"
 
@@ -42,12 +44,20 @@ void DrawCornerText(const char* text, uint8_t* pixels, int width, int height, si
 // counter makes: a presenter that sends only what changed sends this too.
 FrameBand CornerTextBand(int width, int height);
 
-// What a presenter holds for -fps: counts each frame against the clocks and draws the text.
+// What a presenter holds for -fps: counts each frame against the clocks and draws the text over
+// the corner band, keeping what it covers.
 class FpsOverlay {
   public:
     void DrawOnFrame(uint8_t* pixels, int width, int height, size_t pitch, int bytesPerPixel,
                      const uint8_t* black);
+    // Puts back the pixels the last DrawOnFrame wrote over, into the same picture; then does
+    // nothing until the next DrawOnFrame.
+    void RestoreFrame(uint8_t* pixels, size_t pitch);
 
   private:
     FpsCounter counter;
+    FrameBand kept{};  // rows top..bottom-1 of the picture kept, none when top == bottom
+    size_t keptLeftBytes = 0;
+    size_t keptRowBytes = 0;
+    std::vector<uint8_t> under;  // the corner band's pixels, row after row
 };

@@ -69,6 +69,10 @@ int FrameLoop::DrawDueSteps(LoopWindow* window, int* exitCode) {
             window->index == 0 && settings.frames != 0 && firstWindowFrames + 1 >= settings.frames;
         window->presented = Presented::Shown;
         window->passing = window->dueSteps > 1 && !last;
+        const FramePresenter& shown = *presenter;
+        window->animation.DrawInto(shown.imageMemory != nullptr
+                                       ? shown.imageMemory(shown.self, window->index)
+                                       : PixelMemory{});
         window->animation.RenderFrame();
         ++window->scriptedClock.frameIndex;
         // The window went away between two frames: nothing left to draw into.

@@ -1,14 +1,16 @@
 // The frame loop of the hosts that wait for their own frames (the Linux program's SDL and Xlib
 // presenters): one animation per window, its clock (the real one, or with the hash lines the
 // scripted one tolva-render reads) and one frame per step for every window. A presenter plugs
-// in two functions; what they find goes back as answers, never as calls into the loop: the
-// frame copy says whether the frame was shown, the event handling what became of the windows.
+// in three functions; what they find goes back as answers, never as calls into the loop: the
+// frame copy says whether the frame was shown, the event handling what became of the windows,
+// and the image memory where the next frame is drawn.
 #pragma once
 
 #include <csignal>
 #include <cstdint>
 
 #include "host/pace.h"
+#include "surface/pixel_memory.h"
 #include "trails/animation.h"
 
 // One window a display is the most a desktop has in practice; more are drawn as this many.
@@ -50,6 +52,12 @@ struct FramePresenter {
     void (*handleEvents)(void* self, int waitMilliseconds, EventNews* news);
     // Shows a finished frame of window index's animation.
     Presented (*showFrame)(void* self, int index, const FrameView& frame);
+    // The memory window index's next frame is drawn into: its image, where the animation can
+    // draw the image's layout, so that the frame needs no conversion; else empty memory (null
+    // topRow), and the animation draws into its own surface, as it does when this is null.
+    // Asked before every frame, so an image that went away is never drawn into, and a presenter
+    // may hand buffers in turn.
+    PixelMemory (*imageMemory)(void* self, int index) = nullptr;
     // For window systems that say when a window can take its next frame (Wayland's frame
     // callbacks); null: every window takes one every step. A window that cannot keeps the
     // steps that fall due meanwhile, at most MaxCatchUpSteps, and draws them in a row once it

@@ -1,7 +1,8 @@
 // The "INDEX HASH" lines by which tolva-render, the viewer's --hash and the tests compare
 // frames: the 0-based frame index in decimal, a space, and the 64-bit FNV-1a hash of the whole
-// frame (height rows of the header's stride, bottom row first, padding included) as 16
-// lower-case hex digits. Scripts across builds parse these lines; the format never changes.
+// frame as 24-bit bottom-up rows (height rows of the header's stride, bottom row first, padding
+// included, as zeros) as 16 lower-case hex digits, whatever layout it was drawn in. Scripts
+// across builds parse these lines; the format never changes.
 #pragma once
 
 #include <cstddef>

@@ -1,31 +1,36 @@
-// Turning the frame's 24-bit pixels into the 32-bit pixels that X servers and SDL's window
-// surfaces take (0xFFRRGGBB in the host's byte order: alpha opaque for a 32-bit visual), band by
-// band, so that a presenter converts only what changed. The conversions are listed best first, each
-// with the check that the processor can run it; the scalar one runs everywhere and is what the
-// others are tested against.
+// The pixel formats of window systems' images, described by their channel masks as X11 visuals
+// and SDL surfaces give them. Where an image's pixels are one of the core's layouts, the
+// animation draws straight into the image; every other image (16-bit, 30-bit, odd masks) is the
+// fallback, and gets the changed bands of the animation's own 24-bit frame converted pixel by
+// pixel, here and nowhere else.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
-#include "trails/frame_seams.h"
+#include "surface/frame.h"
+#include "surface/pixel_memory.h"
 
-// Converts count pixels of three bytes (blue, green, red) at in to count 32-bit pixels at out.
-using PixelRowConversion = void (*)(const uint8_t* in, uint32_t* out, int32_t count);
-
-struct PixelConversion {
-    const char* name;
-    int (*supported)();
-    PixelRowConversion convert;
+// A pixel of 1 to 4 bytes holding a value whose colour bits the masks pick out; the bits that
+// are no colour are alpha where the image has one (all set: opaque) and ignored otherwise.
+struct MaskedFormat {
+    uint32_t red = 0;
+    uint32_t green = 0;
+    uint32_t blue = 0;
+    uint32_t alpha = 0;
+    int bytesPerPixel = 0;
+    bool lsbFirst = true;  // the value's low byte first in memory
 };
 
-constexpr int PixelConversionCount = 2;
-extern const PixelConversion PixelConversions[PixelConversionCount];
+// Whether the format's pixels are those of one of the core's layouts (the fourth byte of a
+// 32-bit pixel alpha or unused), and which.
+bool LayoutOfFormat(const MaskedFormat& format, PixelLayout* layout);
 
-// The first supported entry; the processor is asked once.
-const PixelConversion& BestPixelConversion();
+// Opaque black in the format, its bytesPerPixel bytes in memory order.
+void OpaqueBlack(const MaskedFormat& format, uint8_t black[4]);
 
-// Converts the band of a frame into top-down rows of 32-bit pixels, pitch bytes apart, whose
-// first pixel, at out, is the band's top left one.
-void ConvertFrameBand(const FrameView& frame, const FrameBand& band, uint8_t* out, size_t pitch,
-                      PixelRowConversion convert);
+// Converts the band of frame into the same rectangle of an image of the format whose top row
+// starts at image, rows pitch bytes apart. A channel is scaled to its mask's width by its top
+// bits.
+void ConvertFrameBand(const FrameView& frame, const FrameBand& band, uint8_t* image, size_t pitch,
+                      const MaskedFormat& format);

@@ -1,5 +1,5 @@
-// DiscAccumulator: recording discs, the table of disc rows, and handing a frame to the row
-// writer of the draw level in use.
+// DiscAccumulator: recording discs, the table of disc rows, the memories written lately, and
+// handing a frame to the row writer of the drawing path in use.
 #include "surface/disc_accumulator.h"
 
 #include <cstddef>
@@ -93,20 +93,22 @@ int DiscAccumulator::Create(int32_t newWidth, int32_t newHeight) {
     rowHead = Allocate<int32_t>(newHeight);
     delta = Allocate<uint64_t>(static_cast<int64_t>(newWidth) + 1);
     marks = Allocate<uint8_t>((static_cast<int64_t>(newWidth) / 64 + 1) * 64);
-    extents = Allocate<RowExtent>(newHeight);
+    slotExtents = Allocate<RowExtent>(int64_t{MemorySlots} * newHeight);
     extentsBefore = Allocate<RowExtent>(newHeight);
     bandScratch = Allocate<FrameBand>(newHeight);
     if (discs == nullptr || active == nullptr || rowHead == nullptr || delta == nullptr ||
-        marks == nullptr || extents == nullptr || extentsBefore == nullptr ||
+        marks == nullptr || slotExtents == nullptr || extentsBefore == nullptr ||
         bandScratch == nullptr) {
         Destroy();
         return 0;
     }
     for (int32_t y = 0; y < newHeight; ++y) rowHead[y] = -1;
+    for (int i = 0; i < MemorySlots; ++i)
+        slots[i].extents = slotExtents + static_cast<ptrdiff_t>(i) * newHeight;
     width = newWidth;
     height = newHeight;
     discCount = 0;
-    ForgetSurface();
+    ForgetMemory();
     return 1;
 }
 
@@ -116,7 +118,7 @@ void DiscAccumulator::Destroy() {
     std::free(rowHead);
     std::free(delta);
     std::free(marks);
-    std::free(extents);
+    std::free(slotExtents);
     std::free(extentsBefore);
     std::free(bandScratch);
     discs = nullptr;
@@ -124,10 +126,11 @@ void DiscAccumulator::Destroy() {
     rowHead = nullptr;
     delta = nullptr;
     marks = nullptr;
-    extents = nullptr;
+    slotExtents = nullptr;
+    for (MemorySlot& slot : slots) slot = MemorySlot{};
+    lastWritten = nullptr;
     extentsBefore = nullptr;
     bandScratch = nullptr;
-    lastBits = nullptr;
     width = 0;
     height = 0;
     discCount = 0;
@@ -164,25 +167,54 @@ int DiscAccumulator::AddFilledCircle(int32_t centreX, int32_t centreY, int32_t r
     return 1;
 }
 
-void DiscAccumulator::ForgetSurface() {
-    // Every pixel may be lit.
-    for (int32_t y = 0; y < height; ++y) extents[y] = RowExtent{0, width};
-    lastBits = nullptr;
+void DiscAccumulator::ForgetMemory() {
+    for (MemorySlot& slot : slots) slot.topRow = nullptr;
+    lastWritten = nullptr;
+    // Every pixel may have been lit.
+    for (int32_t y = 0; y < height; ++y) extentsBefore[y] = RowExtent{0, width};
 }
 
-int DiscAccumulator::WriteFrame(RasterSurface& surface) {
-    return WriteFrameWith(surface, BestDrawPath().writeRows);
+DiscAccumulator::MemorySlot& DiscAccumulator::SlotFor(const PixelMemory& memory) {
+    MemorySlot* chosen = &slots[0];
+    for (MemorySlot& slot : slots) {
+        if (slot.topRow == memory.topRow && slot.pitch == memory.pitch &&
+            slot.layout == memory.layout) {
+            chosen = &slot;
+            break;
+        }
+        // Else the slot written longest ago; a free one, never written, before any.
+        if (slot.topRow == nullptr || slot.lastWrite < chosen->lastWrite) chosen = &slot;
+    }
+    if (chosen->topRow != memory.topRow || chosen->pitch != memory.pitch ||
+        chosen->layout != memory.layout) {
+        chosen->topRow = memory.topRow;
+        chosen->pitch = memory.pitch;
+        chosen->layout = memory.layout;
+        // Memory not written lately holds anything: every pixel may be lit.
+        for (int32_t y = 0; y < height; ++y) chosen->extents[y] = RowExtent{0, width};
+    }
+    chosen->lastWrite = ++writes;
+    return *chosen;
 }
 
-int DiscAccumulator::WriteFrameWith(RasterSurface& surface, DiscRowWriter writeRows) {
-    if (discs == nullptr || writeRows == nullptr || surface.GetBitDepth() != 24 ||
-        surface.GetWidth() != width || surface.GetHeight() != height ||
-        surface.GetBits() == nullptr)
-        return 0;
-    if (surface.GetBits() != lastBits) ForgetSurface();
+int DiscAccumulator::WriteFrame(const PixelMemory& memory) {
+    return WriteFrameWith(memory, BestDrawPath().writeRows);
+}
+
+int DiscAccumulator::WriteFrameWith(const PixelMemory& memory, DiscRowWriter writeRows) {
+    if (discs == nullptr || writeRows == nullptr || !HoldsPixels(memory, width, height)) return 0;
+    // What the frame written before lit bounds what this one changes, whichever memory it went
+    // to; the writers update the extents of the memory they write in place.
+    if (lastWritten != nullptr)
+        std::memcpy(extentsBefore, lastWritten->extents,
+                    sizeof(RowExtent) * static_cast<size_t>(height));
+    else
+        for (int32_t y = 0; y < height; ++y) extentsBefore[y] = RowExtent{0, width};
+    MemorySlot& slot = SlotFor(memory);
     RowWriterJob job;
-    job.topRow = surface.RowPointer(0);
-    job.stride = surface.GetStride();
+    job.topRow = memory.topRow;
+    job.pitch = memory.pitch;
+    job.layout = memory.layout;
     job.width = width;
     job.height = height;
     job.halfWidths = HalfWidthTable();
@@ -191,13 +223,11 @@ int DiscAccumulator::WriteFrameWith(RasterSurface& surface, DiscRowWriter writeR
     job.active = active;
     job.delta = delta;
     job.marks = marks;
-    job.extents = extents;
-    // The writers update the extents in place; what they held before bounds the old frame.
-    std::memcpy(extentsBefore, extents, sizeof(RowExtent) * static_cast<size_t>(height));
+    job.extents = slot.extents;
     writeRows(job);
     // The writers have emptied every row's list on the way.
     discCount = 0;
-    lastBits = surface.GetBits();
+    lastWritten = &slot;
     return 1;
 }
 
@@ -205,9 +235,9 @@ int32_t DiscAccumulator::ChangedBands(int64_t bandCost, FrameBand* bands) {
     if (discs == nullptr) return 0;
     // Each row's span of both frames, kept where the old extents were (so a second call finds
     // the same).
-    for (int32_t y = 0; y < height; ++y) {
+    for (int32_t y = 0; y < height && lastWritten != nullptr; ++y) {
         RowExtent& before = extentsBefore[y];
-        const RowExtent after = extents[y];
+        const RowExtent after = lastWritten->extents[y];
         if (before.end <= before.first) {
             before = after;
         } else if (after.end > after.first) {

@@ -1,12 +1,13 @@
 // DiscAccumulator: the fast way to draw a whole frame of additive discs. Every amount the frame
 // adds is non-negative and each add saturates at 255, so a finished pixel is just
 // min(255, sum of what reached it), whatever the order of the adds. The accumulator therefore
-// only records the frame's discs; WriteFrame then walks the surface once, row by row, keeps a
+// only records the frame's discs; WriteFrame then walks the memory once, row by row, keeps a
 // running sum per channel through the row's span ends, and writes every pixel a single time in
 // place of clearing the frame and adding disc after disc; and where the frame before was black
-// and stays black, not even that. The bytes equal those of clearing
-// with RasterSurface::FillRectangle and drawing the same discs with
-// RasterSurface::AddFilledCircle.
+// and stays black, not even that. The pixels equal those of clearing with
+// RasterSurface::FillRectangle and drawing the same discs with RasterSurface::AddFilledCircle,
+// in the memory's own layout: the surface's bytes themselves, or the same colours as 32-bit
+// pixels.
 //
 // All memory is taken by Create; recording and writing a frame allocate nothing.
 #pragma once
@@ -15,6 +16,7 @@
 
 #include "surface/changed_bands.h"
 #include "surface/draw_paths.h"
+#include "surface/pixel_memory.h"
 #include "surface/raster_surface.h"
 #include "surface/row_writer_job.h"
 
@@ -25,6 +27,8 @@ class DiscAccumulator {
     // The largest radius tabulated: a frame's discs reach 199 logical pixels, and at the
     // largest scale (8) eight times that.
     static constexpr int32_t MaxRadius = 1600;
+    // The memories whose lit rows are remembered: two buffers used in turn, and a third.
+    static constexpr int MemorySlots = 3;
 
     DiscAccumulator() = default;
     ~DiscAccumulator() { Destroy(); }
@@ -50,23 +54,32 @@ class DiscAccumulator {
                         int32_t green, int32_t blue);
     int32_t GetDiscCount() const { return discCount; }
 
-    // Makes every pixel of surface black plus the recorded discs, with the best drawing path
-    // (or the given row writer), and forgets the discs. Returns 0 and writes nothing unless
-    // surface has depth 24 and the accumulator's size and the writer is not null.
+    // Makes every pixel of memory black plus the recorded discs, with the best drawing path (or
+    // the given row writer), and forgets the discs. Returns 0 and writes nothing unless memory
+    // holds pixels of the accumulator's size and the writer is not null.
     //
-    // Pixels that are black already are not written again: the accumulator remembers, row by
-    // row, where the frame it wrote last into the same surface was lit. That holds as long
-    // as nothing else writes to the surface in between (new zeroed pixels are fine); after
-    // anything else has drawn on it, call ForgetSurface first.
-    int WriteFrame(RasterSurface& surface);
-    int WriteFrameWith(RasterSurface& surface, DiscRowWriter writeRows);
-    // The next WriteFrame writes every pixel.
-    void ForgetSurface();
+    // Pixels that are black already are not written again: for each of the last MemorySlots
+    // memories written (told apart by their top row, pitch and layout) the accumulator
+    // remembers, row by row, where the frame it wrote last into that memory was lit, so two
+    // buffers used in turn are each brought from the frame they held to the new one. That holds
+    // as long as nothing else writes to them in between; after anything else has drawn on one,
+    // call ForgetMemory first. Memory it does not know is written whole.
+    int WriteFrame(const PixelMemory& memory);
+    int WriteFrameWith(const PixelMemory& memory, DiscRowWriter writeRows);
+    // The surface's pixels: 0 unless it has depth 24.
+    int WriteFrame(RasterSurface& surface) { return WriteFrame(SurfacePixels(surface)); }
+    int WriteFrameWith(RasterSurface& surface, DiscRowWriter writeRows) {
+        return WriteFrameWith(SurfacePixels(surface), writeRows);
+    }
+    // The next WriteFrame writes every pixel, whatever memory it writes, and finds every pixel
+    // changed.
+    void ForgetMemory();
 
-    // After a WriteFrame: where the surface can now differ from what it held before, as at most
-    // MaxChangedBands bands (GroupChangedRows, with that band cost); returns their count. A
-    // row's changed columns span what either frame may have lit there, so every pixel outside
-    // them is black in both; after a WriteFrame that forgot the surface, every pixel is changed.
+    // After a WriteFrame: where the frame can differ from the frame written before it (into the
+    // same memory or another), as at most MaxChangedBands bands (GroupChangedRows, with that
+    // band cost); returns their count. A row's changed columns span what either frame may have
+    // lit there, so every pixel outside them is black in both; with no frame known before (after
+    // ForgetMemory), every pixel is changed.
     int32_t ChangedBands(int64_t bandCost, FrameBand* bands);
 
     // The half-width of the span that the disc of radius r (0..MaxRadius) leaves on row offset
@@ -82,8 +95,19 @@ class DiscAccumulator {
     ActiveDisc* active = nullptr;
     uint64_t* delta = nullptr;
     uint8_t* marks = nullptr;
-    RowExtent* extents = nullptr;
-    RowExtent* extentsBefore = nullptr;  // the extents as the last WriteFrame found them
+    // A memory written lately, and the extents of the frame that it holds.
+    struct MemorySlot {
+        const uint8_t* topRow = nullptr;  // null: a free slot
+        ptrdiff_t pitch = 0;
+        PixelLayout layout = PixelLayout::Bgr24;
+        uint64_t lastWrite = 0;
+        RowExtent* extents = nullptr;  // height rows
+    };
+    MemorySlot& SlotFor(const PixelMemory& memory);
+    MemorySlot slots[MemorySlots];
+    uint64_t writes = 0;
+    RowExtent* slotExtents = nullptr;    // MemorySlots x height
+    MemorySlot* lastWritten = nullptr;   // null: the frame before is not known
+    RowExtent* extentsBefore = nullptr;  // what the frame before the last WriteFrame lit
     FrameBand* bandScratch = nullptr;
-    const uint8_t* lastBits = nullptr;  // the pixels the extents describe
 };

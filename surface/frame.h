@@ -1,12 +1,15 @@
 // A finished frame as the core hands it to a host: the 40-byte bitmap info header that describes
-// the 24-bit bottom-up pixel rows, the bands where the frame can differ from the one handed over
-// before, and the view that carries both with the pixels. Field for field and byte for byte the
-// header is the platform's BITMAPINFOHEADER (little-endian on every target we build), so the
-// Windows frame copy passes it on as it is and the renderer writes it into BMP files.
+// it as 24-bit bottom-up pixel rows, the bands where the frame can differ from the one handed
+// over before, and the view that carries both with the pixels, in the layout and pitch of the
+// memory they were drawn into. Field for field and byte for byte the header is the platform's
+// BITMAPINFOHEADER (little-endian on every target we build), so the Windows frame copy passes it
+// on as it is and the renderer writes it into BMP files.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+
+#include "surface/pixel_memory.h"
 
 struct BitmapInfoHeader {
     uint32_t biSize;
@@ -55,22 +58,29 @@ struct FrameBand {
 
 constexpr int32_t MaxChangedBands = 16;
 
-// bits is the first byte of the bottom-up pixel rows that header describes. Every pixel outside
-// the changed bands is what it was in the frame handed over before, so a window that shows that
-// frame need only be sent the bands. They lie top to bottom and do not overlap; none means
-// nothing changed. The first frame after a start, after a new frame copy, after one that was not
-// shown, or after the host said its window lost what it showed, is one band over everything.
+// bits is the first byte of the frame's rows in memory: the bottom row's where rows are stored
+// bottom-up (a negative pitch), as in the animation's own 24-bit surface, whose rows the header
+// then describes exactly; else the top row's. Every pixel outside the changed bands is what it
+// was in the frame handed over before, so a window that shows that frame need only be sent the
+// bands. They lie top to bottom and do not overlap; none means nothing changed. The first frame
+// after a start, after a new frame copy, after one that was not shown, or after the host said
+// its window lost what it showed, is one band over everything.
 struct FrameView {
     BitmapInfoHeader header;
     const uint8_t* bits;
     const FrameBand* changed = nullptr;
     int32_t changedCount = 0;
+    PixelLayout layout = PixelLayout::Bgr24;
+    ptrdiff_t pitch = 0;  // from the first byte of a row to that of the row below
 };
 
-// The first byte of pixel (x, y), rows counted from the top as a window counts them: the
-// frame's rows are stored bottom-up.
+// The first byte of row y, rows counted from the top as a window counts them.
+inline const uint8_t* FrameRow(const FrameView& frame, int32_t y) {
+    const ptrdiff_t lowest = frame.pitch < 0 ? frame.header.biHeight - 1 : 0;
+    return frame.bits + (static_cast<ptrdiff_t>(y) - lowest) * frame.pitch;
+}
+
+// The first byte of pixel (x, y), rows counted from the top.
 inline const uint8_t* FramePixel(const FrameView& frame, int32_t x, int32_t y) {
-    return frame.bits +
-           static_cast<size_t>(frame.header.biHeight - 1 - y) * FrameRowStride(frame.header) +
-           static_cast<size_t>(x) * 3;
+    return FrameRow(frame, y) + static_cast<ptrdiff_t>(x) * BytesOf(frame.layout).size;
 }

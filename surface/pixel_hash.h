@@ -8,8 +8,10 @@
 
 #include "surface/raster_surface.h"
 
-inline uint64_t HashBytes(const uint8_t* bytes, size_t count) {
-    uint64_t hash = 0xcbf29ce484222325ull;
+constexpr uint64_t HashOffsetBasis = 0xcbf29ce484222325ull;
+
+// The hash of bytes that follow those hashed into hash (the offset basis: none).
+inline uint64_t HashBytes(const uint8_t* bytes, size_t count, uint64_t hash = HashOffsetBasis) {
     for (size_t i = 0; i < count; ++i) {
         hash ^= bytes[i];
         hash *= 0x100000001b3ull;

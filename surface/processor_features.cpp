@@ -9,11 +9,6 @@ int ProcessorHasSse2() {
     return has;
 }
 
-int ProcessorHasSsse3() {
-    static const int has = (__builtin_cpu_init(), __builtin_cpu_supports("ssse3")) ? 1 : 0;
-    return has;
-}
-
 int ProcessorHasAvx2() {
     static const int has =
         (__builtin_cpu_init(), __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi2"))
@@ -35,9 +30,6 @@ int ProcessorHasAvx512() {
 #else
 
 int ProcessorHasSse2() {
-    return 0;
-}
-int ProcessorHasSsse3() {
     return 0;
 }
 int ProcessorHasAvx2() {

@@ -1,7 +1,9 @@
-// The AVX2 row writer: 32-byte stores of the pixel spread by a byte shuffle. Built only where
-// the wide paths are (64-bit x86, not MinGW) and run only on processors with AVX2.
+// The AVX2 row writer: 32-byte stores of eight 32-bit pixels, or of 3-byte pixels spread by a
+// byte shuffle. Built only where the wide paths are (64-bit x86, not MinGW) and run only on
+// processors with AVX2.
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "surface/row_writer_job.h"
 
@@ -18,7 +20,7 @@ inline __m256i Phase(__m256i source, int phase) {
         source, _mm256_load_si256(reinterpret_cast<const __m256i*>(PixelPhases.index[phase])));
 }
 
-struct Avx2Runs {
+struct Avx2Marks {
     static uint64_t TakeMarks(uint8_t* marks) {
         const __m256i zero = _mm256_setzero_si256();
         auto* low = reinterpret_cast<__m256i*>(marks);
@@ -34,6 +36,10 @@ struct Avx2Runs {
         }
         return bits;
     }
+};
+
+struct Avx2Runs24 : Avx2Marks {
+    static constexpr int PixelBytes = 3;
 
     static void Run(uint8_t* first, uint8_t* end, uint64_t sum, uint8_t* rowEnd) {
         const uint32_t pixel = SaturatedPixel(sum);
@@ -84,9 +90,44 @@ struct Avx2Runs {
     }
 };
 
+template <PixelLayout Layout>
+struct Avx2Runs32 : Avx2Marks {
+    static constexpr int PixelBytes = 4;
+
+    static void Run(uint8_t* first, uint8_t* end, uint64_t sum, uint8_t* rowEnd) {
+        const uint32_t pixel = OpaquePixel<Layout>(sum);
+        const __m256i eight = _mm256_set1_epi32(static_cast<int>(pixel));
+        const ptrdiff_t count = end - first;
+        if (count < 32) {
+            if (rowEnd - first >= 32) {
+                _mm256_storeu_si256(reinterpret_cast<__m256i*>(first), eight);
+                return;
+            }
+            if (count >= 16) {
+                // Near the row's end: two overlapping 16-byte stores.
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(first), _mm256_castsi256_si128(eight));
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(end - 16),
+                                 _mm256_castsi256_si128(eight));
+                return;
+            }
+            for (uint8_t* p = first; p != end; p += 4) std::memcpy(p, &pixel, sizeof pixel);
+            return;
+        }
+        uint8_t* p = first;
+        for (; end - p >= 128; p += 128) {
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), eight);
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + 32), eight);
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + 64), eight);
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + 96), eight);
+        }
+        for (; end - p >= 32; p += 32) _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), eight);
+        if (p != end) _mm256_storeu_si256(reinterpret_cast<__m256i*>(end - 32), eight);
+    }
+};
+
 }  // namespace
 
 void WriteRowsAvx2(const RowWriterJob& job) {
-    WriteDiscRows<Avx2Runs>(job);
+    WriteDiscRowsInLayout<Avx2Runs24, Avx2Runs32>(job);
 }
 #endif

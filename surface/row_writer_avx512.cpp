@@ -1,7 +1,7 @@
 // The AVX-512 row writer: the running sum saturated and spread into 64-byte rows of pixels in
-// vector registers (a byte permute, AVX-512 VBMI), the last store of each run masked to end
-// exactly where the run ends. Built only where the wide paths are (64-bit x86, not MinGW) and
-// run only on processors with AVX-512 BW and VBMI.
+// vector registers (for 3-byte pixels a byte permute, AVX-512 VBMI), the last store of each run
+// masked to end exactly where the run ends. Built only where the wide paths are (64-bit x86, not
+// MinGW) and run only on processors with AVX-512 BW and VBMI.
 #include <cstddef>
 #include <cstdint>
 
@@ -36,13 +36,17 @@ inline void StoreFirst(uint8_t* p, ptrdiff_t count, __m512i pattern) {
     _mm512_mask_storeu_epi8(p, _bzhi_u64(~0ull, static_cast<unsigned>(count)), pattern);
 }
 
-struct Avx512Runs {
+struct Avx512Marks {
     static uint64_t TakeMarks(uint8_t* marks) {
         const __m512i block = _mm512_loadu_si512(marks);
         const uint64_t bits = _mm512_test_epi8_mask(block, block);
         if (bits != 0) _mm512_storeu_si512(marks, _mm512_setzero_si512());
         return bits;
     }
+};
+
+struct Avx512Runs24 : Avx512Marks {
+    static constexpr int PixelBytes = 3;
 
     static void Run(uint8_t* first, uint8_t* end, uint64_t sum, uint8_t* /*rowEnd*/) {
         const __m512i source = SaturatedChannels(sum);
@@ -77,9 +81,28 @@ struct Avx512Runs {
     }
 };
 
+template <PixelLayout Layout>
+struct Avx512Runs32 : Avx512Marks {
+    static constexpr int PixelBytes = 4;
+
+    static void Run(uint8_t* first, uint8_t* end, uint64_t sum, uint8_t* /*rowEnd*/) {
+        const __m512i sixteen = _mm512_set1_epi32(static_cast<int>(OpaquePixel<Layout>(sum)));
+        ptrdiff_t count = end - first;
+        uint8_t* p = first;
+        for (; count > 256; p += 256, count -= 256) {
+            _mm512_storeu_si512(p, sixteen);
+            _mm512_storeu_si512(p + 64, sixteen);
+            _mm512_storeu_si512(p + 128, sixteen);
+            _mm512_storeu_si512(p + 192, sixteen);
+        }
+        for (; count > 64; p += 64, count -= 64) _mm512_storeu_si512(p, sixteen);
+        StoreFirst(p, count, sixteen);
+    }
+};
+
 }  // namespace
 
 void WriteRowsAvx512(const RowWriterJob& job) {
-    WriteDiscRows<Avx512Runs>(job);
+    WriteDiscRowsInLayout<Avx512Runs24, Avx512Runs32>(job);
 }
 #endif

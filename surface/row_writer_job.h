@@ -1,11 +1,14 @@
 // The job that the disc accumulator hands to a row writer: the recorded discs, the scratch the
-// walk uses and the surface's rows, and one row writer per accumulated drawing path. Each writer
-// lives in its own file, compiled for its instruction set, and runs only when the processor has
-// been found to support it (surface/draw_paths.h).
+// walk uses and the rows of the memory drawn into, and one row writer per accumulated drawing
+// path, which writes every pixel layout. Each writer lives in its own file, compiled for its
+// instruction set, and runs only when the processor has been found to support it
+// (surface/draw_paths.h).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+
+#include "surface/pixel_memory.h"
 
 // Vector code is built for x86 only; every other target draws with the scalar loop. The wide
 // paths are left out of MinGW builds: GCC there cannot align the stack to 32 bytes, and a
@@ -63,15 +66,16 @@ struct RowExtent {
 };
 
 struct RowWriterJob {
-    uint8_t* topRow;  // first byte of row 0; row y starts stride bytes lower than row y - 1
-    ptrdiff_t stride;
+    uint8_t* topRow;  // first byte of row 0; row y starts pitch bytes after row y - 1
+    ptrdiff_t pitch;
+    PixelLayout layout;
     int32_t width;
     int32_t height;
     const uint16_t* halfWidths;  // the disc row table
     const AccumulatedDisc* discs;
     int32_t* rowHead;    // first disc starting on each row, -1 when none; left all -1
     ActiveDisc* active;  // scratch, one entry per disc
-    RowExtent* extents;  // one per row, as the previous frame left the surface; updated
+    RowExtent* extents;  // one per row, as the previous frame left the memory; updated
     uint64_t* delta;     // width + 1 packed differences, left all zero
     uint8_t* marks;      // 1 for each column that has a difference, a multiple of 64 long,
                          // left all zero

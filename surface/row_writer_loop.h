@@ -1,6 +1,6 @@
 // The row walk shared by every accumulated drawing path, written once and compiled into each path's
-// own file with its run writer. Everything here has internal linkage on purpose: a copy compiled
-// for AVX-512 must never be the one that the scalar path links to.
+// own file with its run writers, one for each pixel layout. Everything here has internal linkage
+// on purpose: a copy compiled for AVX-512 must never be the one that the scalar path links to.
 //
 // For each row, top to bottom: discs whose first row it is join the active list; each active
 // disc adds its colour at the column where its span starts and takes it away just past its
@@ -32,38 +32,58 @@ inline uint32_t SaturatedPixel(uint64_t sum) {
     return blue | green << 8 | red << 16;
 }
 
-// A run writer may store past the end of a run by less than 32 bytes, 11 pixels.
+// The four bytes of an opaque 32-bit pixel of the packed sum, in the layout's order in memory,
+// as one word to store (the same bytes on either byte order).
+template <PixelLayout Layout>
+inline uint32_t OpaquePixel(uint64_t sum) {
+    const uint32_t pixel = SaturatedPixel(sum);
+    const auto blue = static_cast<uint8_t>(pixel);
+    const auto green = static_cast<uint8_t>(pixel >> 8);
+    const auto red = static_cast<uint8_t>(pixel >> 16);
+    const uint8_t bytes[4] = {Layout == PixelLayout::Rgba32 ? red : blue, green,
+                              Layout == PixelLayout::Rgba32 ? blue : red, 255};
+    uint32_t word = 0;
+    std::memcpy(&word, bytes, sizeof word);
+    return word;
+}
+
+// A run writer may store past the end of a run by less than 32 bytes, at most 11 pixels.
 constexpr int32_t OverrunPixels = 11;
 
+// Runs::Run(first, end, sum, rowEnd) writes the saturated pixel of the packed sum to every
+// pixel from first up to end, Runs::PixelBytes bytes each. It may store up to OverrunPixels past
+// end, never past rowEnd: the runs of a row are written left to right, so what lies past end is
+// written again later, and what lies past the last run is blackened here.
+// Runs::TakeMarks(marks) returns a bit for each of the 64 mark bytes there that is set, and
+// clears them.
+template <typename Runs>
 inline void Blacken(uint8_t* row, int32_t from, int32_t to) {
-    if (to > from) {
-        std::memset(row + static_cast<ptrdiff_t>(3) * from, 0,
-                    static_cast<size_t>(3) * static_cast<size_t>(to - from));
+    if (to <= from) return;
+    uint8_t* const first = row + static_cast<ptrdiff_t>(Runs::PixelBytes) * from;
+    uint8_t* const end = row + static_cast<ptrdiff_t>(Runs::PixelBytes) * to;
+    if constexpr (Runs::PixelBytes == 3) {
+        std::memset(first, 0, static_cast<size_t>(end - first));
+    } else {
+        Runs::Run(first, end, 0, end);  // opaque black, and not one byte past end
     }
 }
 
-// InstructionSet::Run(first, end, sum, rowEnd) writes the saturated pixel of the packed sum to
-// every pixel from first up to end. It may store up to OverrunPixels past end, never past rowEnd:
-// the runs of a row are written left to right, so what lies past end is written again later, and
-// what lies past the last run is blackened here.
-// InstructionSet::TakeMarks(marks) returns a bit for each of the 64 mark bytes there that is set,
-// and clears them.
-template <typename InstructionSet>
+template <typename Runs>
 inline void WriteRow(uint8_t* row, int32_t width, uint64_t* delta, uint8_t* marks,
                      RowExtent* extent) {
-    uint8_t* const rowEnd = row + static_cast<ptrdiff_t>(3) * width;
+    constexpr ptrdiff_t Bytes = Runs::PixelBytes;
+    uint8_t* const rowEnd = row + Bytes * width;
     uint64_t sum = 0;
     int32_t first = -1;  // the first marked column; everything before it is black
     int32_t position = 0;
     for (int32_t base = 0; base < width; base += 64) {
-        uint64_t bits = InstructionSet::TakeMarks(marks + base);
+        uint64_t bits = Runs::TakeMarks(marks + base);
         if (bits != 0 && first < 0) position = first = base + __builtin_ctzll(bits);
         while (bits != 0) {
             const int32_t column = base + __builtin_ctzll(bits);
             bits &= bits - 1;
             if (column > position) {
-                InstructionSet::Run(row + static_cast<ptrdiff_t>(3) * position,
-                                    row + static_cast<ptrdiff_t>(3) * column, sum, rowEnd);
+                Runs::Run(row + Bytes * position, row + Bytes * column, sum, rowEnd);
             }
             sum += delta[column];
             delta[column] = 0;
@@ -73,25 +93,25 @@ inline void WriteRow(uint8_t* row, int32_t width, uint64_t* delta, uint8_t* mark
     const int32_t before = extent->first;
     const int32_t beyond = extent->end;
     if (first < 0) {
-        Blacken(row, before, beyond);
+        Blacken<Runs>(row, before, beyond);
         extent->first = extent->end = 0;
         return;
     }
     int32_t end = position;  // the lit stretch is first..end-1
     if (sum != 0) {
-        InstructionSet::Run(row + static_cast<ptrdiff_t>(3) * position, rowEnd, sum, rowEnd);
+        Runs::Run(row + Bytes * position, rowEnd, sum, rowEnd);
         end = width;
     } else {
         // What the last run may have stored past its end.
-        Blacken(row, end, end + OverrunPixels < width ? end + OverrunPixels : width);
+        Blacken<Runs>(row, end, end + OverrunPixels < width ? end + OverrunPixels : width);
     }
-    Blacken(row, before, beyond < first ? beyond : first);
-    Blacken(row, before > end ? before : end, beyond);
+    Blacken<Runs>(row, before, beyond < first ? beyond : first);
+    Blacken<Runs>(row, before > end ? before : end, beyond);
     extent->first = first;
     extent->end = end;
 }
 
-template <typename InstructionSet>
+template <typename Runs>
 void WriteDiscRows(const RowWriterJob& job) {
     const int32_t width = job.width;
     const int32_t height = job.height;
@@ -102,7 +122,7 @@ void WriteDiscRows(const RowWriterJob& job) {
     const uint16_t* const halfWidths = job.halfWidths;
     int32_t activeCount = 0;
     for (int32_t y = 0; y < height; ++y) {
-        uint8_t* const row = job.topRow - static_cast<ptrdiff_t>(y) * job.stride;
+        uint8_t* const row = job.topRow + static_cast<ptrdiff_t>(y) * job.pitch;
         RowExtent* const extent = job.extents + y;
         for (int32_t i = job.rowHead[y]; i >= 0; i = discs[i].next) {
             const AccumulatedDisc& disc = discs[i];
@@ -115,7 +135,7 @@ void WriteDiscRows(const RowWriterJob& job) {
         }
         job.rowHead[y] = -1;
         if (activeCount == 0) {
-            Blacken(row, extent->first, extent->end);
+            Blacken<Runs>(row, extent->first, extent->end);
             extent->first = extent->end = 0;
             continue;
         }
@@ -144,7 +164,24 @@ void WriteDiscRows(const RowWriterJob& job) {
                 ++k;
             }
         }
-        WriteRow<InstructionSet>(row, width, delta, marks, extent);
+        WriteRow<Runs>(row, width, delta, marks, extent);
+    }
+}
+
+// The rows in the job's layout: one body of the walk per layout, each with its own runs (the
+// 24-bit runs, and the 32-bit runs of either channel order).
+template <typename Runs24, template <PixelLayout> class Runs32>
+void WriteDiscRowsInLayout(const RowWriterJob& job) {
+    switch (job.layout) {
+        case PixelLayout::Bgra32:
+            WriteDiscRows<Runs32<PixelLayout::Bgra32>>(job);
+            return;
+        case PixelLayout::Rgba32:
+            WriteDiscRows<Runs32<PixelLayout::Rgba32>>(job);
+            return;
+        case PixelLayout::Bgr24:
+            WriteDiscRows<Runs24>(job);
+            return;
     }
 }
 

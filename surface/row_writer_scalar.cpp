@@ -7,7 +7,7 @@
 
 namespace {
 
-struct ScalarRuns {
+struct ScalarMarks {
     static uint64_t TakeMarks(uint8_t* marks) {
         uint64_t bits = 0;
         for (int i = 0; i < 64; i += 8) {
@@ -21,6 +21,10 @@ struct ScalarRuns {
         }
         return bits;
     }
+};
+
+struct ScalarRuns24 : ScalarMarks {
+    static constexpr int PixelBytes = 3;
 
     static void Run(uint8_t* first, uint8_t* end, uint64_t sum, uint8_t* /*rowEnd*/) {
         const uint32_t pixel = SaturatedPixel(sum);
@@ -35,8 +39,18 @@ struct ScalarRuns {
     }
 };
 
+template <PixelLayout Layout>
+struct ScalarRuns32 : ScalarMarks {
+    static constexpr int PixelBytes = 4;
+
+    static void Run(uint8_t* first, uint8_t* end, uint64_t sum, uint8_t* /*rowEnd*/) {
+        const uint32_t pixel = OpaquePixel<Layout>(sum);
+        for (uint8_t* p = first; p != end; p += 4) std::memcpy(p, &pixel, sizeof pixel);
+    }
+};
+
 }  // namespace
 
 void WriteRowsScalar(const RowWriterJob& job) {
-    WriteDiscRows<ScalarRuns>(job);
+    WriteDiscRowsInLayout<ScalarRuns24, ScalarRuns32>(job);
 }

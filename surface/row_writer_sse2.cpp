@@ -1,8 +1,10 @@
-// The SSE2 row writer: runs are stored 16 bytes at a time from three phase-shifted copies of
-// the pixel, since 16 bytes never hold whole 3-byte pixels. The same file is the SIMD128 row
-// writer of the WebAssembly build, through emscripten's SSE2 header.
+// The SSE2 row writer: runs are stored 16 bytes at a time, four 32-bit pixels or, for 3-byte
+// pixels, from three phase-shifted copies of the pixel, since 16 bytes never hold whole 3-byte
+// pixels. The same file is the SIMD128 row writer of the WebAssembly build, through emscripten's
+// SSE2 header.
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "surface/row_writer_job.h"
 
@@ -16,7 +18,7 @@ namespace {
 // Three copies of a 24-bit value at bytes 0, 3 and 6 of a 64-bit word (the third cut short).
 constexpr uint64_t ThreeCopies = 0x0001000001000001ull;
 
-struct Sse2Runs {
+struct Sse2Marks {
     static uint64_t TakeMarks(uint8_t* marks) {
         uint64_t bits = 0;
         const __m128i zero = _mm_setzero_si128();
@@ -32,6 +34,10 @@ struct Sse2Runs {
         }
         return bits;
     }
+};
+
+struct Sse2Runs24 : Sse2Marks {
+    static constexpr int PixelBytes = 3;
 
     static void Run(uint8_t* first, uint8_t* end, uint64_t sum, uint8_t* rowEnd) {
         const uint32_t pixel = SaturatedPixel(sum);
@@ -80,6 +86,34 @@ struct Sse2Runs {
     }
 };
 
+template <PixelLayout Layout>
+struct Sse2Runs32 : Sse2Marks {
+    static constexpr int PixelBytes = 4;
+
+    static void Run(uint8_t* first, uint8_t* end, uint64_t sum, uint8_t* rowEnd) {
+        const uint32_t pixel = OpaquePixel<Layout>(sum);
+        const __m128i four = _mm_set1_epi32(static_cast<int>(pixel));
+        if (end - first < 16) {
+            if (rowEnd - first >= 16) {
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(first), four);
+                return;
+            }
+            for (uint8_t* p = first; p != end; p += 4) std::memcpy(p, &pixel, sizeof pixel);
+            return;
+        }
+        uint8_t* p = first;
+        for (; end - p >= 64; p += 64) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(p), four);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 16), four);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 32), four);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 48), four);
+        }
+        for (; end - p >= 16; p += 16) _mm_storeu_si128(reinterpret_cast<__m128i*>(p), four);
+        // Whole pixels: the last 16 bytes of the run end where it ends.
+        if (p != end) _mm_storeu_si128(reinterpret_cast<__m128i*>(end - 16), four);
+    }
+};
+
 }  // namespace
 
 #if TOLVA_X86_VECTORS
@@ -89,12 +123,12 @@ struct Sse2Runs {
 __attribute__((force_align_arg_pointer))
 #endif
 void WriteRowsSse2(const RowWriterJob& job) {
-    WriteDiscRows<Sse2Runs>(job);
+    WriteDiscRowsInLayout<Sse2Runs24, Sse2Runs32>(job);
 }
 #endif
 #if TOLVA_SIMD128_VECTORS
 void WriteRowsSimd128(const RowWriterJob& job) {
-    WriteDiscRows<Sse2Runs>(job);
+    WriteDiscRowsInLayout<Sse2Runs24, Sse2Runs32>(job);
 }
 #endif
 #endif

@@ -14,6 +14,7 @@
 #include "surface/frame.h"
 #include "surface/pixel_hash.h"
 #include "surface/raster_surface.h"
+#include "tests/test_memory.h"
 #include "trails/color_scheme.h"
 #include "trails/frame_seams.h"
 #include "trails/trail_discs.h"
@@ -379,11 +380,16 @@ TEST(Animations, ScaledDiscsAreTheLogicalDiscsScaledAndRoundedDown) {
 }
 
 // A window that is sent only the changed bands of each frame shows exactly the frame, on every
-// drawing path, also after a new size, after it lost what it showed and after a frame it did
-// not show; and the bands are much smaller than the frame wherever the accumulator knows which
-// rows changed.
+// drawing path, drawn into the animation's own surface, into memory of the host's, or into two
+// memories in turn (a pixel lit in the frame before, black in the one before that and in this
+// one, is in the bands), also after a new size, after it lost what it showed and after a frame
+// it did not show; and the bands are much smaller than the frame wherever the accumulator knows
+// which rows changed.
 TEST(ChangedBands, AWindowSentOnlyTheBandsShowsEveryFrame) {
-    for (const DrawPath& path : DrawPaths) {
+    const MemoryShape* const drawnInto[] = {nullptr, &MemoryShapes[3], &MemoryShapes[4]};
+    for (int run = 0; run < 3 * DrawPathCount; ++run) {
+        const DrawPath& path = DrawPaths[run / 3];
+        const MemoryShape* shape = drawnInto[run % 3];  // the last one, two memories in turn
         Animation animation;
         if (!animation.SetDrawPath(path)) continue;
         CopiedFrame copied;
@@ -393,9 +399,17 @@ TEST(ChangedBands, AWindowSentOnlyTheBandsShowsEveryFrame) {
         for (const int32_t width : {641, 320}) {
             const int32_t height = width == 641 ? 479 : 200;
             ASSERT_EQ(1, animation.Start(width, height, 20, 8));
-            const size_t stride = FrameRowStride(MakeFrameHeader(width, height));
+            const MemoryShape& in = shape ? *shape : MemoryShapes[0];
+            TestMemory memories[2] = {{in, width, height}, {in, width, height}};
+            // The window, in the frame's layout: stride bytes a row, the top row first.
+            const size_t bytes = BytesOf(in.layout).size;
+            const size_t stride = bytes * static_cast<size_t>(width);
             std::vector<uint8_t> window(stride * static_cast<size_t>(height), 0x55);
             for (int f = 0; f < 200; ++f) {
+                if (shape != nullptr) {
+                    ASSERT_EQ(1, animation.DrawInto(
+                                     memories[shape == drawnInto[2] ? f % 2 : 0].Pixels()));
+                }
                 if (f == 120) {
                     std::fill(window.begin(), window.end(), 0x55);  // contents lost
                     animation.ShowWholeNextFrame();
@@ -424,23 +438,19 @@ TEST(ChangedBands, AWindowSentOnlyTheBandsShowsEveryFrame) {
                         << path.name << " frame " << f << " band " << i;
                     below = band.bottom;
                     for (int32_t y = band.top; y < band.bottom; ++y) {
-                        const size_t offset = static_cast<size_t>(height - 1 - y) * stride +
-                                              static_cast<size_t>(band.left) * 3;
-                        std::copy(
-                            frame.bits + offset,
-                            frame.bits + offset + static_cast<size_t>(band.right - band.left) * 3,
-                            window.begin() + static_cast<ptrdiff_t>(offset));
+                        const size_t offset = y * stride + band.left * bytes;
+                        std::copy(FramePixel(frame, band.left, y), FramePixel(frame, band.right, y),
+                                  window.begin() + static_cast<ptrdiff_t>(offset));
                     }
                     if (f > 0 && f != 120 && f != 150)
                         bandPixels += int64_t{band.bottom - band.top} * (band.right - band.left);
                 }
                 if (f > 0 && f != 120 && f != 150) framePixels += int64_t{width} * height;
                 for (int32_t y = 0; y < height; ++y) {
-                    const size_t offset = static_cast<size_t>(y) * stride;
-                    ASSERT_TRUE(std::equal(frame.bits + offset, frame.bits + offset + 3 * width,
-                                           window.begin() + static_cast<ptrdiff_t>(offset)))
-                        << path.name << " " << width << "x" << height << " frame " << f << " row "
-                        << y << " (from the bottom) differs";
+                    ASSERT_TRUE(std::equal(FrameRow(frame, y), FrameRow(frame, y) + stride,
+                                           window.begin() + static_cast<ptrdiff_t>(y * stride)))
+                        << path.name << " " << (shape ? shape->name : "") << " " << width << "x"
+                        << height << " frame " << f << " row " << y << " differs";
                 }
             }
         }
@@ -448,5 +458,44 @@ TEST(ChangedBands, AWindowSentOnlyTheBandsShowsEveryFrame) {
             EXPECT_EQ(framePixels, bandPixels) << "the reference path knows of no changed rows";
         else
             EXPECT_LT(bandPixels * 2, framePixels) << path.name;
+    }
+}
+
+// Handed memory holds the frames drawn alone (also after the host said it lost its pixels), and
+// is never written once taken back (another surface, a new start, a stop); another size is not.
+TEST(Animations, HandedMemoryHoldsTheFramesUntilTheHostTakesItBack) {
+    for (const DrawPath* path : {&BestDrawPath(), &ReferenceDrawPath()}) {
+        Animation animation, alone;
+        ASSERT_EQ(1, animation.SetDrawPath(*path));
+        CopiedFrame copied;
+        animation.SetFrameCopy(RecordCopy, &copied);
+        ASSERT_EQ(1, animation.Start(320, 240, 25, 8));
+        ASSERT_EQ(1, alone.Start(320, 240, 25, 8));
+        TestMemory memory(MemoryShapes[4], 320, 240);
+        EXPECT_EQ(0, animation.DrawInto(TestMemory(MemoryShapes[4], 321, 240).Pixels()));
+        ASSERT_EQ(1, animation.DrawInto(memory.Pixels()));
+        for (int f = 0; f < 30; ++f) {
+            if (f == 20) {
+                memory.Scribble(9);
+                animation.ShowWholeNextFrame();
+            }
+            animation.RenderFrame();
+            alone.RenderFrame();
+            const std::vector<uint8_t> drawn = memory.As24BitRows();
+            ASSERT_EQ(HashPixelStore(alone.GetSurface()), HashBytes(drawn.data(), drawn.size()))
+                << path->name << " frame " << f;
+        }
+        EXPECT_EQ(PixelLayout::Rgba32, copied.frame.layout);
+        EXPECT_EQ(memory.Pixels().topRow, FrameRow(copied.frame, 0));
+        for (int step = 0; step < 3; ++step) {
+            memory.Scribble(9);
+            const std::vector<uint8_t> scribbled = memory.Raw();
+            if (step == 0) animation.UseOwnSurface();
+            if (step == 1) animation.Start(320, 240, 25, 8);
+            if (step == 2) animation.Stop();
+            animation.RenderFrame();
+            EXPECT_EQ(scribbled, memory.Raw()) << path->name << " step " << step;
+            EXPECT_EQ(step < 2 ? 1 : 0, animation.DrawInto(memory.Pixels()));
+        }
     }
 }

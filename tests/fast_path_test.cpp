@@ -1,7 +1,8 @@
 // The accumulated way of drawing frames against the reference drawing with the surface's own
 // operations: the table of disc rows, single discs and pixels of every kind on every drawing
-// path the processor runs, crowds of discs that saturate, the edges of rows, and whole animation
-// frames at several sizes. Equal means equal bytes, padding included.
+// path the processor runs, in memory of every layout, crowds of discs that saturate, the edges of
+// rows, frames written into one memory and into two in turn, and whole animation frames at
+// several sizes. Equal means equal bytes, padding included.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -11,6 +12,7 @@
 #include "surface/disc_accumulator.h"
 #include "surface/draw_paths.h"
 #include "surface/raster_surface.h"
+#include "tests/test_memory.h"
 #include "trails/animation.h"
 
 namespace {
@@ -41,6 +43,14 @@ std::vector<const DrawPath*> SupportedPaths() {
     return paths;
 }
 
+// Each of them, in memory of every shape.
+std::vector<std::pair<const DrawPath*, const MemoryShape*>> PathsInEveryShape() {
+    std::vector<std::pair<const DrawPath*, const MemoryShape*>> cases;
+    for (const DrawPath* path : SupportedPaths())
+        for (const MemoryShape& shape : MemoryShapes) cases.emplace_back(path, &shape);
+    return cases;
+}
+
 std::vector<uint8_t> Bytes(const RasterSurface& surface) {
     return std::vector<uint8_t>(surface.GetBits(),
                                 surface.GetBits() + static_cast<size_t>(surface.GetHeight()) *
@@ -61,8 +71,8 @@ struct Disc {
     int32_t x, y, radius, red, green, blue;
 };
 
-// Draws discs both ways on surfaces of width x height and expects the same bytes at every
-// supported level.
+// Draws discs both ways on surfaces of width x height and expects the same pixels at every
+// supported level, in memory of every shape.
 void ExpectSameBytes(int32_t width, int32_t height, const std::vector<Disc>& discs, uint64_t seed) {
     RasterSurface reference;
     ASSERT_EQ(1, reference.Create(width, height, 24));
@@ -71,20 +81,20 @@ void ExpectSameBytes(int32_t width, int32_t height, const std::vector<Disc>& dis
         reference.AddFilledCircle(d.x, d.y, d.radius, d.red, d.green, d.blue);
     const std::vector<uint8_t> expected = Bytes(reference);
 
-    RasterSurface fast;
-    ASSERT_EQ(1, fast.Create(width, height, 24));
     DiscAccumulator accumulator;
     ASSERT_EQ(1, accumulator.Create(width, height));
     TestRandom random(seed);
-    for (const DrawPath* path : SupportedPaths()) {
-        Scribble(fast, random);
-        accumulator.ForgetSurface();
+    for (const auto& [path, shape] : PathsInEveryShape()) {
+        TestMemory fast(*shape, width, height);
+        fast.Scribble(random.Next());
+        accumulator.ForgetMemory();
         for (const Disc& d : discs) {
             ASSERT_EQ(1, accumulator.AddFilledCircle(d.x, d.y, d.radius, d.red, d.green, d.blue));
         }
-        ASSERT_EQ(1, accumulator.WriteFrameWith(fast, path->writeRows));
-        ASSERT_EQ(expected, Bytes(fast)) << "path " << path->name << ", " << width << "x" << height
-                                         << ", " << discs.size() << " discs";
+        ASSERT_EQ(1, accumulator.WriteFrameWith(fast.Pixels(), path->writeRows));
+        ASSERT_EQ(expected, fast.As24BitRows())
+            << "path " << path->name << " in " << shape->name << ", " << width << "x" << height
+            << ", " << discs.size() << " discs";
     }
 }
 
@@ -240,15 +250,16 @@ TEST(AccumulatedDiscs, ClearForgetsTheDiscsAndAWrittenFrameIsBlack) {
     EXPECT_EQ(black, Bytes(surface));
 }
 
-// Frame after frame into one surface, only what was lit before is blackened again: every
-// frame must still equal a freshly cleared and drawn one, however the discs jump about.
+// Frame after frame into one memory, then into two in turn, only what was lit before in that
+// memory is blackened again: every frame must still equal a freshly cleared and drawn one,
+// however the discs jump about.
 TEST(AccumulatedDiscs, FramesWrittenOneAfterAnotherEqualFreshlyDrawnOnes) {
     TestRandom random(7);
     const int32_t width = 150;
     const int32_t height = 90;
-    for (const DrawPath* path : SupportedPaths()) {
-        RasterSurface fast;
-        ASSERT_EQ(1, fast.Create(width, height, 24));
+    for (const auto& [path, shape] : PathsInEveryShape()) {
+        TestMemory memories[2] = {{*shape, width, height}, {*shape, width, height}};
+        memories[1].Scribble(1);
         DiscAccumulator accumulator;
         ASSERT_EQ(1, accumulator.Create(width, height));
         for (int frame = 0; frame < 60; ++frame) {
@@ -270,9 +281,10 @@ TEST(AccumulatedDiscs, FramesWrittenOneAfterAnotherEqualFreshlyDrawnOnes) {
                 reference.AddFilledCircle(x, y, radius, red, green, blue);
                 ASSERT_EQ(1, accumulator.AddFilledCircle(x, y, radius, red, green, blue));
             }
-            ASSERT_EQ(1, accumulator.WriteFrameWith(fast, path->writeRows));
-            ASSERT_EQ(Bytes(reference), Bytes(fast))
-                << "frame " << frame << " on path " << path->name;
+            TestMemory& fast = memories[frame < 30 ? 0 : frame % 2];
+            ASSERT_EQ(1, accumulator.WriteFrameWith(fast.Pixels(), path->writeRows));
+            ASSERT_EQ(Bytes(reference), fast.As24BitRows())
+                << "frame " << frame << " on path " << path->name << " in " << shape->name;
         }
     }
 }
@@ -295,7 +307,7 @@ TEST(AccumulatedDiscs, AnotherSurfaceOrAForgottenOneIsWrittenWhole) {
     EXPECT_EQ(expected, Bytes(second));
 
     Scribble(second, random);
-    accumulator.ForgetSurface();
+    accumulator.ForgetMemory();
     accumulator.AddFilledCircle(20, 15, 5, 10, 20, 30);
     ASSERT_EQ(1, accumulator.WriteFrame(second));
     EXPECT_EQ(expected, Bytes(second));

@@ -1,5 +1,6 @@
 // Animation: start-up order, the frame's order of work, the choice between the accumulated
-// paths and the reference path, and how a frame's changed rows are grouped into bands.
+// paths and the reference path, the memory a frame is drawn into, and how a frame's changed
+// rows are grouped into bands.
 #include "trails/animation.h"
 
 #include <cstdint>
@@ -48,8 +49,16 @@ int Animation::Start(int32_t newWidth, int32_t newHeight, uint32_t newTrailCount
 }
 
 void Animation::Stop() {
+    drawsIntoHost = false;
+    hostMemory = PixelMemory{};
     surface.Destroy();
     discs.Destroy();
+}
+
+int Animation::DrawInto(const PixelMemory& memory) {
+    drawsIntoHost = surface.GetBits() != nullptr && HoldsPixels(memory, width, height);
+    hostMemory = drawsIntoHost ? memory : PixelMemory{};
+    return drawsIntoHost ? 1 : 0;
 }
 
 void Animation::SetMillisecondClock(MillisecondClock read, void* user) {
@@ -71,8 +80,12 @@ int Animation::SetDrawPath(const DrawPath& path) {
 
 void Animation::RenderFrame() {
     const uint32_t trailsInUse = UsableTrailCount(trailCount);
+    const PixelMemory memory = drawsIntoHost ? hostMemory : SurfacePixels(surface);
     const bool accumulated = !IsReferencePath(*drawPath) && discs.GetWidth() == width &&
-                             discs.GetHeight() == height && surface.GetBits() != nullptr;
+                             discs.GetHeight() == height && memory.topRow != nullptr;
+    // A window that lost its picture may have lost its image's pixels too.
+    if (hostMemoryLost && drawsIntoHost) discs.ForgetMemory();
+    hostMemoryLost = false;
     int32_t red = 0;
     int32_t green = 0;
     int32_t blue = 0;
@@ -85,23 +98,27 @@ void Animation::RenderFrame() {
             DrawTrailDiscs(discs, pool[i], red, green, blue, logicalWidth, logicalHeight, scale);
             MoveTrail(pool[i], logicalWidth, logicalHeight, random);
         }
-        discs.WriteFrameWith(surface, drawPath->writeRows);
+        discs.WriteFrameWith(memory, drawPath->writeRows);
     } else {
         // The accumulator's memory of which pixels are lit no longer holds.
-        discs.ForgetSurface();
+        discs.ForgetMemory();
         surface.FillRectangle(0, 0, width - 1, height - 1, 0, 0, 0);
         for (uint32_t i = 0; i < trailsInUse; ++i) {
             SchemeColor(colorMode, &red, &green, &blue, i, clock);
             DrawTrailDiscs(surface, pool[i], red, green, blue, logicalWidth, logicalHeight, scale);
             MoveTrail(pool[i], logicalWidth, logicalHeight, random);
         }
+        // The surface's own operations draw 24-bit pixels only: the host's memory gets a copy.
+        if (drawsIntoHost) CopySurfacePixels(surface, memory);
     }
-    const uint8_t* bits = surface.RowPointer(height - 1);
-    if (bits == nullptr || frameCopy == nullptr) {
+    if (memory.topRow == nullptr || frameCopy == nullptr) {
         wholeNextFrame = true;  // no pixels, or no window to show them: nothing was shown
         return;
     }
-    FrameView frame{MakeFrameHeader(width, height), bits};
+    FrameView frame{MakeFrameHeader(width, height),
+                    memory.pitch < 0 ? memory.topRow + (height - 1) * memory.pitch : memory.topRow};
+    frame.layout = memory.layout;
+    frame.pitch = memory.pitch;
     frame.changed = changedBands;
     frame.changedCount = FindChangedBands(accumulated);
     wholeNextFrame = !frameCopy(frameCopyUser, frame);

@@ -5,16 +5,19 @@
 // shared between animations, so several run side by side in one thread (a window per monitor)
 // and each draws exactly the frames it would draw alone.
 //
-// A frame clears the surface, draws every trail in use as discs seen in perspective, moves and
+// A frame clears the picture, draws every trail in use as discs seen in perspective, moves and
 // steers each trail, now and then gives it a new random target, and hands the result to the
 // frame copy with the bands where it can differ from the frame before, so that a host sends
-// only those to its window. The host owns the timing; a frame allocates nothing.
+// only those to its window. The picture is the animation's own 24-bit surface, or memory the
+// host hands it (its window system's own image, in that image's layout), which it then draws
+// straight into. The host owns the timing; a frame allocates nothing.
 #pragma once
 
 #include <cstdint>
 
 #include "surface/disc_accumulator.h"
 #include "surface/draw_paths.h"
+#include "surface/pixel_memory.h"
 #include "surface/raster_surface.h"
 #include "trails/frame_seams.h"
 #include "trails/random.h"
@@ -44,8 +47,19 @@ class Animation {
     // is drawn with its centre and radius multiplied by it.
     int Start(int32_t width, int32_t height, uint32_t trailCount, int32_t colorMode,
               uint32_t seed = DesignSeed, int32_t scale = ScaleUnit);
-    // Gives the pixels back; frames show nothing until the next Start.
+    // Gives the pixels back and forgets any memory handed in; frames show nothing until the
+    // next Start.
     void Stop();
+
+    // The next frames are drawn straight into memory the host owns (an image of its window
+    // system's), and written only where they change there, until UseOwnSurface, Stop or a new
+    // Start: after those it never writes that memory again unless handed it again. The memory
+    // may change from frame to frame (buffers used in turn); each frame is drawn exactly into
+    // the memory it is given, and its changed bands stay relative to the frame handed over
+    // before, wherever that was drawn. Returns 0, and draws into its own surface, when memory
+    // does not hold pixels of the animation's size.
+    int DrawInto(const PixelMemory& memory);
+    void UseOwnSurface() { drawsIntoHost = false; }
 
     // Null clock: reads 0 forever. Null copy: frames are drawn and kept, not handed on. The
     // first frame a copy is handed is whole.
@@ -59,9 +73,14 @@ class Animation {
 
     // Draws the next frame and hands it to the frame copy.
     void RenderFrame();
-    // The next frame copy gets the whole frame as changed: for a host whose window lost what it
-    // showed (uncovered, exposed, restored). A frame the copy did not show does this by itself.
-    void ShowWholeNextFrame() { wholeNextFrame = true; }
+    // The next frame copy gets the whole frame as changed, and every pixel of the host's memory
+    // it is drawn into is written: for a host whose window lost what it showed (uncovered,
+    // exposed, restored) or whose image may have lost its pixels. A frame the copy did not show
+    // makes the next one whole by itself.
+    void ShowWholeNextFrame() {
+        wholeNextFrame = true;
+        hostMemoryLost = true;
+    }
 
     int32_t GetWidth() const { return width; }
     int32_t GetHeight() const { return height; }
@@ -71,7 +90,7 @@ class Animation {
     int32_t GetLogicalHeight() const { return logicalHeight; }
     uint32_t GetTrailCount() const { return trailCount; }
     int32_t GetColorMode() const { return colorMode; }
-    // The last frame drawn; only the animation writes it.
+    // The last frame drawn into the animation's own surface; only the animation writes it.
     const RasterSurface& GetSurface() const { return surface; }
     // For tests that place a trail or follow the generator.
     Trail& TrailAt(uint32_t index) { return pool[index]; }
@@ -90,6 +109,9 @@ class Animation {
     RandomGenerator random;
     Trail pool[MaxTrails];
     RasterSurface surface;
+    PixelMemory hostMemory;
+    bool drawsIntoHost = false;
+    bool hostMemoryLost = false;
     // Has the surface's size while the surface has pixels, unless its memory could not be had;
     // the reference path draws then.
     DiscAccumulator discs;

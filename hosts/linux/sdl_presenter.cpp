@@ -1,9 +1,11 @@
 // The SDL2 presenter: a resizable desktop window (640x480 unless --size), or full screen with a
 // window on every display, each with an animation of its own at that display's size and the
 // saver's exit rule over all of them (any closing input on any display ends every one).
-// Frames are drawn into each window's own surface, SDL's copy of what the window shows, and
-// only their changed bands are converted and sent (SDL_UpdateWindowSurfaceRects); on X11 that
-// is one MIT-SHM put per band, with no renderer in between. A window event (exposed, shown,
+// Frames are drawn straight into each window's own surface, SDL's copy of what the window shows,
+// when its pixels are 32-bit (XRGB8888, ARGB8888 and the like; other formats get the changed
+// bands of the animation's own frame converted), and only their changed bands are sent
+// (SDL_UpdateWindowSurfaceRects); on X11 that is one MIT-SHM put per band, with no renderer in
+// between. A window event (exposed, shown,
 // restored...) brings the whole next frame; while every window is hidden or minimised the
 // presenter waits for events and the animations pause. A new window size restarts that
 // window's animation at that size, as a new saver window would. On X11 the scale is the
@@ -35,8 +37,7 @@ struct SdlWindow {
     SDL_Surface* surface = nullptr;  // the window's; SDL makes a new one for a new size
     int width = 0;                   // of the animation
     int height = 0;
-    // Set for surfaces of 32-bit pixels 0x00RRGGBB; any other format goes through SDL.
-    PixelRowConversion convert = nullptr;
+    MaskedFormat format;    // the surface's pixels
     uint8_t black[4] = {};  // the -fps shadow
     FpsOverlay fps;
 };
@@ -54,23 +55,17 @@ bool Hidden(const SdlWindow& window) {
     return (SDL_GetWindowFlags(window.window) & (SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED)) != 0;
 }
 
-void ConvertBand(void* self, const FrameView& frame, const FrameBand& band) {
-    auto* window = static_cast<SdlWindow*>(self);
-    SDL_Surface* surface = window->surface;
-    const int bytesPerPixel = surface->format->BytesPerPixel;
-    auto* out = static_cast<uint8_t*>(surface->pixels) +
-                static_cast<size_t>(band.top) * surface->pitch +
-                static_cast<size_t>(band.left) * bytesPerPixel;
-    if (window->convert != nullptr) {
-        ConvertFrameBand(frame, band, out, static_cast<size_t>(surface->pitch), window->convert);
-        return;
-    }
-    const size_t stride = FrameRowStride(frame.header);
-    for (int y = band.top; y < band.bottom; ++y, out += surface->pitch) {
-        SDL_ConvertPixels(band.right - band.left, 1, SDL_PIXELFORMAT_BGR24,
-                          FramePixel(frame, band.left, y), static_cast<int>(stride),
-                          surface->format->format, out, surface->pitch);
-    }
+PresentedImage ImageOf(const SdlWindow& window) {
+    return PresentedImage{
+        static_cast<uint8_t*>(window.surface->pixels), window.width,  window.height,
+        static_cast<size_t>(window.surface->pitch),    window.format, window.black};
+}
+
+PixelMemory ImageMemoryOf(void* self, int index) {
+    const SdlWindow& window = static_cast<const SdlWindowPresenter*>(self)->windows[index];
+    // A surface that must be locked has its pixels only while locked.
+    if (window.surface == nullptr || SDL_MUSTLOCK(window.surface)) return PixelMemory{};
+    return ImageMemory(ImageOf(window));
 }
 
 Presented ShowFrame(void* self, int index, const FrameView& frame) {
@@ -82,23 +77,22 @@ Presented ShowFrame(void* self, int index, const FrameView& frame) {
         return Presented::NotShown;
     if (Hidden(*window)) return Presented::NotShown;  // nothing of it would reach the screen
     if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return Presented::NotShown;
-    const PresentedImage image{static_cast<uint8_t*>(surface->pixels),
-                               window->width,
-                               window->height,
-                               static_cast<size_t>(surface->pitch),
-                               surface->format->BytesPerPixel,
-                               window->black};
+    FpsOverlay* fps = presenter->showFps ? &window->fps : nullptr;
+    const PresentedImage image = ImageOf(*window);
     FrameBand bands[MaxPresentedBands];
-    const int32_t count = PrepareBands(frame, image, presenter->showFps ? &window->fps : nullptr,
-                                       ConvertBand, window, bands);
+    const int32_t count = PrepareBands(frame, image, fps, bands);
     if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
     if (count == 0) return Presented::Shown;
     SDL_Rect rects[MaxPresentedBands];
     for (int32_t i = 0; i < count; ++i)
         rects[i] = SDL_Rect{bands[i].left, bands[i].top, bands[i].right - bands[i].left,
                             bands[i].bottom - bands[i].top};
-    return SDL_UpdateWindowSurfaceRects(window->window, rects, count) == 0 ? Presented::Shown
-                                                                           : Presented::NotShown;
+    const bool sent = SDL_UpdateWindowSurfaceRects(window->window, rects, count) == 0;
+    if (fps != nullptr && (!SDL_MUSTLOCK(surface) || SDL_LockSurface(surface) == 0)) {
+        FinishBands(ImageOf(*window), fps);
+        if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+    }
+    return sent ? Presented::Shown : Presented::NotShown;
 }
 
 // The window's surface at its current size; a new size goes into *news. Returns 0 when the
@@ -109,13 +103,19 @@ int TakeSurface(SdlWindow* window, WindowNews* news) {
         std::fprintf(stderr, "tolva: cannot draw into the window: %s\n", SDL_GetError());
         return 0;
     }
+    const SDL_PixelFormat& pixels = *window->surface->format;
+    if (SDL_ISPIXELFORMAT_INDEXED(pixels.format) || SDL_ISPIXELFORMAT_FOURCC(pixels.format) ||
+        pixels.BytesPerPixel < 1 || pixels.BytesPerPixel > 4) {
+        std::fprintf(stderr, "tolva: cannot draw into a window of %s pixels\n",
+                     SDL_GetPixelFormatName(pixels.format));
+        return 0;
+    }
+    // SDL's packed pixels are values in the machine's own byte order.
+    window->format =
+        MaskedFormat{pixels.Rmask, pixels.Gmask,         pixels.Bmask,
+                     pixels.Amask, pixels.BytesPerPixel, SDL_BYTEORDER == SDL_LIL_ENDIAN};
     // Opaque black in the surface's own layout, alpha included where it has one.
-    const uint8_t frameBlack[3] = {};
-    SDL_ConvertPixels(1, 1, SDL_PIXELFORMAT_BGR24, frameBlack, 3, window->surface->format->format,
-                      window->black, 4);
-    window->convert = window->surface->format->format == SDL_PIXELFORMAT_RGB888
-                          ? BestPixelConversion().convert
-                          : nullptr;
+    OpaqueBlack(window->format, window->black);
     const int width = DrawableSide(window->surface->w);
     const int height = DrawableSide(window->surface->h);
     if (width == window->width && height == window->height) return 1;
@@ -331,7 +331,8 @@ int RunSdlViewer(const ViewerOptions& options, uint32_t trailCount, int32_t colo
     }
     if (presenter->windowCount == count && presenter->windows[count - 1].surface != nullptr) {
         if (fullScreen) SDL_ShowCursor(SDL_DISABLE);
-        exitCode = loop.Run(FramePresenter{presenter, HandleEvents, ShowFrame}, nullptr);
+        exitCode =
+            loop.Run(FramePresenter{presenter, HandleEvents, ShowFrame, ImageMemoryOf}, nullptr);
     }
     Close(presenter);
     return exitCode;

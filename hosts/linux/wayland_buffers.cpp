@@ -120,14 +120,18 @@ void NoteChangedBand(SurfaceBuffers* buffers, const FrameBand& band) {
 
 void BringBufferUpToFrame(const SurfaceBuffers& buffers, WaylandBuffer* buffer,
                           const FrameView& frame) {
-    const PixelRowConversion convert = BestPixelConversion().convert;
+    // XRGB8888, little-endian: blue, green, red, then a byte the compositor ignores.
+    MaskedFormat xrgb;
+    xrgb.red = 0xFF0000;
+    xrgb.green = 0xFF00;
+    xrgb.blue = 0xFF;
+    xrgb.alpha = 0xFF000000;
+    xrgb.bytesPerPixel = 4;
     for (int32_t y = buffer->staleTop; y < buffer->staleBottom; ++y) {
         RowSpan& span = buffer->stale[static_cast<size_t>(y)];
         if (span.end > span.first)
-            ConvertFrameBand(frame, FrameBand{y, y + 1, span.first, span.end},
-                             buffer->pixels + static_cast<size_t>(y) * buffers.pitch +
-                                 static_cast<size_t>(span.first) * 4,
-                             buffers.pitch, convert);
+            ConvertFrameBand(frame, FrameBand{y, y + 1, span.first, span.end}, buffer->pixels,
+                             buffers.pitch, xrgb);
         span = RowSpan{0, 0};
     }
     buffer->staleTop = buffer->staleBottom = 0;

@@ -176,8 +176,9 @@ int Run(WaylandPresenter* presenter, const ViewerOptions& options, uint32_t trai
         }
         if (!FollowOutputs(presenter)) return 1;
     }
-    return loop.Run(FramePresenter{presenter, HandleEvents, ShowFrame, WantsFrame, PassFrame},
-                    nullptr);
+    return loop.Run(
+        FramePresenter{presenter, HandleEvents, ShowFrame, nullptr, WantsFrame, PassFrame},
+        nullptr);
 }
 
 }  // namespace

@@ -5,8 +5,11 @@
 // server offers it. A foreign window's owner handles input; this only follows the window's
 // size (a new size restarts the animation), ends cleanly with exit code 0 on SIGTERM, SIGINT
 // or SIGHUP, and ends quietly when the window goes away.
-// The image keeps the last frame shown; each frame converts and sends only its changed bands
-// (a frame with none is neither put nor synced), and an exposure brings the whole next frame.
+// The image keeps the last frame shown. Where the visual is TrueColor with 8-bit channels on
+// byte boundaries (depth 24 and 32, the ARGB visual of a compositing desktop) the animation
+// draws each frame straight into the image; other visuals (depth 16, depth 30, odd masks) get
+// the changed bands of its own frame converted. Each frame sends only its changed bands (a frame
+// with none is neither put nor synced), and an exposure brings the whole next frame.
 // While the window is unmapped or fully covered, or the monitor is asleep, the presenter waits
 // on the X connection with no time-out: the animation pauses, and costs no processor time,
 // until it can be seen again. The scale is the display's Xft.dpi / 96. The animation is the
@@ -49,26 +52,6 @@ int RecordXError(Display*, XErrorEvent* event) {
     return 0;
 }
 
-struct ChannelShift {
-    int shift = 0;  // of the channel's lowest bit
-    int bits = 0;
-};
-
-ChannelShift ShiftOf(unsigned long mask) {
-    ChannelShift channel;
-    if (mask == 0) return channel;
-    while (((mask >> channel.shift) & 1) == 0) ++channel.shift;
-    while (((mask >> (channel.shift + channel.bits)) & 1) != 0) ++channel.bits;
-    return channel;
-}
-
-unsigned long Place(uint8_t value, ChannelShift channel) {
-    const unsigned long scaled = channel.bits >= 8
-                                     ? static_cast<unsigned long>(value) << (channel.bits - 8)
-                                     : static_cast<unsigned long>(value) >> (8 - channel.bits);
-    return scaled << channel.shift;
-}
-
 struct XWindowPresenter {
     Display* display = nullptr;
     Window window = 0;
@@ -81,13 +64,10 @@ struct XWindowPresenter {
     bool usingShm = false;
     int width = 0;
     int height = 0;
-    ChannelShift red, green, blue;
-    // The bits of a pixel that are no colour: alpha in a 32-bit (ARGB) visual, set so that a
-    // compositor shows the picture opaque; none in a 24-bit one.
-    unsigned long alpha = 0;
+    // The image's pixels. The bits that are no colour are alpha in a 32-bit (ARGB) visual, set
+    // so that a compositor shows the picture opaque; none in a 24-bit one.
+    MaskedFormat format;
     uint8_t black[4] = {};  // an opaque black pixel as the image lays it out, for -fps
-    bool fastPath = false;  // 32-bit pixels, 8 bits a channel at 16, 8, 0, native byte order
-    PixelRowConversion convert = nullptr;
     bool unmapped = false;
     bool fullyObscured = false;
     bool dpms = false;          // the server can say whether the monitor is on
@@ -167,46 +147,36 @@ int CreateImage(XWindowPresenter* presenter, int width, int height) {
         }
     }
     const XImage& image = *presenter->image;
-    const uint16_t probe = 1;
-    const bool hostLsbFirst = *reinterpret_cast<const uint8_t*>(&probe) == 1;
-    presenter->fastPath = image.bits_per_pixel == 32 && image.red_mask == 0xFF0000 &&
-                          image.green_mask == 0xFF00 && image.blue_mask == 0xFF &&
-                          (image.byte_order == LSBFirst) == hostLsbFirst;
-    presenter->red = ShiftOf(image.red_mask);
-    presenter->green = ShiftOf(image.green_mask);
-    presenter->blue = ShiftOf(image.blue_mask);
+    if (image.bits_per_pixel % 8 != 0 || image.bits_per_pixel > 32) {
+        std::fprintf(stderr, "tolva: cannot draw %d-bit pixels\n", image.bits_per_pixel);
+        ReleaseImage(presenter);
+        return 0;
+    }
     const unsigned long depthBits =
         presenter->depth >= 32 ? 0xFFFFFFFFul : (1ul << presenter->depth) - 1;
-    presenter->alpha = depthBits & ~(image.red_mask | image.green_mask | image.blue_mask);
-    const int bytesPerPixel = image.bits_per_pixel / 8;
-    for (int i = 0; i < bytesPerPixel && i < 4; ++i) {
-        const int shift = 8 * (image.byte_order == LSBFirst ? i : bytesPerPixel - 1 - i);
-        presenter->black[i] = static_cast<uint8_t>(presenter->alpha >> shift);
-    }
+    MaskedFormat& format = presenter->format;
+    format.red = static_cast<uint32_t>(image.red_mask);
+    format.green = static_cast<uint32_t>(image.green_mask);
+    format.blue = static_cast<uint32_t>(image.blue_mask);
+    format.alpha =
+        static_cast<uint32_t>(depthBits & ~(image.red_mask | image.green_mask | image.blue_mask));
+    format.bytesPerPixel = image.bits_per_pixel / 8;
+    format.lsbFirst = image.byte_order == LSBFirst;
+    OpaqueBlack(format, presenter->black);
     presenter->width = width;
     presenter->height = height;
     return 1;
 }
 
-// Brings the image's pixels in band up to the frame's.
-void ConvertBand(void* self, const FrameView& frame, const FrameBand& band) {
-    auto* presenter = static_cast<XWindowPresenter*>(self);
-    XImage* image = presenter->image;
-    if (presenter->fastPath) {
-        ConvertFrameBand(frame, band,
-                         reinterpret_cast<uint8_t*>(image->data) +
-                             static_cast<size_t>(band.top) * image->bytes_per_line +
-                             static_cast<size_t>(band.left) * 4,
-                         static_cast<size_t>(image->bytes_per_line), presenter->convert);
-        return;
-    }
-    for (int y = band.top; y < band.bottom; ++y) {
-        const uint8_t* in = FramePixel(frame, band.left, y);
-        for (int x = band.left; x < band.right; ++x, in += 3)
-            XPutPixel(image, x, y,
-                      presenter->alpha | Place(in[2], presenter->red) |
-                          Place(in[1], presenter->green) | Place(in[0], presenter->blue));
-    }
+PresentedImage ImageOf(const XWindowPresenter& presenter) {
+    return PresentedImage{
+        reinterpret_cast<uint8_t*>(presenter.image->data),    presenter.width,  presenter.height,
+        static_cast<size_t>(presenter.image->bytes_per_line), presenter.format, presenter.black};
+}
+
+PixelMemory ImageMemoryOf(void* self, int) {
+    const auto* presenter = static_cast<const XWindowPresenter*>(self);
+    return presenter->image != nullptr ? ImageMemory(ImageOf(*presenter)) : PixelMemory{};
 }
 
 void SendBand(XWindowPresenter* presenter, const FrameBand& band) {
@@ -228,20 +198,16 @@ Presented ShowFrame(void* self, int, const FrameView& frame) {
     if (presenter->unmapped || presenter->fullyObscured) {
         return Presented::NotShown;  // nothing of it would reach the screen
     }
-    XImage* image = presenter->image;
-    const PresentedImage converted{
-        reinterpret_cast<uint8_t*>(image->data),    presenter->width,          presenter->height,
-        static_cast<size_t>(image->bytes_per_line), image->bits_per_pixel / 8, presenter->black};
+    const PresentedImage image = ImageOf(*presenter);
     FrameBand bands[MaxPresentedBands];
-    const int32_t count =
-        PrepareBands(frame, converted, image->bits_per_pixel % 8 == 0 ? presenter->fps : nullptr,
-                     ConvertBand, presenter, bands);
+    const int32_t count = PrepareBands(frame, image, presenter->fps, bands);
     if (count == 0) return Presented::Shown;
     lastXError = 0;
     for (int32_t i = 0; i < count; ++i) SendBand(presenter, bands[i]);
     // Waiting for the server keeps us from writing into shared memory it is still reading,
     // and from queueing frames faster than it shows them.
     XSync(presenter->display, False);
+    FinishBands(image, presenter->fps);
     // The owner destroyed its window between two frames: nothing left to draw into.
     if (lastXError == BadWindow || lastXError == BadDrawable) return Presented::WindowGone;
     return lastXError == 0 ? Presented::Shown : Presented::NotShown;
@@ -393,7 +359,6 @@ int RunX11Viewer(const ViewerOptions& options, uint32_t trailCount, int32_t colo
     presenter.shmAvailable =
         XShmQueryExtension(display) != False && std::getenv("TOLVA_NO_SHM") == nullptr;
     presenter.unmapped = attributes.map_state == IsUnmapped;
-    presenter.convert = BestPixelConversion().convert;
     presenter.gc = XCreateGC(display, presenter.window, 0, nullptr);
     FrameLoopSettings loopSettings = FrameLoopSettingsOf(options);
     // XScreenSaver gives the hack on each head a window over that head.
@@ -404,7 +369,8 @@ int RunX11Viewer(const ViewerOptions& options, uint32_t trailCount, int32_t colo
     WindowNews size;
     if (Resize(&presenter, attributes.width, attributes.height, &size) &&
         (loop.Start(0, size.width, size.height), true))
-        exitCode = loop.Run(FramePresenter{&presenter, HandleEvents, ShowFrame}, &stopRequested);
+        exitCode = loop.Run(FramePresenter{&presenter, HandleEvents, ShowFrame, ImageMemoryOf},
+                            &stopRequested);
     ReleaseImage(&presenter);
     XFreeGC(display, presenter.gc);
     XCloseDisplay(display);

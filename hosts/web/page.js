@@ -3,8 +3,9 @@
 // "hash" or "bench" in the address, draws off-screen with the scripted clock and writes
 // tolva-render's INDEX HASH lines or the median drawing time into the page.
 //
-// Implemented: the canvas at its size in device pixels; each changed band sent with
-// putImageData's dirty rectangle from one RGBA image in the module's memory; steps counted from
+// Implemented: the canvas at its size in device pixels; each frame drawn by the module straight
+// into one RGBA image in its memory, and each changed band sent from it with putImageData's dirty
+// rectangle; steps counted from
 // the clock on requestAnimationFrame, a few at most per display frame; the scale from
 // devicePixelRatio; a resize or a new ratio restarts the animation; nothing drawn while hidden (the browser stops the frames); the control panel, its
 // settings in the address and in localStorage; full screen with the other hosts' exit rule.
@@ -150,11 +151,6 @@ class Tolva {
     const bytes = new Uint8Array(this.x.memory.buffer, pointer);
     return String.fromCharCode(...bytes.subarray(0, bytes.indexOf(0)));
   }
-  // The frame's bytes: blue, green, red, rows bottom first, each padded to 4 bytes.
-  Frame(width, height) {
-    const stride = (width * 3 + 3) & ~3;
-    return new Uint8Array(this.x.memory.buffer, this.x.tolva_frame(this.host), stride * height);
-  }
   HashLine() { return this.Text(this.x.tolva_hash_line(this.host)); }
   DrawPath() { return this.Text(this.x.tolva_draw_path(this.host)); }
   ExitStart(x, y) { this.x.tolva_exit_start(this.host, x, y); }
@@ -163,10 +159,21 @@ class Tolva {
   ExitOnMotion(x, y) { return this.x.tolva_exit_on_motion(this.host, x, y) === 1; }
 }
 
+// Sends the bands of the step that drew count of them from the module's image to the canvas.
+function PutBands(tolva, context, image, count) {
+  const bands = tolva.Bands(count);
+  for (let i = 0; i < count * 4; i += 4) {
+    const top = bands[i], bottom = bands[i + 1], left = bands[i + 2], right = bands[i + 3];
+    context.putImageData(image, 0, 0, left, top, right - left, bottom - top);
+  }
+}
+
 // Hash and bench: off-screen, with the scripted clock, in slices so the page stays responsive.
 // Each slice's lines go into a block of their own that the browser lays out only while it is on
 // screen: the whole box, laid out after every slice, took minutes and gigabytes for a million
 // frames.
+// With "image" the frames are drawn into the RGBA image and, in the bench, their bands put on a
+// canvas of the page's, as the live page does.
 function RunOffscreen(tolva, query) {
   const out = document.getElementById("out");
   const bench = query.has("bench");
@@ -186,6 +193,15 @@ function RunOffscreen(tolva, query) {
     return;
   }
   document.body.dataset.path = tolva.DrawPath();
+  let present = () => {};
+  if (query.has("image")) {
+    const canvas = document.createElement("canvas");
+    canvas.width = size.width;
+    canvas.height = size.height;
+    const context = canvas.getContext("2d", {alpha: false});
+    const image = tolva.Image(size.width, size.height);
+    present = (count) => PutBands(tolva, context, image, count);
+  }
   const total = bench ? BenchWarmUpFrames + frames : frames;
   const times = [];
   let index = 0;
@@ -195,7 +211,7 @@ function RunOffscreen(tolva, query) {
     try {
       while (index < total && performance.now() < until) {
         const begin = performance.now();
-        tolva.Step(0);
+        present(tolva.Step(0));
         if (bench && index >= BenchWarmUpFrames) times.push(performance.now() - begin);
         if (!bench) lines.push(tolva.HashLine());
         ++index;
@@ -288,12 +304,7 @@ class LiveView {
 
   // One step: the next frame, and each band it changed sent to the canvas.
   Step(clockMs) {
-    const count = this.tolva.Step(clockMs);
-    const bands = this.tolva.Bands(count);
-    for (let i = 0; i < count * 4; i += 4) {
-      const top = bands[i], bottom = bands[i + 1], left = bands[i + 2], right = bands[i + 3];
-      this.context.putImageData(this.image, 0, 0, left, top, right - left, bottom - top);
-    }
+    PutBands(this.tolva, this.context, this.image, this.tolva.Step(clockMs));
   }
 
   Frame(now) {

@@ -1,18 +1,18 @@
-// The web page's module: the animation, its frame copy and clock, the RGBA image and the exit
-// rule behind the functions the page's script calls.
+// The web page's module: the animation, its frame copy and clock, the RGBA image it draws into
+// and the exit rule behind the functions the page's script calls.
 #include "hosts/web/web_host.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <new>
 
 #include "host/hash_line.h"
+#include "surface/pixel_memory.h"
 
 namespace {
 
-// The page converts and puts the bands once the step returns; a canvas always shows them.
+// The page puts the bands once the step returns; a canvas always shows them.
 bool KeepFrame(void* user, const FrameView& frame) {
     static_cast<WebHost*>(user)->frame = frame;
     return true;
@@ -24,21 +24,6 @@ uint32_t ReadPageClock(void* user) {
 
 }  // namespace
 
-void ConvertBandToRgba(const FrameView& frame, const FrameBand& band, uint8_t* image) {
-    const auto width = static_cast<size_t>(frame.header.biWidth);
-    for (int32_t y = band.top; y < band.bottom; ++y) {
-        const uint8_t* in = FramePixel(frame, band.left, y);
-        uint8_t* out =
-            image + (static_cast<size_t>(y) * width + static_cast<size_t>(band.left)) * 4;
-        // One 32-bit store a pixel: WebAssembly is little-endian, so red lands first.
-        for (int32_t x = band.left; x < band.right; ++x, in += 3, out += 4) {
-            const uint32_t pixel = 0xFF000000u | static_cast<uint32_t>(in[0]) << 16 |
-                                   static_cast<uint32_t>(in[1]) << 8 | in[2];
-            std::memcpy(out, &pixel, 4);
-        }
-    }
-}
-
 extern "C" {
 
 WebHost* tolva_create() {
@@ -47,6 +32,8 @@ WebHost* tolva_create() {
 
 int32_t tolva_start(WebHost* host, int32_t width, int32_t height, uint32_t trailCount,
                     int32_t colorMode, uint32_t clockStart, int32_t flags, int32_t scale) {
+    // Never to be drawn into again once freed.
+    host->animation.Stop();
     std::free(host->image);
     host->image = nullptr;
     host->frame = FrameView{};
@@ -75,6 +62,13 @@ int32_t tolva_start(WebHost* host, int32_t width, int32_t height, uint32_t trail
             host->image[i + 2] = 0;
             host->image[i + 3] = 255;
         }
+        PixelMemory memory;
+        memory.topRow = host->image;
+        memory.pitch = static_cast<ptrdiff_t>(width) * 4;
+        memory.layout = PixelLayout::Rgba32;
+        memory.width = width;
+        memory.height = height;
+        host->animation.DrawInto(memory);
     }
     return 1;
 }
@@ -85,15 +79,7 @@ int32_t tolva_step(WebHost* host, uint32_t clockMs) {
     host->frame.changedCount = 0;
     host->animation.RenderFrame();
     ++host->framesDrawn;
-    if (host->image != nullptr) {
-        for (int32_t i = 0; i < host->frame.changedCount; ++i)
-            ConvertBandToRgba(host->frame, host->frame.changed[i], host->image);
-    }
     return host->frame.changedCount;
-}
-
-const uint8_t* tolva_frame(WebHost* host) {
-    return host->frame.bits;
 }
 
 const FrameBand* tolva_bands(WebHost* host) {

@@ -3,9 +3,9 @@
 // module keeps no state of its own.
 //
 // Implemented: the animation at any size up to WebMaxSide, stepped by the page's clock or by the
-// scripted clock of the hash mode; each frame's changed bands converted into a persistent
-// top-down RGBA image that the page hands to putImageData over the module's memory; the frame
-// hash lines; the full-screen exit rule, fed with the browser's input.
+// scripted clock of the hash mode; each frame drawn straight into a persistent top-down RGBA
+// image that the page hands to putImageData over the module's memory, band by changed band; the
+// frame hash lines; the full-screen exit rule, fed with the browser's input.
 #pragma once
 
 #include <cstdint>
@@ -21,7 +21,7 @@ constexpr int32_t WebMaxSide = 8192;
 
 // tolva_start's flags.
 constexpr int32_t WebScriptedClock = 1;  // frame n reads start + 5n ms, as tolva-render's do
-constexpr int32_t WebKeepImage = 2;      // keep the RGBA image for a canvas
+constexpr int32_t WebKeepImage = 2;      // draw into an RGBA image for a canvas
 
 struct WebHost {
     Animation animation;
@@ -35,10 +35,6 @@ struct WebHost {
     char hashLine[40] = "";
 };
 
-// Converts the band of a frame (blue, green, red bytes, bottom row first) into the same
-// rectangle of a top-down RGBA image of the frame's width, opaque.
-void ConvertBandToRgba(const FrameView& frame, const FrameBand& band, uint8_t* image);
-
 extern "C" {
 WebHost* tolva_create();
 // Starts afresh at width x height (1..WebMaxSide each) and scale (in ScaleUnits). Returns 1, or
@@ -46,11 +42,9 @@ WebHost* tolva_create();
 // it may have grown.
 int32_t tolva_start(WebHost* host, int32_t width, int32_t height, uint32_t trailCount,
                     int32_t colorMode, uint32_t clockStart, int32_t flags, int32_t scale);
-// Draws the next frame with the page's clock at clockMs (ignored under the scripted clock),
-// converts its changed bands into the image when there is one, and returns their count.
+// Draws the next frame with the page's clock at clockMs (ignored under the scripted clock), into
+// the image when there is one, and returns the count of its changed bands.
 int32_t tolva_step(WebHost* host, uint32_t clockMs);
-// The last frame: blue, green, red bytes, bottom row first, rows padded to 4 bytes.
-const uint8_t* tolva_frame(WebHost* host);
 // The last frame's changed bands, as FrameBand (top, bottom, left, right).
 const FrameBand* tolva_bands(WebHost* host);
 uint8_t* tolva_image(WebHost* host);

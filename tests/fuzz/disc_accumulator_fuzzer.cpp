@@ -3,7 +3,7 @@
 // discs with arbitrary centres, radii and amounts on a small surface whose width crosses the vector
 // widths; every frame written on every path must equal, byte for byte with the row padding,
 // clearing the reference surface and drawing the accepted discs one by one. Between frames the
-// input may scribble on a path's surface (after ForgetSurface the next frame must still come out
+// input may scribble on a path's surface (after ForgetMemory the next frame must still come out
 // whole), flood an accumulator past its capacity, or write into a surface of another size
 // (refused, nothing written). The documented refusals of AddFilledCircle are checked call by call.
 #include <cstddef>
@@ -129,14 +129,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 for (int32_t i = 0; i < count; ++i)
                     Offer(levels, Disc{x, y, i % 3, 1, 2, 3}, &frame);
             } else if (op < 225 && !levels.empty()) {
-                // Something else draws on one level's surface; it says so with ForgetSurface.
+                // Something else draws on one level's surface; it says so with ForgetMemory.
                 Level* level = levels[in.Byte() % levels.size()];
                 for (int32_t y = 0; y < height; ++y) {
                     uint8_t* row = level->surface.RowPointer(y);
                     for (int32_t i = 0; i < 3 * width; ++i)
                         row[i] = static_cast<uint8_t>(in.Byte() ^ (i * 37));
                 }
-                level->accumulator.ForgetSurface();
+                level->accumulator.ForgetMemory();
             } else if (op < 235) {
                 // A surface of another size is refused untouched.
                 const std::vector<uint8_t> before(other.GetBits(),

@@ -1,9 +1,10 @@
-// The -fps corner: the once-a-second text, and glyphs that stay inside pictures smaller than
-// the text.
+// The -fps corner: the once-a-second text, glyphs that stay inside pictures smaller than the
+// text, and the frame's own pixels back under it once it was sent.
 #include "host/fps_overlay.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -80,6 +81,26 @@ TEST(DrawCornerText, StaysInTheCornerBand) {
                                 y < band.bottom)
                         << size.first << "x" << size.second << ": text at " << x << ", " << y;
                 }
+    }
+}
+
+// The next frame is drawn over the picture, writing only what changes: what went over the corner
+// must come out again, every byte, and nothing else move.
+TEST(FpsOverlay, PutsBackThePixelsUnderTheCorner) {
+    for (int bytesPerPixel : {3, 4}) {
+        Picture picture(700, 300, bytesPerPixel);
+        for (size_t i = 0; i < picture.bytes.size(); ++i)
+            picture.bytes[i] = uint8_t(i * 7 + i / 11);
+        const std::vector<uint8_t> frame = picture.bytes;
+        FpsOverlay overlay;
+        const uint8_t black[4] = {};
+        overlay.DrawOnFrame(picture.bytes.data(), 700, 300, picture.pitch, bytesPerPixel, black);
+        const FrameBand band = CornerTextBand(700, 300);
+        for (int y = band.top; y < band.bottom; ++y)
+            std::fill_n(&picture.bytes[y * picture.pitch + band.left * bytesPerPixel],
+                        (band.right - band.left) * bytesPerPixel, 0xFF);
+        overlay.RestoreFrame(picture.bytes.data(), picture.pitch);
+        EXPECT_EQ(frame, picture.bytes) << bytesPerPixel << " bytes a pixel";
     }
 }
 

@@ -130,9 +130,12 @@ TEST(ViewerOptions, GeometryTakesWhatXReads) {
 
 TEST(ViewerOptions, RefusesBadGeometriesAndModesTogetherWithAReason) {
     const std::vector<std::vector<std::string>> bad = {
-        {"-geometry", "200x150+5+"},         {"-geometry", "0x150"},
-        {"-geometry", "40000x150"},          {"-geometry", "+40000+0"},
-        {"--fullscreen", "--root"},          {"--window", "--configure", "--count", "5"},
+        {"-geometry", "200x150+5+"},
+        {"-geometry", "0x150"},
+        {"-geometry", "40000x150"},
+        {"-geometry", "+40000+0"},
+        {"--fullscreen", "--root"},
+        {"--window", "--configure", "--count", "5"},
         {"--configure", "--window-id", "5"},
         {"--background", "--fullscreen"},
         {"--background", "--x11"},

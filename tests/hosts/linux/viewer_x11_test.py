@@ -303,7 +303,8 @@ def render_frames(session, width, height, count, color, frames):
 
 def case_screen_pixels_match_render(session):
     """What reaches the screen, in the window and in a foreign window, is tolva-render's frame
-    pixel for pixel: rows the right way up, channels in the right order."""
+    pixel for pixel: rows the right way up, channels in the right order, drawn in place at depth
+    24 and in an ARGB window, converted at depth 16."""
     frames = render_frames(session, 160, 120, 10, 8, 4)
     # A slow pace, so a screenshot taken after frame 1 catches frame 1 (or, if late, frame 2).
     viewer = session.start([session.args.viewer, "--size", "160x120", "--count", "10", "--color",
@@ -315,12 +316,31 @@ def case_screen_pixels_match_render(session):
     viewer.send_signal(signal.SIGTERM)
     expect_exit(viewer, 0, 5, "SIGTERM to the window")
 
-    target = start_xwindow(session, 160, 120)
-    result = session.run([session.args.viewer, "--window-id", str(target), "--count", "10",
-                          "--color", "8", "--frames", "4"])
-    check(result.returncode == 0, f"--window-id: exit code {result.returncode}: {result.stderr}")
-    _, _, shown = session.screenshot(target)
-    check(shown == frames[3], "the foreign window does not show tolva-render's last frame")
+    # The hack draws straight into its image at depth 24 and into a window with an alpha
+    # channel (opaque), and converts its frames on a server of depth 16: tolva-render's frames,
+    # and on screen its last one, to the precision of the visual's channels.
+    for what, argb, bits in (("depth 24", False, (8, 8, 8)), ("an ARGB window", True, (8, 8, 8)),
+                             ("depth 16", False, (5, 6, 5))):
+        server = Session(session.args, depth=16) if bits[0] == 5 else session
+        try:
+            target = start_xwindow(server, 160, 120, argb=argb)
+            result = server.run([session.args.viewer, "--window-id", str(target), "--count", "10",
+                                 "--color", "8", "--frames", "4", "--hash"])
+            check(result.returncode == 0 and result.stdout.splitlines() ==
+                  session.render_hashes(160, 120, 10, 8, 4), f"{what}: not tolva-render's frames: {result}")
+            check(quantized(server.screenshot(target)[2], bits) == quantized(frames[3], bits),
+                  f"{what}: the window does not show tolva-render's last frame")
+            transparent = server.run([session.args.xwindow, "--transparent", str(target)])
+            check(not argb or transparent.stdout.strip() == "0", f"{what}: pixels not opaque")
+        finally:
+            if server is not session:
+                server.close()
+
+
+def quantized(pixels, bits):
+    """RGB triples cut to the top bits of each channel, as a visual with that many keeps them
+    (import widens them again to 8 bits, keeping the top ones)."""
+    return bytes(value >> (8 - bits[i % 3]) for i, value in enumerate(pixels))
 
 
 def frames_shown(path):
