@@ -285,6 +285,11 @@ int RunSdlViewer(const ViewerOptions& options, uint32_t trailCount, int32_t colo
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     // SDL keeps the display awake by default; a saver must let it sleep.
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    // Wayland has no pointer warps; SDL makes one up by locking the pointer when a full-screen
+    // window closes with the pointer hidden. tolva never warps, and sway 1.7 (wlroots 0.15)
+    // crashes when the pointer it is asked to lock has just gone away (the last pointer device
+    // unplugged as the saver ends).
+    SDL_SetHint(SDL_HINT_VIDEO_WAYLAND_EMULATE_MOUSE_WARP, "0");
     // Set before SDL's own, which hands every error on to it.
     const XErrorHandler before = XSetErrorHandler(IgnoreLateWakeUps);
     if (before != IgnoreLateWakeUps) fatalXErrorHandler = before;
