@@ -1,12 +1,14 @@
 // A surface in its role, its configure events, its scale and its commits.
 #include "hosts/linux/wayland_surface.h"
 
+#include <time.h>
 #include <wayland-client.h>
 
 #include <cstdint>
 
 #include "fractional-scale-v1-client-protocol.h"
 #include "host/band_presenting.h"
+#include "host/monotonic_clock.h"
 #include "trails/setting_limits.h"
 #include "viewporter-client-protocol.h"
 #include "xdg-decoration-unstable-v1-client-protocol.h"
@@ -16,9 +18,6 @@
 #endif
 
 namespace {
-
-// Opaque black in XRGB8888's little-endian bytes, for the -fps shadow.
-const uint8_t Black[4] = {0, 0, 0, 0xFF};
 
 int SlotOf(const WaylandConnection& connection, const wl_output* output) {
     for (int i = 0; i < MaxWaylandOutputs; ++i)
@@ -172,6 +171,13 @@ int32_t IntegerScale(const WaylandSurface& surface) {
     return scale > 0 ? scale : surface.bufferScale;  // shown nowhere yet: as it was
 }
 
+// The processor time the whole process has used, for the -fps corner.
+uint64_t ProcessCpuNanoseconds() {
+    timespec used{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &used);
+    return static_cast<uint64_t>(used.tv_sec) * 1000000000ull + static_cast<uint64_t>(used.tv_nsec);
+}
+
 }  // namespace
 
 int CreateWaylandSurface(WaylandSurface* surface, WaylandConnection* connection, SurfaceRole role,
@@ -285,30 +291,34 @@ int FitWaylandSurface(WaylandSurface* surface, int32_t forcedScale, WindowNews* 
 
 bool WaylandSurfaceWantsFrame(WaylandSurface* surface) {
     return surface->configured && !surface->closed && surface->frameCallback == nullptr &&
-           FreeBuffer(&surface->buffers) != nullptr;
+           NextFrameBuffer(&surface->buffers) != nullptr;
 }
 
-void NoteWaylandFrame(WaylandSurface* surface, const FrameView& frame) {
+PixelMemory WaylandFrameMemory(WaylandSurface* surface) {
+    WaylandBuffer* buffer =
+        surface->configured && !surface->closed ? NextFrameBuffer(&surface->buffers) : nullptr;
+    return buffer != nullptr ? ReadyForDrawing(surface->buffers, buffer) : PixelMemory{};
+}
+
+Presented NoteWaylandFrame(WaylandSurface* surface, const FrameView& frame) {
+    if (BufferOfFrame(&surface->buffers, frame) == nullptr) return Presented::NotShown;
     for (int32_t i = 0; i < frame.changedCount; ++i)
-        NoteChangedBand(&surface->buffers, frame.changed[i]);
+        surface->buffers.sinceCommit.Add(frame.changed[i]);
+    return Presented::Shown;
 }
 
 Presented CommitWaylandFrame(WaylandSurface* surface, const FrameView& frame, bool fps) {
     SurfaceBuffers& buffers = surface->buffers;
-    if (!surface->configured || surface->closed || buffers.pool == nullptr ||
-        frame.header.biWidth != buffers.width || frame.header.biHeight != buffers.height)
-        return Presented::NotShown;
-    NoteWaylandFrame(surface, frame);
-    // The loop asks only when a buffer is free; should none be, the bands wait in every
-    // buffer's stale set and go with the next frame.
-    WaylandBuffer* buffer = FreeBuffer(&buffers);
-    if (buffer == nullptr) return Presented::Shown;
-    // The corner's text changes with every frame; the other buffers hold an older one.
-    if (fps) NoteChangedBand(&buffers, CornerTextBand(buffers.width, buffers.height));
-    BringBufferUpToFrame(buffers, buffer, frame);
-    if (fps)
-        surface->fps.DrawOnFrame(buffer->pixels, buffers.width, buffers.height, buffers.pitch, 4,
-                                 Black);
+    // A frame drawn anywhere else (the animation's own surface, while no buffer was free) has
+    // nothing to commit; the next one goes out whole.
+    WaylandBuffer* buffer =
+        surface->configured && !surface->closed ? BufferOfFrame(&buffers, frame) : nullptr;
+    if (buffer == nullptr) return Presented::NotShown;
+    for (int32_t i = 0; i < frame.changedCount; ++i) buffers.sinceCommit.Add(frame.changed[i]);
+    if (fps) {
+        surface->fps.FrameShown(MonotonicNanoseconds(), ProcessCpuNanoseconds());
+        DrawFpsText(&buffers, buffer, surface->fps.Text());
+    }
     wl_surface_attach(surface->surface, buffer->buffer, 0, 0);
     for (int32_t i = 0; i < buffers.sinceCommit.count; ++i) {
         const FrameBand& band = buffers.sinceCommit.bands[i];
@@ -320,5 +330,6 @@ Presented CommitWaylandFrame(WaylandSurface* surface, const FrameView& frame, bo
     wl_callback_add_listener(surface->frameCallback, &FrameListener, surface);
     wl_surface_commit(surface->surface);
     buffer->busy = true;
+    buffer->commit = ++buffers.commits;
     return Presented::Shown;
 }
