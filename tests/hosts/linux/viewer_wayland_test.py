@@ -354,7 +354,10 @@ def run_cases(make, cases, wanted):
                 case(compositor)
                 print(f"PASS {name}")
             except (Failure, subprocess.TimeoutExpired) as failure:
-                print(f"FAIL {name}: {failure}\n--- compositor log:\n{compositor.read_log()}")
+                # A compositor that crashed fails every later case: say so where it happened.
+                ended = compositor.server.poll()
+                gone = "" if ended is None else f" (the compositor ended: exit status {ended})"
+                print(f"FAIL {name}{gone}: {failure}\n--- compositor log:\n{compositor.read_log()}")
                 failed += 1
             finally:
                 compositor.end_all()
