@@ -14,7 +14,7 @@
 #include "surface/frame.h"
 #include "surface/pixel_hash.h"
 #include "surface/raster_surface.h"
-#include "tests/test_memory.h"
+#include "tests/surface/test_memory.h"
 #include "trails/color_scheme.h"
 #include "trails/frame_seams.h"
 #include "trails/trail_discs.h"

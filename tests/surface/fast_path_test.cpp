@@ -12,7 +12,7 @@
 #include "surface/disc_accumulator.h"
 #include "surface/draw_paths.h"
 #include "surface/raster_surface.h"
-#include "tests/test_memory.h"
+#include "tests/surface/test_memory.h"
 #include "trails/animation.h"
 
 namespace {
