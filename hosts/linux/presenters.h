@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "host/frame_loop.h"
+#include "hosts/linux/frame_loop.h"
 #include "hosts/linux/viewer_options.h"
 
 struct wl_display;

@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "host/frame_loop.h"
+#include "hosts/linux/frame_loop.h"
 #include "hosts/linux/presenters.h"
 #include "hosts/linux/wayland_connection.h"
 #include "hosts/linux/wayland_decorations.h"

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "fractional-scale-v1-client-protocol.h"
-#include "host/band_presenting.h"
+#include "hosts/linux/band_presenting.h"
 #include "trails/setting_limits.h"
 #include "viewporter-client-protocol.h"
 #include "xdg-decoration-unstable-v1-client-protocol.h"

@@ -10,8 +10,8 @@
 
 #include <cstdint>
 
-#include "host/fps_overlay.h"
-#include "host/frame_loop.h"
+#include "hosts/linux/fps_overlay.h"
+#include "hosts/linux/frame_loop.h"
 #include "hosts/linux/wayland_buffers.h"
 #include "hosts/linux/wayland_connection.h"
 #include "hosts/linux/wayland_decorations.h"

@@ -29,10 +29,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "host/band_presenting.h"
-#include "host/fps_overlay.h"
-#include "host/frame_loop.h"
-#include "host/pixel_conversion.h"
+#include "hosts/linux/band_presenting.h"
+#include "hosts/linux/fps_overlay.h"
+#include "hosts/linux/frame_loop.h"
+#include "hosts/linux/pixel_conversion.h"
 #include "hosts/linux/presenters.h"
 #include "hosts/linux/x11_scale.h"
 #include "hosts/linux/x11_window.h"

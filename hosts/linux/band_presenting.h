@@ -8,8 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "host/fps_overlay.h"
-#include "host/pixel_conversion.h"
+#include "hosts/linux/fps_overlay.h"
+#include "hosts/linux/pixel_conversion.h"
 #include "surface/frame.h"
 #include "surface/pixel_memory.h"
 

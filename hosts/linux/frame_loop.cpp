@@ -1,14 +1,14 @@
 // The frame loop of the hosts that wait for their own frames.
-#include "host/frame_loop.h"
+#include "hosts/linux/frame_loop.h"
 
 #include <cstdint>
 #include <cstdio>
 
 #include "host/draw_path_choice.h"
-#include "host/frame_pacer.h"
 #include "host/hash_line.h"
-#include "host/monotonic_clock.h"
 #include "host/window_seed.h"
+#include "hosts/linux/frame_pacer.h"
+#include "hosts/linux/monotonic_clock.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The steps every presenter takes between a finished frame and its image.
-#include "host/band_presenting.h"
+#include "hosts/linux/band_presenting.h"
 
 #include "trails/animation.h"
 
