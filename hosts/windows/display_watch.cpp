@@ -9,10 +9,10 @@
 #include <cstdint>
 
 #include "hosts/windows/system_library.h"
-#include "trails/setting_limits.h"
 
 namespace {
 
+// What a DPI that cannot be read counts as: the one the saver was made for.
 constexpr uint32_t DesignDpi = 96;
 // GetDpiForMonitor's MDT_EFFECTIVE_DPI: the DPI the user chose for the monitor.
 constexpr int EffectiveDpi = 0;
@@ -58,12 +58,6 @@ uint32_t ReadWindowDpi(HWND window) {
                       x != 0;
     if (shcore != nullptr) FreeLibrary(shcore);
     return read ? x : DesignDpi;
-}
-
-int32_t ScaleForDpi(uint32_t dpi) {
-    // A DPI past what any scale reaches is held at the largest; the animation clamps the rest.
-    const uint64_t scale = uint64_t{dpi} * ScaleUnit / DesignDpi;
-    return scale > MaxScale ? MaxScale : static_cast<int32_t>(scale);
 }
 
 void StartDisplayWatch(DisplayWatch* watch, HWND window) {

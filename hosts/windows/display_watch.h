@@ -10,10 +10,9 @@
 #include <cstdint>
 
 // The DPI window is shown at: GetDpiForWindow (Windows 10 1607), else GetDpiForMonitor of its
-// monitor (Windows 8.1), else 96, which is also what a DPI that cannot be read counts as.
+// monitor (Windows 8.1), else 96, which is also what a DPI that cannot be read counts as. The
+// animation's scale for it is every host's (host/display_scale.h).
 uint32_t ReadWindowDpi(HWND window);
-// The animation's scale for a DPI, in ScaleUnits: 96 DPI draws at ScaleUnit.
-int32_t ScaleForDpi(uint32_t dpi);
 
 // Whether the screen is seen, and the registrations that keep it known.
 struct DisplayWatch {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <new>
 
+#include "host/display_scale.h"
 #include "host/draw_path_choice.h"
 #include "host/pace.h"
 #include "host/window_seed.h"
@@ -54,7 +55,7 @@ void RemoveMonitorWindow(MonitorWindow* monitor) {
     }
 }
 
-// From the window's seed, at its monitor's size and the given scale (ScaleForDpi): at 96 DPI the
+// From the window's seed, at its monitor's size and the given scale (ScaleFromDpi): at 96 DPI the
 // primary's (and the preview's) frames are the ones the saver has always drawn.
 void StartAnimation(MonitorWindow* monitor, int32_t scale) {
     Animation& animation = monitor->animation;
@@ -69,7 +70,7 @@ void StartAnimation(MonitorWindow* monitor, int32_t scale) {
 // The scale of the DPI the window is shown at now (the preview at its host's).
 int32_t ShownScale(const MonitorWindow& monitor) {
     const SaverSession& session = *monitor.session;
-    return ScaleForDpi(ReadWindowDpi(IsPreview(session) ? session.parent : monitor.window));
+    return ScaleFromDpi(ReadWindowDpi(IsPreview(session) ? session.parent : monitor.window));
 }
 
 // Nobody can see the screen: every window's frame timer goes, and with it every frame.
@@ -347,7 +348,7 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
             // at). A full-screen window keeps covering its monitor's pixels, which a new DPI does
             // not move, so the suggested rectangle (the same logical size at the new DPI) is not
             // taken.
-            if (!IsPreview(session)) StartAnimation(monitor, ScaleForDpi(LOWORD(wParam)));
+            if (!IsPreview(session)) StartAnimation(monitor, ScaleFromDpi(LOWORD(wParam)));
             return 0;
 
         case WM_DPICHANGED_AFTERPARENT:
