@@ -24,10 +24,10 @@ namespace {
 
 int Configure(const ViewerOptions& options, const std::string& path) {
     SettingsChange change;
-    change.countGiven = options.countGiven;
-    change.colorGiven = options.colorGiven;
+    change.trailCountGiven = options.trailCountGiven;
+    change.colorModeGiven = options.colorModeGiven;
     change.delayGiven = options.delayGiven;
-    change.values = ViewerSettings{options.count, options.color, options.stepMicroseconds};
+    change.values = ViewerSettings{options.trailCount, options.colorMode, options.stepMicroseconds};
     ViewerSettings settings;
     std::vector<std::string> warnings;
     std::string message;
@@ -39,7 +39,8 @@ int Configure(const ViewerOptions& options, const std::string& path) {
         return 1;
     }
     std::printf("tolva: saved count %lu, color %ld and delay %lu to %s\n",
-                static_cast<unsigned long>(settings.count), static_cast<long>(settings.color),
+                static_cast<unsigned long>(settings.trailCount),
+                static_cast<long>(settings.colorMode),
                 static_cast<unsigned long>(settings.stepMicroseconds), path.c_str());
     return 0;
 }
@@ -100,12 +101,12 @@ int main(int argc, char** argv) {
     // for its own defaults, which then must be the built-in ones, not the viewer's file.
     if (options.mode != ViewerMode::ForeignWindow && !LoadSettingsFile(path, &settings, &warning))
         std::fprintf(stderr, "tolva: warning: %s\n", warning.c_str());
-    if (options.countGiven) settings.count = options.count;
-    if (options.colorGiven) settings.color = options.color;
+    if (options.trailCountGiven) settings.trailCount = options.trailCount;
+    if (options.colorModeGiven) settings.colorMode = options.colorMode;
     if (!options.delayGiven) options.stepMicroseconds = settings.stepMicroseconds;
     const bool xlib =
         options.mode == ViewerMode::ForeignWindow || options.mode == ViewerMode::OwnXWindow;
-    if (xlib) return RunX11Viewer(options, settings.count, settings.color);
+    if (xlib) return RunX11Viewer(options, settings.trailCount, settings.colorMode);
     std::string waylandError;
     wl_display* wayland = ChooseWayland(options, &waylandError);
     if (!waylandError.empty()) {
@@ -114,10 +115,10 @@ int main(int argc, char** argv) {
     }
 #if TOLVA_WAYLAND
     if (wayland != nullptr)
-        return RunWaylandViewer(options, settings.count, settings.color, wayland);
+        return RunWaylandViewer(options, settings.trailCount, settings.colorMode, wayland);
 #endif
     // SDL would take its Wayland backend where it is told to: --x11 means X11, unless
     // SDL_VIDEODRIVER itself says otherwise.
     if (options.windowSystem == WindowSystem::X11) setenv("SDL_VIDEODRIVER", "x11", 0);
-    return RunSdlViewer(options, settings.count, settings.color);
+    return RunSdlViewer(options, settings.trailCount, settings.colorMode);
 }

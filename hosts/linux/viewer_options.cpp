@@ -105,12 +105,12 @@ int ParseViewerOptions(int argc, char** argv, const char* environmentWindow, Vie
                 sizeGiven = true;
                 break;
             case OptionCode::Count:
-                parsed.count = static_cast<uint32_t>(value.number);
-                parsed.countGiven = true;
+                parsed.trailCount = static_cast<uint32_t>(value.number);
+                parsed.trailCountGiven = true;
                 break;
             case OptionCode::Color:
-                parsed.color = static_cast<int32_t>(value.number);
-                parsed.colorGiven = true;
+                parsed.colorMode = static_cast<int32_t>(value.number);
+                parsed.colorModeGiven = true;
                 break;
             case OptionCode::Delay:
                 parsed.stepMicroseconds = static_cast<uint32_t>(value.number);
@@ -192,18 +192,20 @@ int ParseViewerOptions(int argc, char** argv, const char* environmentWindow, Vie
         parsed.windowId = environmentId;  // 0, the real root, when the variable is unset
     }
     if (parsed.mode == ViewerMode::Configure) {
-        if (!parsed.countGiven && !parsed.colorGiven && !parsed.delayGiven) {
+        if (!parsed.trailCountGiven && !parsed.colorModeGiven && !parsed.delayGiven) {
             *error = "--configure needs --count, --color or --delay";
             return 0;
         }
         // The same choices the settings dialog offers; a one-run --count or --color is not
         // checked, as a stored value is not.
-        if (parsed.countGiven && (parsed.count < MinTrailCount || parsed.count > MaxTrailCount)) {
+        if (parsed.trailCountGiven &&
+            (parsed.trailCount < MinTrailCount || parsed.trailCount > MaxTrailCount)) {
             *error = "--configure: --count must be " + std::to_string(MinTrailCount) + " to " +
                      std::to_string(MaxTrailCount);
             return 0;
         }
-        if (parsed.colorGiven && (parsed.color < MinColorMode || parsed.color > MaxColorMode)) {
+        if (parsed.colorModeGiven &&
+            (parsed.colorMode < MinColorMode || parsed.colorMode > MaxColorMode)) {
             *error = "--configure: --color must be " + std::to_string(MinColorMode) + " to " +
                      std::to_string(MaxColorMode);
             return 0;

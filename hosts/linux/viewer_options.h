@@ -31,10 +31,10 @@ struct ViewerOptions {
     bool yFromBottom = false;
     std::string displayName;  // -display; empty: $DISPLAY
     // --count, --color and --delay override the stored settings for one run
-    bool countGiven = false;
-    uint32_t count = 0;
-    bool colorGiven = false;
-    int32_t color = 0;
+    bool trailCountGiven = false;
+    uint32_t trailCount = 0;
+    bool colorModeGiven = false;
+    int32_t colorMode = 0;
     bool delayGiven = false;
     uint32_t stepMicroseconds = DefaultStepMicroseconds;  // the pace: microseconds a step
     // -scale in ScaleUnit 256ths; 0: the display's own scale.

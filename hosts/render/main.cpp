@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
     if (!drawError.empty()) return Fail(drawError);
     Animation animation;
     animation.SetDrawPath(drawPath);
-    if (!animation.Start(options.width, options.height, options.count, options.color,
+    if (!animation.Start(options.width, options.height, options.trailCount, options.colorMode,
                          Animation::DesignSeed, options.scale))
         return Fail("cannot allocate a " + std::to_string(options.width) + "x" +
                     std::to_string(options.height) + " surface");
