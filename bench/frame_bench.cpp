@@ -73,9 +73,14 @@ PixelMemory WindowImage(Size size) {
 // set to draw with path, into its own surface or a window's 32-bit image. The frames before it
 // are drawn the fast way (drawing never changes the motion).
 void StartAnimation(Size size, const DrawPath& path = BestDrawPath(), bool intoImage = false) {
+    AnimationStart start;
+    start.width = size.width;
+    start.height = size.height;
+    start.trailCount = BenchTrailCount;
+    start.colorMode = BenchColorMode;
+    start.drawPath = &BestDrawPath();
     Animation& animation = BenchAnimation();
-    animation.SetDrawPath(BestDrawPath());
-    animation.Start(size.width, size.height, BenchTrailCount, BenchColorMode);
+    animation.Start(start);
     if (intoImage) animation.DrawInto(WindowImage(size));
     for (uint32_t f = 0; f < FirstTimedFrame; ++f) animation.RenderFrame();
     animation.SetDrawPath(path);

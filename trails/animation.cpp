@@ -27,18 +27,18 @@ int32_t LogicalSide(int32_t side, int32_t scale) {
 
 Animation::Animation() : drawPath(&BestDrawPath()) {}
 
-int Animation::Start(int32_t newWidth, int32_t newHeight, uint32_t newTrailCount,
-                     int32_t newColorMode, uint32_t seed, int32_t newScale) {
+int Animation::Start(const AnimationStart& start) {
     Stop();
+    if (start.drawPath != nullptr) SetDrawPath(*start.drawPath);
     wholeNextFrame = true;
-    trailCount = newTrailCount;
-    colorMode = newColorMode;
-    random.Reset(seed);
+    trailCount = start.trailCount;
+    colorMode = start.colorMode;
+    random.Reset(start.seed);
     const bool sizeFits =
-        newWidth >= 1 && newWidth <= MaxSide && newHeight >= 1 && newHeight <= MaxSide;
-    width = sizeFits ? newWidth : 0;
-    height = sizeFits ? newHeight : 0;
-    scale = newScale < MinScale ? MinScale : newScale > MaxScale ? MaxScale : newScale;
+        start.width >= 1 && start.width <= MaxSide && start.height >= 1 && start.height <= MaxSide;
+    width = sizeFits ? start.width : 0;
+    height = sizeFits ? start.height : 0;
+    scale = start.scale < MinScale ? MinScale : start.scale > MaxScale ? MaxScale : start.scale;
     logicalWidth = scale == ScaleUnit ? width : LogicalSide(width, scale);
     logicalHeight = scale == ScaleUnit ? height : LogicalSide(height, scale);
     InitTrails(pool, trailCount, random);

@@ -25,6 +25,28 @@
 #include "trails/trail.h"
 #include "trails/trail_pool.h"
 
+// What an animation starts from, filled field by field by every host: its window's size, the
+// user's two settings, where its generator starts, its scale and the drawing path the program
+// chose once at start. The pixels it is drawn into are no part of it: a host hands them frame by
+// frame (Animation::DrawInto), as its buffers change.
+struct AnimationStart {
+    int32_t width = 0;  // pixels, 1..Animation::MaxSide each
+    int32_t height = 0;
+    // Kept as given: a count above the pool's size draws the whole pool, a mode outside 1..9
+    // draws as 1.
+    uint32_t trailCount = DefaultTrailCount;
+    int32_t colorMode = DefaultColorMode;
+    // The primary monitor's (and a lone window's) start state draws the frames the saver always
+    // drew; another monitor's animation starts elsewhere.
+    uint32_t seed = RandomGenerator::StartState;
+    // ScaleUnits, held within MinScale..MaxScale: the trails move exactly as they would at the
+    // logical size, width and height divided by the scale, and every disc is drawn with its
+    // centre and radius multiplied by it.
+    int32_t scale = ScaleUnit;
+    // Null: the path the animation draws with now (a new animation's is BestDrawPath()).
+    const DrawPath* drawPath = nullptr;
+};
+
 class Animation {
   public:
     // The generator's start state, from which every frame of the original animation follows.
@@ -36,17 +58,11 @@ class Animation {
     Animation(const Animation&) = delete;
     Animation& operator=(const Animation&) = delete;
 
-    // Starts afresh at width x height pixels with trailCount trails (kept as given; a count
-    // above the pool's size draws the whole pool) in colorMode (outside 1..9 draws as 1): the
-    // generator back at seed, a new black surface, the trails set up. Returns 1, or 0 when
-    // the size is outside 1..MaxSide or the pixels cannot be had; the trails still move then,
-    // but frames draw and show nothing.
-    //
-    // At a scale other than ScaleUnit (held within MinScale..MaxScale) the trails move exactly
-    // as they would at the logical size, width and height divided by the scale, and every disc
-    // is drawn with its centre and radius multiplied by it.
-    int Start(int32_t width, int32_t height, uint32_t trailCount, int32_t colorMode,
-              uint32_t seed = DesignSeed, int32_t scale = ScaleUnit);
+    // Starts afresh from start: the generator back at its seed, a new black surface, the
+    // trails set up, the drawing path taken (as SetDrawPath). Returns 1, or 0 when the size is
+    // outside 1..MaxSide or the pixels cannot be had; the trails still move then, but frames
+    // draw and show nothing.
+    int Start(const AnimationStart& start);
     // Gives the pixels back and forgets any memory handed in; frames show nothing until the
     // next Start.
     void Stop();
@@ -66,8 +82,8 @@ class Animation {
     void SetMillisecondClock(MillisecondClock read, void* user);
     void SetFrameCopy(FrameCopy copy, void* user);
 
-    // A new animation draws with BestDrawPath(). Returns 0 and keeps the current path when
-    // this build or processor cannot run the one given.
+    // Another path from the next frame on, the start's unchanged. Returns 0 and keeps the
+    // current path when this build or processor cannot run the one given.
     int SetDrawPath(const DrawPath& path);
     const DrawPath& GetDrawPath() const { return *drawPath; }
 

@@ -18,18 +18,16 @@ uint32_t ReadMonotonicMilliseconds(void*) {
 
 }  // namespace
 
-FrameLoop::FrameLoop(const FrameLoopSettings& loopSettings, int count, uint32_t trails,
-                     int32_t color, int32_t drawScale)
+FrameLoop::FrameLoop(const FrameLoopSettings& loopSettings, int count)
     : settings(loopSettings),
-      windowCount(count < 1 ? 1 : (count > MaxLoopWindows ? MaxLoopWindows : count)),
-      trailCount(trails),
-      colorMode(color),
-      scale(drawScale) {
+      windowCount(count < 1 ? 1 : (count > MaxLoopWindows ? MaxLoopWindows : count)) {
+    // main refused a bad one
+    if (settings.animation.drawPath == nullptr)
+        settings.animation.drawPath = &DrawPathFromEnvironment(nullptr);
     for (int i = 0; i < windowCount; ++i) {
         LoopWindow& window = windows[i];
         window.loop = this;
         window.index = i;
-        window.animation.SetDrawPath(DrawPathFromEnvironment(nullptr));  // main refused a bad one
         window.scriptedClock.stepMicroseconds = settings.stepMicroseconds;
         if (settings.hash)
             window.animation.SetMillisecondClock(ScriptedClock::Read, &window.scriptedClock);
@@ -43,9 +41,12 @@ int FrameLoop::Start(int index, int32_t width, int32_t height, int32_t drawScale
     if (index < 0 || index >= windowCount) return 0;
     LoopWindow& window = windows[index];
     window.scriptedClock.frameIndex = 0;
-    return window.animation.Start(width, height, trailCount, colorMode,
-                                  MonitorSeed(settings.firstMonitor + index),
-                                  drawScale != 0 ? drawScale : scale);
+    AnimationStart start = settings.animation;
+    start.width = width;
+    start.height = height;
+    start.seed = MonitorSeed(settings.firstMonitor + index);
+    if (drawScale != 0) start.scale = drawScale;
+    return window.animation.Start(start);
 }
 
 bool FrameLoop::CopyFrame(void* self, const FrameView& frame) {

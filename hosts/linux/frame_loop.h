@@ -69,6 +69,9 @@ struct FramePresenter {
 };
 
 struct FrameLoopSettings {
+    // Every window's animation: the trail count, the colour mode, the scale and the drawing
+    // path; its size and seed are each window's own.
+    AnimationStart animation;
     uint32_t stepMicroseconds = DefaultStepMicroseconds;
     // Debug: the first window's frames on the scripted clock, a hash line each on stdout.
     bool hash = false;
@@ -79,16 +82,15 @@ struct FrameLoopSettings {
 
 class FrameLoop {
   public:
-    // windowCount (1..MaxLoopWindows) animations of trailCount trails in colorMode, drawn at
-    // scale (ScaleUnits). Window i draws from MonitorSeed(firstMonitor + i): the primary's, or a
-    // lone window's, from Animation::DesignSeed, the others from seeds of their own.
-    FrameLoop(const FrameLoopSettings& settings, int windowCount, uint32_t trailCount,
-              int32_t colorMode, int32_t scale);
+    // windowCount (1..MaxLoopWindows) animations, each started from settings.animation. Window
+    // i draws from MonitorSeed(firstMonitor + i): the primary's, or a lone window's, from
+    // Animation::DesignSeed, the others from seeds of their own.
+    FrameLoop(const FrameLoopSettings& settings, int windowCount);
     FrameLoop(const FrameLoop&) = delete;
     FrameLoop& operator=(const FrameLoop&) = delete;
 
     // Starts window index's animation afresh at its window's size, as a new saver window would,
-    // at drawScale (0: the loop's own); with hash lines the frame index (and the scripted clock)
+    // at drawScale (0: the settings' own); with hash lines the frame index (and the scripted clock)
     // start again at 0. Returns 1, or 0 when the frames could not be had at that size.
     int Start(int index, int32_t width, int32_t height, int32_t drawScale = 0);
 
@@ -114,9 +116,6 @@ class FrameLoop {
 
     FrameLoopSettings settings;
     int windowCount;
-    uint32_t trailCount;
-    int32_t colorMode;
-    int32_t scale;
     const FramePresenter* presenter = nullptr;
     uint32_t firstWindowFrames = 0;
     LoopWindow windows[MaxLoopWindows];

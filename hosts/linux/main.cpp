@@ -104,9 +104,12 @@ int main(int argc, char** argv) {
     if (options.trailCountGiven) settings.trailCount = options.trailCount;
     if (options.colorModeGiven) settings.colorMode = options.colorMode;
     if (!options.delayGiven) options.stepMicroseconds = settings.stepMicroseconds;
+    AnimationStart animation;
+    animation.trailCount = settings.trailCount;
+    animation.colorMode = settings.colorMode;
     const bool xlib =
         options.mode == ViewerMode::ForeignWindow || options.mode == ViewerMode::OwnXWindow;
-    if (xlib) return RunX11Viewer(options, settings.trailCount, settings.colorMode);
+    if (xlib) return RunX11Viewer(options, animation);
     std::string waylandError;
     wl_display* wayland = ChooseWayland(options, &waylandError);
     if (!waylandError.empty()) {
@@ -114,11 +117,10 @@ int main(int argc, char** argv) {
         return 1;
     }
 #if TOLVA_WAYLAND
-    if (wayland != nullptr)
-        return RunWaylandViewer(options, settings.trailCount, settings.colorMode, wayland);
+    if (wayland != nullptr) return RunWaylandViewer(options, animation, wayland);
 #endif
     // SDL would take its Wayland backend where it is told to: --x11 means X11, unless
     // SDL_VIDEODRIVER itself says otherwise.
     if (options.windowSystem == WindowSystem::X11) setenv("SDL_VIDEODRIVER", "x11", 0);
-    return RunSdlViewer(options, settings.trailCount, settings.colorMode);
+    return RunSdlViewer(options, animation);
 }

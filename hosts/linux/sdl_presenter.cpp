@@ -263,7 +263,7 @@ void ForwardHangUp(int) {
 
 }  // namespace
 
-int RunSdlViewer(const ViewerOptions& options, uint32_t trailCount, int32_t colorMode) {
+int RunSdlViewer(const ViewerOptions& options, const AnimationStart& animation) {
     const bool fullScreen = options.mode == ViewerMode::FullScreen;
     // A saver that minimises itself when another window takes the focus shows nothing.
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
@@ -306,8 +306,7 @@ int RunSdlViewer(const ViewerOptions& options, uint32_t trailCount, int32_t colo
     presenter->fullScreen = fullScreen;
     presenter->showFps = options.showFps;
     const int count = WindowCount(fullScreen);
-    FrameLoop loop(FrameLoopSettingsOf(options), count, trailCount, colorMode,
-                   ChosenScale(options, displayScale));
+    FrameLoop loop(FrameLoopSettingsOf(options, animation, displayScale), count);
     const Uint32 flags = fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_RESIZABLE;
     int exitCode = 1;
     for (int i = 0; i < count; ++i) {

@@ -138,8 +138,8 @@ int StopSignalFd() {
     return signalfd(-1, &stops, SFD_CLOEXEC | SFD_NONBLOCK);
 }
 
-int Run(WaylandPresenter* presenter, const ViewerOptions& options, uint32_t trailCount,
-        int32_t colorMode) {
+int Run(WaylandPresenter* presenter, const ViewerOptions& options,
+        const AnimationStart& animation) {
     WaylandConnection& connection = presenter->connection;
 #if !TOLVA_LAYER_SHELL
     if (presenter->role == SurfaceRole::Background) {
@@ -153,9 +153,8 @@ int Run(WaylandPresenter* presenter, const ViewerOptions& options, uint32_t trai
             &presenter->input, &connection,
             presenter->role == SurfaceRole::FullScreen ? InputRule::FullScreen : InputRule::Escape);
     // A window is one surface; full screen and the wallpaper keep a place for every output.
-    FrameLoop loop(FrameLoopSettingsOf(options),
-                   presenter->role == SurfaceRole::Window ? 1 : MaxLoopWindows, trailCount,
-                   colorMode, ChosenScale(options, ScaleUnit));
+    FrameLoop loop(FrameLoopSettingsOf(options, animation, ScaleUnit),
+                   presenter->role == SurfaceRole::Window ? 1 : MaxLoopWindows);
     if (presenter->role == SurfaceRole::Window) {
 #if TOLVA_LIBDECOR
         if (connection.decorations == nullptr && connection.wmBase != nullptr)
@@ -183,7 +182,7 @@ int Run(WaylandPresenter* presenter, const ViewerOptions& options, uint32_t trai
 
 }  // namespace
 
-int RunWaylandViewer(const ViewerOptions& options, uint32_t trailCount, int32_t colorMode,
+int RunWaylandViewer(const ViewerOptions& options, const AnimationStart& animation,
                      wl_display* display) {
     WaylandPresenter presenter;
     presenter.role = options.mode == ViewerMode::FullScreen   ? SurfaceRole::FullScreen
@@ -194,7 +193,7 @@ int RunWaylandViewer(const ViewerOptions& options, uint32_t trailCount, int32_t 
     const char* error = "";
     int exitCode = 1;
     if (BindWaylandGlobals(display, &presenter.connection, &error))
-        exitCode = Run(&presenter, options, trailCount, colorMode);
+        exitCode = Run(&presenter, options, animation);
     else
         std::fprintf(stderr, "tolva: %s\n", error);
     for (WaylandSurface& surface : presenter.surfaces) DestroyWaylandSurface(&surface);

@@ -314,7 +314,7 @@ void CatchStopSignals(sigset_t* waiting) {
 
 }  // namespace
 
-int RunX11Viewer(const ViewerOptions& options, uint32_t trailCount, int32_t colorMode) {
+int RunX11Viewer(const ViewerOptions& options, const AnimationStart& animation) {
     XWindowPresenter presenter;
     CatchStopSignals(&presenter.waitingSignals);
     const char* displayName = options.displayName.empty() ? nullptr : options.displayName.c_str();
@@ -360,11 +360,11 @@ int RunX11Viewer(const ViewerOptions& options, uint32_t trailCount, int32_t colo
         XShmQueryExtension(display) != False && std::getenv("TOLVA_NO_SHM") == nullptr;
     presenter.unmapped = attributes.map_state == IsUnmapped;
     presenter.gc = XCreateGC(display, presenter.window, 0, nullptr);
-    FrameLoopSettings loopSettings = FrameLoopSettingsOf(options);
+    FrameLoopSettings loopSettings = FrameLoopSettingsOf(options, animation, XftScale(display));
     // XScreenSaver gives the hack on each head a window over that head.
     if (!presenter.chosen.own)
         loopSettings.firstMonitor = WindowMonitor(display, presenter.window, attributes);
-    FrameLoop loop(loopSettings, 1, trailCount, colorMode, ChosenScale(options, XftScale(display)));
+    FrameLoop loop(loopSettings, 1);
     int exitCode = 1;
     WindowNews size;
     if (Resize(&presenter, attributes.width, attributes.height, &size) &&

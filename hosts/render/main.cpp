@@ -59,10 +59,15 @@ int main(int argc, char** argv) {
     std::string drawError;
     const DrawPath& drawPath = DrawPathFromEnvironment(&drawError);
     if (!drawError.empty()) return Fail(drawError);
+    AnimationStart start;
+    start.width = options.width;
+    start.height = options.height;
+    start.trailCount = options.trailCount;
+    start.colorMode = options.colorMode;
+    start.scale = options.scale;
+    start.drawPath = &drawPath;
     Animation animation;
-    animation.SetDrawPath(drawPath);
-    if (!animation.Start(options.width, options.height, options.trailCount, options.colorMode,
-                         Animation::DesignSeed, options.scale))
+    if (!animation.Start(start))
         return Fail("cannot allocate a " + std::to_string(options.width) + "x" +
                     std::to_string(options.height) + " surface");
     ScriptedClock clock;

@@ -138,9 +138,11 @@ class Tolva {
     this.host = exports.tolva_create();
   }
 
-  Start(width, height, settings, clock, flags, scale) {
-    return this.x.tolva_start(this.host, width, height, settings.trailCount, settings.colorMode, clock,
-        flags, scale) === 1;
+  // start: {width, height, trailCount, colorMode, clockStart, flags, scale}, as the module's
+  // AnimationStart has them.
+  Start(start) {
+    return this.x.tolva_start(this.host, start.width, start.height, start.trailCount,
+        start.colorMode, start.clockStart, start.flags, start.scale) === 1;
   }
   Step(clockMs) { return this.x.tolva_step(this.host, clockMs >>> 0); }
   Bands(count) { return new Int32Array(this.x.memory.buffer, this.x.tolva_bands(this.host), count * 4); }
@@ -180,17 +182,19 @@ function RunOffscreen(tolva, query) {
   const out = document.getElementById("out");
   const bench = query.has("bench");
   const size = ParseSize(query.get("size"));
-  const settings = {
+  const frames = WholeNumber(query.get("frames") || undefined, Offscreen.frames);
+  const start = {
+    width: size.width,
+    height: size.height,
     trailCount: WholeNumber(query.get("count") || undefined, Offscreen.trailCount),
     colorMode: WholeNumber(query.get("color") || undefined, Offscreen.colorMode),
+    clockStart: WholeNumber(query.get("clock") || undefined, Offscreen.clock),
+    flags: Flags.scripted | (query.has("image") ? Flags.image : 0),
+    scale: ScaleUnits(ParseScale(query.get("scale"))),
   };
-  const frames = WholeNumber(query.get("frames") || undefined, Offscreen.frames);
-  const clock = WholeNumber(query.get("clock") || undefined, Offscreen.clock);
-  const scale = ScaleUnits(ParseScale(query.get("scale")));
-  const flags = Flags.scripted | (query.has("image") ? Flags.image : 0);
   document.body.classList.add("offscreen");
   out.hidden = false;
-  if (!tolva.Start(size.width, size.height, settings, clock, flags, scale)) {
+  if (!tolva.Start(start)) {
     Fail(`No memory for a ${size.width}x${size.height} surface.`);
     return;
   }
@@ -294,7 +298,9 @@ class LiveView {
     this.context.fillStyle = "#000";
     this.context.fillRect(0, 0, size.width, size.height);
     this.image = null;
-    if (!this.tolva.Start(size.width, size.height, this.settings, 0, Flags.image, size.scale)) {
+    const start = {width: size.width, height: size.height, trailCount: this.settings.trailCount,
+      colorMode: this.settings.colorMode, clockStart: 0, flags: Flags.image, scale: size.scale};
+    if (!this.tolva.Start(start)) {
       ShowMessage(`No memory for a ${size.width}x${size.height} picture.`);
       return;
     }

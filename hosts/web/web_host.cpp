@@ -41,8 +41,13 @@ int32_t tolva_start(WebHost* host, int32_t width, int32_t height, uint32_t trail
     host->scripted = ScriptedClock{clockStart, 0};
     host->useScripted = (flags & WebScriptedClock) != 0;
     if (width < 1 || width > WebMaxSide || height < 1 || height > WebMaxSide) return 0;
-    if (!host->animation.Start(width, height, trailCount, colorMode, Animation::DesignSeed, scale))
-        return 0;
+    AnimationStart start;
+    start.width = width;
+    start.height = height;
+    start.trailCount = trailCount;
+    start.colorMode = colorMode;
+    start.scale = scale;
+    if (!host->animation.Start(start)) return 0;
     if (host->useScripted)
         host->animation.SetMillisecondClock(ScriptedClock::Read, &host->scripted);
     else

@@ -60,11 +60,17 @@ void RemoveMonitorWindow(MonitorWindow* monitor) {
 void StartAnimation(MonitorWindow* monitor, int32_t scale) {
     Animation& animation = monitor->animation;
     const SaverSession& session = *monitor->session;
-    animation.SetDrawPath(DrawPathFromEnvironment(nullptr));
     animation.SetMillisecondClock(ReadPlatformClock, nullptr);
     animation.SetFrameCopy(CopyFrameToWindow, monitor->window);
-    animation.Start(RecordedWidth(monitor->bounds), RecordedHeight(monitor->bounds),
-                    session.trailCount, session.colorMode, monitor->seed, scale);
+    AnimationStart start;
+    start.width = RecordedWidth(monitor->bounds);
+    start.height = RecordedHeight(monitor->bounds);
+    start.trailCount = session.trailCount;
+    start.colorMode = session.colorMode;
+    start.seed = monitor->seed;
+    start.scale = scale;
+    start.drawPath = &DrawPathFromEnvironment(nullptr);
+    animation.Start(start);
 }
 
 // The scale of the DPI the window is shown at now (the preview at its host's).

@@ -99,7 +99,7 @@ class SaverWindowTest : public ::testing::Test {
     static std::vector<uint8_t> HeadlessFrame(int width, int height, uint32_t count, int32_t color,
                                               int frames) {
         Animation animation;
-        animation.Start(width, height, count, color);
+        animation.Start({width, height, count, color});
         for (int i = 0; i < frames; ++i) animation.RenderFrame();
         const RasterSurface& surface = animation.GetSurface();
         const uint8_t* bits = surface.GetBits();
