@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "host/draw_path_choice.h"
 #include "host/hash_line.h"
 #include "host/window_seed.h"
 #include "hosts/linux/frame_pacer.h"
@@ -21,9 +20,6 @@ uint32_t ReadMonotonicMilliseconds(void*) {
 FrameLoop::FrameLoop(const FrameLoopSettings& loopSettings, int count)
     : settings(loopSettings),
       windowCount(count < 1 ? 1 : (count > MaxLoopWindows ? MaxLoopWindows : count)) {
-    // main refused a bad one
-    if (settings.animation.drawPath == nullptr)
-        settings.animation.drawPath = &DrawPathFromEnvironment(nullptr);
     for (int i = 0; i < windowCount; ++i) {
         LoopWindow& window = windows[i];
         window.loop = this;

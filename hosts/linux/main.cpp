@@ -89,8 +89,9 @@ int main(int argc, char** argv) {
     const std::string path = SettingsFilePath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
     if (options.mode == ViewerMode::Configure) return Configure(options, path);
 
+    // Read once, for every window's animation.
     std::string drawError;
-    DrawPathFromEnvironment(&drawError);
+    const DrawPath& drawPath = DrawPathFromEnvironment(&drawError);
     if (!drawError.empty()) {
         std::fprintf(stderr, "tolva: %s\n", drawError.c_str());
         return 2;
@@ -107,6 +108,7 @@ int main(int argc, char** argv) {
     AnimationStart animation;
     animation.trailCount = settings.trailCount;
     animation.colorMode = settings.colorMode;
+    animation.drawPath = &drawPath;
     const bool xlib =
         options.mode == ViewerMode::ForeignWindow || options.mode == ViewerMode::OwnXWindow;
     if (xlib) return RunX11Viewer(options, animation);

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "host/draw_path_choice.h"
 #include "hosts/windows/command_line.h"
 #include "hosts/windows/password_hooks.h"
 #include "hosts/windows/saver_messages.h"
@@ -41,6 +42,8 @@ int RunSaverProgram(HINSTANCE instance, const char* commandLine, SaverSession* s
     // while a preview (a child window) blocks none.
     if (FindWindowA(SaverClassName, nullptr) != nullptr) return 0;
 
+    // Read once for every window the saver opens; a name it cannot draw with leaves the best.
+    session->drawPath = &DrawPathFromEnvironment(nullptr);
     intptr_t parent = 0;
     const int noSwitch =
         ParseCommandLine(commandLine, ReadForegroundWindow, &parent, &session->mode);

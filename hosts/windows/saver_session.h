@@ -12,6 +12,7 @@
 #include "hosts/windows/command_line.h"
 #include "hosts/windows/display_watch.h"
 #include "hosts/windows/monitor_list.h"
+#include "surface/draw_paths.h"
 
 struct MonitorWindow;
 
@@ -36,6 +37,8 @@ struct SaverSession {
     // read nor made.
     uint32_t trailCount = 0;
     int32_t colorMode = 0;
+    // Every animation's drawing path, chosen once at start-up (TOLVA_DRAW); null: the best.
+    const DrawPath* drawPath = nullptr;
     // Whether anyone can see the screen; the primary's window registers for it. While nobody
     // can, no window has a frame timer.
     DisplayWatch displayWatch;

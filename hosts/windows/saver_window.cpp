@@ -7,7 +7,6 @@
 #include <new>
 
 #include "host/display_scale.h"
-#include "host/draw_path_choice.h"
 #include "host/pace.h"
 #include "host/window_seed.h"
 #include "hosts/windows/command_line.h"
@@ -69,7 +68,7 @@ void StartAnimation(MonitorWindow* monitor, int32_t scale) {
     start.colorMode = session.colorMode;
     start.seed = monitor->seed;
     start.scale = scale;
-    start.drawPath = &DrawPathFromEnvironment(nullptr);
+    start.drawPath = session.drawPath;
     animation.Start(start);
 }
 
