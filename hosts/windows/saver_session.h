@@ -18,7 +18,7 @@ struct MonitorWindow;
 
 struct SaverSession {
     HINSTANCE instance = nullptr;
-    int16_t mode = Configure;
+    SaverMode mode = SaverMode::Configure;
     // The window the command line named (for every mode but configure, the foreground window
     // when it named none): the preview's parent, the dialog's and the password change's owner.
     HWND parent = nullptr;

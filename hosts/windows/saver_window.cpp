@@ -26,7 +26,7 @@ const DWORD PreviewStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHIL
 const DWORD FullScreenStyle = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
 
 bool IsPreview(const SaverSession& session) {
-    return session.mode == Preview;
+    return session.mode == SaverMode::Preview;
 }
 
 // A window's size as the saver has always recorded it: signed 16-bit.
@@ -249,7 +249,7 @@ int CreateSaverWindows(SaverSession* session) {
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     windowClass.lpszMenuName = nullptr;
     windowClass.lpszClassName = SaverClassName;
-    if (RegisterClassA(&windowClass) == 0) return 1;
+    if (RegisterClassA(&windowClass) == 0) return 0;
 
     session->primaryWindow = nullptr;
     LoadSettings(&session->trailCount, &session->colorMode);
@@ -258,13 +258,13 @@ int CreateSaverWindows(SaverSession* session) {
         GetWindowRect(session->parent, &parentRect);
         const MonitorRect area = {0, 0, parentRect.right - parentRect.left,
                                   parentRect.bottom - parentRect.top};
-        return AddMonitorWindow(session, area, Animation::DesignSeed) ? 0 : 1;
+        return AddMonitorWindow(session, area, Animation::DesignSeed) ? 1 : 0;
     }
 
     session->exitRule = FullScreenExitRule{};
     MonitorRect monitors[MaxMonitors];
     const int count = EnumerateSaverMonitors(monitors);
-    if (!AddMonitorWindow(session, monitors[0], MonitorSeed(0))) return 1;
+    if (!AddMonitorWindow(session, monitors[0], MonitorSeed(0))) return 0;
     // A monitor whose window cannot be had stays uncovered; the saver still runs on the rest.
     for (int i = 1; i < count; ++i) AddMonitorWindow(session, monitors[i], MonitorSeed(i));
     POINT cursor = {0, 0};
@@ -272,7 +272,7 @@ int CreateSaverWindows(SaverSession* session) {
     session->exitRule.Start(cursor.x, cursor.y);
     ShowCursor(FALSE);
     session->cursorHidden = true;
-    return 0;
+    return 1;
 }
 
 LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -52,16 +52,16 @@ class SaverWindowTest : public ::testing::Test {
     }
 
     HWND OpenFullScreen() {
-        session.mode = SaverModes::Run;
-        EXPECT_EQ(CreateSaverWindows(&session), 0);
+        session.mode = SaverMode::Run;
+        EXPECT_EQ(CreateSaverWindows(&session), 1);
         return session.primaryWindow;
     }
 
     HWND OpenPreview(int width, int height) {
         host = CreateHostWindow(width, height);
-        session.mode = SaverModes::Preview;
+        session.mode = SaverMode::Preview;
         session.parent = host;
-        EXPECT_EQ(CreateSaverWindows(&session), 0);
+        EXPECT_EQ(CreateSaverWindows(&session), 1);
         return session.primaryWindow;
     }
 
