@@ -261,10 +261,9 @@ void ForwardHangUp(int) {
     std::raise(SIGTERM);
 }
 
-}  // namespace
-
-int RunSdlViewer(const ViewerOptions& options, const AnimationStart& animation) {
-    const bool fullScreen = options.mode == ViewerMode::FullScreen;
+// Starts SDL's video where someone can see it. Returns the display's scale (ScaleUnits: Xft.dpi
+// on X11, else 1), or 0, said on stderr, when there is no display to draw on.
+int32_t StartSdlVideo(const ViewerOptions& options) {
     // A saver that minimises itself when another window takes the focus shows nothing.
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     // SDL keeps the display awake by default; a saver must let it sleep.
@@ -273,7 +272,7 @@ int RunSdlViewer(const ViewerOptions& options, const AnimationStart& animation) 
     if (!options.displayName.empty()) setenv("DISPLAY", options.displayName.c_str(), 1);
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "tolva: cannot open the display: %s\n", SDL_GetError());
-        return 1;
+        return 0;
     }
     // With no display it can reach, SDL falls back on a driver that shows nothing: a viewer
     // running where nobody sees it. Such a driver is used only when SDL_VIDEODRIVER names it.
@@ -282,7 +281,7 @@ int RunSdlViewer(const ViewerOptions& options, const AnimationStart& animation) 
         (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0)) {
         SDL_Quit();
         ReportNoDisplay(std::getenv("DISPLAY"));
-        return 1;
+        return 0;
     }
     struct sigaction hangUp {};
     hangUp.sa_handler = ForwardHangUp;
@@ -293,7 +292,7 @@ int RunSdlViewer(const ViewerOptions& options, const AnimationStart& animation) 
     int32_t displayScale = ScaleUnit;
     if (std::strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0) {
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-        // SDL's own dpi is the monitor's physical one, which desktops do not scale by; Xft.dpi
+        // SDL's own DPI is the monitor's physical one, which desktops do not scale by; Xft.dpi
         // is what they set.
         if (Display* display = XOpenDisplay(nullptr)) {
             displayScale = XftScale(display);
@@ -301,38 +300,53 @@ int RunSdlViewer(const ViewerOptions& options, const AnimationStart& animation) 
             XCloseDisplay(display);
         }
     }
-    SdlWindowPresenter windows;
-    SdlWindowPresenter* presenter = &windows;
-    presenter->fullScreen = fullScreen;
-    presenter->showFps = options.showFps;
-    const int count = WindowCount(fullScreen);
-    FrameLoop loop(FrameLoopSettingsOf(options, animation, displayScale), count);
-    const Uint32 flags = fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_RESIZABLE;
-    int exitCode = 1;
+    return displayScale;
+}
+
+// Opens count windows (full screen: one on each display) and starts each one's animation in
+// loop. Returns 1, or 0, said on stderr, when one cannot be opened or drawn into.
+int OpenWindows(SdlWindowPresenter* presenter, const ViewerOptions& options, int count,
+                FrameLoop* loop) {
+    const Uint32 flags =
+        presenter->fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_RESIZABLE;
     for (int i = 0; i < count; ++i) {
         SDL_Rect bounds{static_cast<int>(SDL_WINDOWPOS_CENTERED),
                         static_cast<int>(SDL_WINDOWPOS_CENTERED), options.width, options.height};
         // Full screen is a request to the window manager; without one (a bare X server, Xvfb)
         // a window keeps the place and size it was created with, so each is created over the
         // whole of its display.
-        if (fullScreen && SDL_GetDisplayBounds(i, &bounds) != 0)
+        if (presenter->fullScreen && SDL_GetDisplayBounds(i, &bounds) != 0)
             bounds = SDL_Rect{0, 0, options.width, options.height};
         SdlWindow& window = presenter->windows[i];
         window.window = SDL_CreateWindow("TOLVA", bounds.x, bounds.y, bounds.w, bounds.h, flags);
         if (window.window == nullptr) {
             std::fprintf(stderr, "tolva: cannot create the window: %s\n", SDL_GetError());
-            break;
+            return 0;
         }
         presenter->windowCount = i + 1;
         WindowNews news;
-        if (!TakeSurface(&window, &news)) break;
-        loop.Start(i, window.width, window.height);  // a size it cannot draw shows black
+        if (!TakeSurface(&window, &news)) return 0;
+        loop->Start(i, window.width, window.height);  // a size it cannot draw shows black
     }
-    if (presenter->windowCount == count && presenter->windows[count - 1].surface != nullptr) {
-        if (fullScreen) SDL_ShowCursor(SDL_DISABLE);
+    return 1;
+}
+
+}  // namespace
+
+int RunSdlViewer(const ViewerOptions& options, const AnimationStart& animation) {
+    const int32_t displayScale = StartSdlVideo(options);
+    if (displayScale == 0) return 1;
+    SdlWindowPresenter presenter;
+    presenter.fullScreen = options.mode == ViewerMode::FullScreen;
+    presenter.showFps = options.showFps;
+    const int count = WindowCount(presenter.fullScreen);
+    FrameLoop loop(FrameLoopSettingsOf(options, animation, displayScale), count);
+    int exitCode = 1;
+    if (OpenWindows(&presenter, options, count, &loop)) {
+        if (presenter.fullScreen) SDL_ShowCursor(SDL_DISABLE);
         exitCode =
-            loop.Run(FramePresenter{presenter, HandleEvents, ShowFrame, ImageMemoryOf}, nullptr);
+            loop.Run(FramePresenter{&presenter, HandleEvents, ShowFrame, ImageMemoryOf}, nullptr);
     }
-    Close(presenter);
+    Close(&presenter);
     return exitCode;
 }

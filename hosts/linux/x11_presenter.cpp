@@ -312,6 +312,36 @@ void CatchStopSignals(sigset_t* waiting) {
     for (const int signal : {SIGTERM, SIGINT, SIGHUP}) sigdelset(waiting, signal);
 }
 
+// Opens the window options choose, or finds it, and takes its visual and depth, with its
+// attributes in *attributes. Returns 1, or 0, said on stderr, when it cannot be had or drawn
+// into.
+int OpenWindow(XWindowPresenter* presenter, const ViewerOptions& options,
+               XWindowAttributes* attributes) {
+    if (!OpenChosenXWindow(presenter->display, options, &presenter->chosen)) {
+        std::fprintf(stderr, "tolva: cannot create a window\n");
+        return 0;
+    }
+    presenter->window = presenter->chosen.window;
+    lastXError = 0;
+    if (!XGetWindowAttributes(presenter->display, presenter->window, attributes) ||
+        lastXError != 0) {
+        std::fprintf(stderr, "tolva: no window 0x%lx on this display\n", presenter->window);
+        return 0;
+    }
+    if (attributes->c_class == InputOnly) {
+        std::fprintf(stderr, "tolva: window 0x%lx is input-only: nothing can be drawn into it\n",
+                     presenter->window);
+        return 0;
+    }
+    presenter->visual = attributes->visual;
+    presenter->depth = attributes->depth;
+    if (presenter->visual->c_class != TrueColor && presenter->visual->c_class != DirectColor) {
+        std::fprintf(stderr, "tolva: window 0x%lx has no true-colour visual\n", presenter->window);
+        return 0;
+    }
+    return 1;
+}
+
 }  // namespace
 
 int RunX11Viewer(const ViewerOptions& options, const AnimationStart& animation) {
@@ -328,34 +358,13 @@ int RunX11Viewer(const ViewerOptions& options, const AnimationStart& animation) 
     int dpmsEvent = 0;
     int dpmsError = 0;
     presenter.dpms = DPMSQueryExtension(display, &dpmsEvent, &dpmsError) && DPMSCapable(display);
-    if (!OpenChosenXWindow(display, options, &presenter.chosen)) {
-        std::fprintf(stderr, "tolva: cannot create a window\n");
+    XWindowAttributes attributes{};
+    if (!OpenWindow(&presenter, options, &attributes)) {
         XCloseDisplay(display);
         return 1;
     }
-    presenter.window = presenter.chosen.window;
     FpsOverlay fps;
     if (options.showFps) presenter.fps = &fps;
-    XWindowAttributes attributes{};
-    lastXError = 0;
-    if (!XGetWindowAttributes(display, presenter.window, &attributes) || lastXError != 0) {
-        std::fprintf(stderr, "tolva: no window 0x%lx on this display\n", presenter.window);
-        XCloseDisplay(display);
-        return 1;
-    }
-    if (attributes.c_class == InputOnly) {
-        std::fprintf(stderr, "tolva: window 0x%lx is input-only: nothing can be drawn into it\n",
-                     presenter.window);
-        XCloseDisplay(display);
-        return 1;
-    }
-    presenter.visual = attributes.visual;
-    presenter.depth = attributes.depth;
-    if (presenter.visual->c_class != TrueColor && presenter.visual->c_class != DirectColor) {
-        std::fprintf(stderr, "tolva: window 0x%lx has no true-colour visual\n", presenter.window);
-        XCloseDisplay(display);
-        return 1;
-    }
     presenter.shmAvailable =
         XShmQueryExtension(display) != False && std::getenv("TOLVA_NO_SHM") == nullptr;
     presenter.unmapped = attributes.map_state == IsUnmapped;
