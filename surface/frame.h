@@ -2,8 +2,8 @@
 // it as 24-bit bottom-up pixel rows, the bands where the frame can differ from the one handed
 // over before, and the view that carries both with the pixels, in the layout and pitch of the
 // memory they were drawn into. Field for field and byte for byte the header is the platform's
-// BITMAPINFOHEADER (little-endian on every target we build), so the Windows frame copy passes it
-// on as it is and the renderer writes it into BMP files.
+// BITMAPINFOHEADER (little-endian on every platform we build for), so the Windows saver passes
+// it on as it is and the renderer writes it into BMP files.
 #pragma once
 
 #include <cstddef>

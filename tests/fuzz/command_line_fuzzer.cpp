@@ -1,4 +1,4 @@
-// Fuzz target: ParseCommandLine on arbitrary bytes, the host's command line being anything a
+// Fuzzer: ParseCommandLine on arbitrary bytes, the host's command line being anything a
 // caller of the program can type or pass: non-ASCII and double-byte text, control characters,
 // numbers of any length and sign, many switches. The result is checked against the rules worked
 // out here on their own: the first switch of the table found anywhere wins, the number right
