@@ -13,7 +13,7 @@
 #include "surface/pixel_memory.h"
 #include "trails/animation.h"
 
-// One window a display is the most a desktop has in practice; more are drawn as this many.
+// One window a monitor is the most a desktop has in practice; more are drawn as this many.
 constexpr int MaxLoopWindows = 8;
 // A window that draws only when its window system asks for a frame draws at most this many
 // steps in a row when it is asked, the steps that fell due meanwhile.

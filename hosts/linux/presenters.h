@@ -1,4 +1,4 @@
-// The viewer's ways onto a screen. Each opens its windows, runs them in the frame loop and
+// The viewer's ways onto a display. Each opens its windows, runs them in the frame loop and
 // returns the process's exit code: on Wayland its own surfaces (a window, full screen or the
 // wallpaper on every output); SDL2 for the desktop window and full screen (a window on every
 // display) elsewhere, with the saver's exit rule in full screen; Xlib for a window that someone

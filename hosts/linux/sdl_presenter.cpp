@@ -1,6 +1,7 @@
 // The SDL2 presenter: a resizable desktop window (640x480 unless --size), or full screen with a
-// window on every display, each with an animation of its own at that display's size and the
-// saver's exit rule over all of them (any closing input on any display ends every one).
+// window on every monitor (SDL's "displays"), each with an animation of its own at that
+// monitor's size and the saver's exit rule over all of them (any closing input on any monitor
+// ends every one).
 // Frames are drawn straight into each window's own surface, SDL's copy of what the window shows,
 // when its pixels are 32-bit (XRGB8888, ARGB8888 and the like; other formats get the changed
 // bands of the animation's own frame converted), and only their changed bands are sent
@@ -160,7 +161,7 @@ LoopStep HandleEvent(const SDL_Event& event, SdlWindowPresenter* presenter, Even
         case SDL_MOUSEMOTION: {
             const int index = WindowIndex(*presenter, event.motion.windowID);
             if (!fullScreen || index < 0) return LoopStep::Continue;
-            // The start position is in global coordinates; a window on another display does
+            // The start position is in global coordinates; a window on another monitor does
             // not stand at (0, 0).
             int windowX = 0;
             int windowY = 0;
@@ -217,12 +218,12 @@ void Close(SdlWindowPresenter* presenter) {
     SDL_Quit();
 }
 
-// Full screen covers every display; a desktop window is one window.
+// Full screen covers every monitor; a desktop window is one window.
 int WindowCount(bool fullScreen) {
     if (!fullScreen) return 1;
-    const int displays = SDL_GetNumVideoDisplays();
-    if (displays < 1) return 1;
-    return displays > MaxLoopWindows ? MaxLoopWindows : displays;
+    const int monitors = SDL_GetNumVideoDisplays();
+    if (monitors < 1) return 1;
+    return monitors > MaxLoopWindows ? MaxLoopWindows : monitors;
 }
 
 // SDL draws into a window's surface only in the pixel layouts it knows, and 10 bits a channel
@@ -303,7 +304,7 @@ int32_t StartSdlVideo(const ViewerOptions& options) {
     return displayScale;
 }
 
-// Opens count windows (full screen: one on each display) and starts each one's animation in
+// Opens count windows (full screen: one on each monitor) and starts each one's animation in
 // loop. Returns 1, or 0, said on stderr, when one cannot be opened or drawn into.
 int OpenWindows(SdlWindowPresenter* presenter, const ViewerOptions& options, int count,
                 FrameLoop* loop) {
@@ -314,7 +315,7 @@ int OpenWindows(SdlWindowPresenter* presenter, const ViewerOptions& options, int
                         static_cast<int>(SDL_WINDOWPOS_CENTERED), options.width, options.height};
         // Full screen is a request to the window manager; without one (a bare X server, Xvfb)
         // a window keeps the place and size it was created with, so each is created over the
-        // whole of its display.
+        // whole of its monitor.
         if (presenter->fullScreen && SDL_GetDisplayBounds(i, &bounds) != 0)
             bounds = SDL_Rect{0, 0, options.width, options.height};
         SdlWindow& window = presenter->windows[i];

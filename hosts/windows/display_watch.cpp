@@ -93,7 +93,7 @@ void StopDisplayWatch(DisplayWatch* watch) {
 }
 
 bool TakeDisplayMessage(DisplayWatch* watch, UINT message, WPARAM wParam, LPARAM lParam) {
-    const bool wasUnseen = ScreenUnseen(*watch);
+    const bool wasUnseen = DisplayUnseen(*watch);
     if (message == WM_POWERBROADCAST && wParam == PBT_POWERSETTINGCHANGE && lParam != 0) {
         const auto* setting = reinterpret_cast<const POWERBROADCAST_SETTING*>(lParam);
         if (IsEqualGUID(setting->PowerSetting, ConsoleDisplayState) &&
@@ -122,9 +122,9 @@ bool TakeDisplayMessage(DisplayWatch* watch, UINT message, WPARAM wParam, LPARAM
                 break;
         }
     }
-    return ScreenUnseen(*watch) != wasUnseen;
+    return DisplayUnseen(*watch) != wasUnseen;
 }
 
-bool ScreenUnseen(const DisplayWatch& watch) {
+bool DisplayUnseen(const DisplayWatch& watch) {
     return watch.displayOff || watch.locked || watch.disconnected;
 }

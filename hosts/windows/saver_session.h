@@ -39,7 +39,7 @@ struct SaverSession {
     int32_t colorMode = 0;
     // Every animation's drawing path, chosen once at start-up (TOLVA_DRAW); null: the best.
     const DrawPath* drawPath = nullptr;
-    // Whether anyone can see the screen; the primary's window registers for it. While nobody
+    // Whether anyone can see the display; the primary's window registers for it. While nobody
     // can, no window has a frame timer.
     DisplayWatch displayWatch;
     // Close-time password checks in progress (CheckPasswordOnClose).

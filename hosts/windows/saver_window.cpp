@@ -78,14 +78,14 @@ int32_t ShownScale(const MonitorWindow& monitor) {
     return ScaleFromDpi(ReadWindowDpi(IsPreview(session) ? session.parent : monitor.window));
 }
 
-// Nobody can see the screen: every window's frame timer goes, and with it every frame.
+// Nobody can see the display: every window's frame timer goes, and with it every frame.
 void PauseFrames(const SaverSession& session) {
     for (int i = 0; i < session.windowCount; ++i)
         KillTimer(session.windows[i]->window, FrameTimerId);
 }
 
-// The screen is seen again: each window draws a whole frame at once, what it showed before may be
-// gone, and its timer runs again.
+// The display is seen again: each window draws a whole frame at once, what it showed before may
+// be gone, and its timer runs again.
 void ResumeFrames(const SaverSession& session) {
     for (int i = 0; i < session.windowCount; ++i) {
         MonitorWindow* monitor = session.windows[i];
@@ -152,8 +152,8 @@ LRESULT SetUpWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         StartDisplayWatch(&session.displayWatch, window);
     }
     StartAnimation(monitor, ShownScale(*monitor));
-    // A monitor that comes while nobody sees the screen waits for the others' return.
-    if (!ScreenUnseen(session.displayWatch)) {
+    // A monitor that comes while nobody sees the display waits for the others' return.
+    if (!DisplayUnseen(session.displayWatch)) {
         SetTimer(window, FrameTimerId, SaverTimerMilliseconds, nullptr);
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -245,7 +245,7 @@ void FillBlack(HWND window) {
 // the display and come back when someone can.
 void FollowDisplayState(SaverSession* session, UINT message, WPARAM wParam, LPARAM lParam) {
     if (!TakeDisplayMessage(&session->displayWatch, message, wParam, lParam)) return;
-    if (ScreenUnseen(session->displayWatch))
+    if (DisplayUnseen(session->displayWatch))
         PauseFrames(*session);
     else
         ResumeFrames(*session);
