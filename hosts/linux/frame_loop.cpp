@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "host/hash_line.h"
-#include "host/window_seed.h"
+#include "host/monitor_seed.h"
 #include "hosts/linux/frame_pacer.h"
 #include "hosts/linux/monotonic_clock.h"
 

@@ -7,8 +7,8 @@
 #include <new>
 
 #include "host/display_scale.h"
+#include "host/monitor_seed.h"
 #include "host/pace.h"
-#include "host/window_seed.h"
 #include "hosts/windows/command_line.h"
 #include "hosts/windows/display_watch.h"
 #include "hosts/windows/monitor_list.h"
