@@ -66,9 +66,9 @@ void Animation::SetMillisecondClock(MillisecondClock read, void* user) {
     clock.user = user;
 }
 
-void Animation::SetFrameCopy(FrameCopy copy, void* user) {
-    frameCopy = copy;
-    frameCopyUser = user;
+void Animation::SetFrameReceiver(FrameReceiver copy, void* user) {
+    frameReceiver = copy;
+    receiverUser = user;
     wholeNextFrame = true;  // a new window has been shown nothing yet
 }
 
@@ -111,7 +111,7 @@ void Animation::RenderFrame() {
         // The surface's own operations draw 24-bit pixels only: the host's memory gets a copy.
         if (drawsIntoHost) CopySurfacePixels(surface, memory);
     }
-    if (memory.topRow == nullptr || frameCopy == nullptr) {
+    if (memory.topRow == nullptr || frameReceiver == nullptr) {
         wholeNextFrame = true;  // no pixels, or no window to show them: nothing was shown
         return;
     }
@@ -121,7 +121,7 @@ void Animation::RenderFrame() {
     frame.pitch = memory.pitch;
     frame.changed = changedBands;
     frame.changedCount = FindChangedBands(accumulated);
-    wholeNextFrame = !frameCopy(frameCopyUser, frame);
+    wholeNextFrame = !frameReceiver(receiverUser, frame);
 }
 
 int32_t Animation::FindChangedBands(bool accumulated) {

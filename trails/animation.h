@@ -1,13 +1,13 @@
 // Animation: one whole run of the trail animation as a value. It owns its size, its surface,
 // its pool of trails, its own random generator, its trail count and colour scheme, the disc
-// accumulator and the drawing path, and its two platform seams (clock and frame copy) with a
+// accumulator and the drawing path, and its two platform seams (clock and frame receiver) with a
 // user pointer each. A host starts it with one call and asks for one frame per tick; nothing is
 // shared between animations, so several run side by side in one thread (a window per monitor)
 // and each draws exactly the frames it would draw alone.
 //
 // A frame clears the picture, draws every trail in use as discs seen in perspective, moves and
 // steers each trail, now and then gives it a new random target, and hands the result to the
-// frame copy with the bands where it can differ from the frame before, so that a host sends
+// frame receiver with the bands where it can differ from the frame before, so that a host sends
 // only those to its window. The picture is the animation's own 24-bit surface, or memory the
 // host hands it (its window system's own image, in that image's layout), which it then draws
 // straight into. The host owns the timing; a frame allocates nothing.
@@ -77,22 +77,22 @@ class Animation {
     int DrawInto(const PixelMemory& memory);
     void UseOwnSurface() { drawsIntoHost = false; }
 
-    // Null clock: reads 0 forever. Null copy: frames are drawn and kept, not handed on. The
-    // first frame a copy is handed is whole.
+    // Null clock: reads 0 forever. Null receiver: frames are drawn and kept, not handed over.
+    // The first frame a receiver is handed is whole.
     void SetMillisecondClock(MillisecondClock read, void* user);
-    void SetFrameCopy(FrameCopy copy, void* user);
+    void SetFrameReceiver(FrameReceiver copy, void* user);
 
     // Another path from the next frame on, the start's unchanged. Returns 0 and keeps the
     // current path when this build or processor cannot run the one given.
     int SetDrawPath(const DrawPath& path);
     const DrawPath& GetDrawPath() const { return *drawPath; }
 
-    // Draws the next frame and hands it to the frame copy.
+    // Draws the next frame and hands it to the frame receiver.
     void RenderFrame();
-    // The next frame copy gets the whole frame as changed, and every pixel of the host's memory
-    // it is drawn into is written: for a host whose window lost what it showed (uncovered,
-    // exposed, restored) or whose image may have lost its pixels. A frame the copy did not show
-    // makes the next one whole by itself.
+    // The frame receiver next gets the whole frame as changed, and every pixel of the host's
+    // memory it is drawn into is written: for a host whose window lost what it showed
+    // (uncovered, exposed, restored) or whose image may have lost its pixels. A frame the
+    // receiver did not show makes the next one whole by itself.
     void ShowWholeNextFrame() {
         wholeNextFrame = true;
         hostMemoryLost = true;
@@ -133,8 +133,8 @@ class Animation {
     DiscAccumulator discs;
     const DrawPath* drawPath;
     ClockSeam clock;
-    FrameCopy frameCopy = nullptr;
-    void* frameCopyUser = nullptr;
+    FrameReceiver frameReceiver = nullptr;
+    void* receiverUser = nullptr;
     bool wholeNextFrame = true;
     FrameBand changedBands[MaxChangedBands];
 };

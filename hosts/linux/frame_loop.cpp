@@ -29,7 +29,7 @@ FrameLoop::FrameLoop(const FrameLoopSettings& loopSettings, int count)
             window.animation.SetMillisecondClock(ScriptedClock::Read, &window.scriptedClock);
         else
             window.animation.SetMillisecondClock(ReadMonotonicMilliseconds, nullptr);
-        window.animation.SetFrameCopy(CopyFrame, &window);
+        window.animation.SetFrameReceiver(ReceiveFrame, &window);
     }
 }
 
@@ -45,7 +45,7 @@ int FrameLoop::Start(int index, int32_t width, int32_t height, int32_t drawScale
     return window.animation.Start(start);
 }
 
-bool FrameLoop::CopyFrame(void* self, const FrameView& frame) {
+bool FrameLoop::ReceiveFrame(void* self, const FrameView& frame) {
     auto* window = static_cast<LoopWindow*>(self);
     FrameLoop* loop = window->loop;
     if (loop->settings.hash && window->index == 0) {
@@ -53,10 +53,10 @@ bool FrameLoop::CopyFrame(void* self, const FrameView& frame) {
         std::fflush(stdout);  // a test reads the lines while the program runs
     }
     const FramePresenter& presenter = *loop->presenter;
-    window->presented = window->passing && presenter.passFrame != nullptr
-                            ? presenter.passFrame(presenter.self, window->index, frame)
-                            : presenter.showFrame(presenter.self, window->index, frame);
-    return window->presented == Presented::Shown;
+    window->outcome = window->passing && presenter.passFrame != nullptr
+                          ? presenter.passFrame(presenter.self, window->index, frame)
+                          : presenter.showFrame(presenter.self, window->index, frame);
+    return window->outcome == ShowOutcome::Shown;
 }
 
 int FrameLoop::DrawDueSteps(LoopWindow* window, int* exitCode) {
@@ -64,7 +64,7 @@ int FrameLoop::DrawDueSteps(LoopWindow* window, int* exitCode) {
         // The first window's last frame goes out whole, however many steps were due.
         const bool last =
             window->index == 0 && settings.frames != 0 && firstWindowFrames + 1 >= settings.frames;
-        window->presented = Presented::Shown;
+        window->outcome = ShowOutcome::Shown;
         window->passing = window->dueSteps > 1 && !last;
         const FramePresenter& shown = *presenter;
         window->animation.DrawInto(shown.imageMemory != nullptr
@@ -73,8 +73,8 @@ int FrameLoop::DrawDueSteps(LoopWindow* window, int* exitCode) {
         window->animation.RenderFrame();
         ++window->scriptedClock.frameIndex;
         // The window went away between two frames: nothing left to draw into.
-        if (window->presented == Presented::WindowGone || window->presented == Presented::Failed) {
-            *exitCode = window->presented == Presented::Failed ? 1 : 0;
+        if (window->outcome == ShowOutcome::WindowGone || window->outcome == ShowOutcome::Failed) {
+            *exitCode = window->outcome == ShowOutcome::Failed ? 1 : 0;
             return 0;
         }
         if (window->index == 0) ++firstWindowFrames;

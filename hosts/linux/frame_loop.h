@@ -2,7 +2,7 @@
 // presenters): one animation per window, its clock (the real one, or with the hash lines the
 // scripted one tolva-render reads) and one frame per step for every window. A presenter plugs
 // in three functions; what they find goes back as answers, never as calls into the loop: the
-// frame copy says whether the frame was shown, the event handling what became of the windows,
+// frame receiver says whether the frame was shown, the event handling what became of the windows,
 // and the image memory where the next frame is drawn.
 #pragma once
 
@@ -25,7 +25,7 @@ constexpr int32_t MaxCatchUpBands = MaxCatchUpSteps * MaxChangedBands + 1;
 enum class LoopStep { Continue, Stop, Fail };
 // What became of a frame handed to a presenter. NotShown (a hidden window, a failed put) makes
 // the next frame whole; WindowGone stops the loop with exit code 0, Failed with 1.
-enum class Presented { Shown, NotShown, WindowGone, Failed };
+enum class ShowOutcome { Shown, NotShown, WindowGone, Failed };
 
 // What a presenter's event handling found out about one window.
 struct WindowNews {
@@ -51,7 +51,7 @@ struct FramePresenter {
     // rather than draw frames nobody sees.
     void (*handleEvents)(void* self, int waitMilliseconds, EventNews* news);
     // Shows a finished frame of window index's animation.
-    Presented (*showFrame)(void* self, int index, const FrameView& frame);
+    ShowOutcome (*showFrame)(void* self, int index, const FrameView& frame);
     // The memory window index's next frame is drawn into: its image, where the animation can
     // draw the image's layout, so that the frame needs no conversion; else empty memory (null
     // topRow), and the animation draws into its own surface, as it does when this is null.
@@ -65,7 +65,7 @@ struct FramePresenter {
     bool (*wantsFrame)(void* self, int index) = nullptr;
     // A frame drawn to catch up, which the next one follows at once: only its changed bands
     // need be noted. Null: showFrame.
-    Presented (*passFrame)(void* self, int index, const FrameView& frame) = nullptr;
+    ShowOutcome (*passFrame)(void* self, int index, const FrameView& frame) = nullptr;
 };
 
 struct FrameLoopSettings {
@@ -105,14 +105,14 @@ class FrameLoop {
         int index = 0;
         Animation animation;
         ScriptedClock scriptedClock;
-        Presented presented = Presented::Shown;
+        ShowOutcome outcome = ShowOutcome::Shown;
         uint32_t dueSteps = 0;
         bool passing = false;  // the frame being drawn is one to catch up
     };
     // Draws the steps due in window index; returns 0 when a presenter answer ends the loop,
     // with the exit code in *exitCode.
     int DrawDueSteps(LoopWindow* window, int* exitCode);
-    static bool CopyFrame(void* window, const FrameView& frame);
+    static bool ReceiveFrame(void* window, const FrameView& frame);
 
     FrameLoopSettings settings;
     int windowCount;

@@ -23,11 +23,11 @@
 #include <cstring>
 
 #include "host/exit_rule.h"
-#include "hosts/linux/band_presenting.h"
 #include "hosts/linux/fps_overlay.h"
 #include "hosts/linux/frame_loop.h"
 #include "hosts/linux/pixel_conversion.h"
 #include "hosts/linux/presenters.h"
+#include "hosts/linux/window_image.h"
 #include "hosts/linux/x11_scale.h"
 #include "surface/frame.h"
 
@@ -56,10 +56,9 @@ bool Hidden(const SdlWindow& window) {
     return (SDL_GetWindowFlags(window.window) & (SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED)) != 0;
 }
 
-PresentedImage ImageOf(const SdlWindow& window) {
-    return PresentedImage{
-        static_cast<uint8_t*>(window.surface->pixels), window.width,  window.height,
-        static_cast<size_t>(window.surface->pitch),    window.format, window.black};
+WindowImage ImageOf(const SdlWindow& window) {
+    return WindowImage{static_cast<uint8_t*>(window.surface->pixels), window.width,  window.height,
+                       static_cast<size_t>(window.surface->pitch),    window.format, window.black};
 }
 
 PixelMemory ImageMemoryOf(void* self, int index) {
@@ -69,22 +68,22 @@ PixelMemory ImageMemoryOf(void* self, int index) {
     return ImageMemory(ImageOf(window));
 }
 
-Presented ShowFrame(void* self, int index, const FrameView& frame) {
+ShowOutcome ShowFrame(void* self, int index, const FrameView& frame) {
     auto* presenter = static_cast<SdlWindowPresenter*>(self);
     SdlWindow* window = &presenter->windows[index];
     SDL_Surface* surface = window->surface;
     if (surface == nullptr || frame.header.biWidth != window->width ||
         frame.header.biHeight != window->height)
-        return Presented::NotShown;
-    if (Hidden(*window)) return Presented::NotShown;  // nothing of it would reach the screen
-    if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return Presented::NotShown;
+        return ShowOutcome::NotShown;
+    if (Hidden(*window)) return ShowOutcome::NotShown;  // nothing of it would reach the screen
+    if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return ShowOutcome::NotShown;
     FpsOverlay* fps = presenter->showFps ? &window->fps : nullptr;
-    const PresentedImage image = ImageOf(*window);
-    FrameBand bands[MaxPresentedBands];
+    const WindowImage image = ImageOf(*window);
+    FrameBand bands[MaxSentBands];
     const int32_t count = PrepareBands(frame, image, fps, bands);
     if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
-    if (count == 0) return Presented::Shown;
-    SDL_Rect rects[MaxPresentedBands];
+    if (count == 0) return ShowOutcome::Shown;
+    SDL_Rect rects[MaxSentBands];
     for (int32_t i = 0; i < count; ++i)
         rects[i] = SDL_Rect{bands[i].left, bands[i].top, bands[i].right - bands[i].left,
                             bands[i].bottom - bands[i].top};
@@ -93,7 +92,7 @@ Presented ShowFrame(void* self, int index, const FrameView& frame) {
         FinishBands(ImageOf(*window), fps);
         if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
     }
-    return sent ? Presented::Shown : Presented::NotShown;
+    return sent ? ShowOutcome::Shown : ShowOutcome::NotShown;
 }
 
 // The window's surface at its current size; a new size goes into *news. Returns 0 when the

@@ -42,7 +42,7 @@ struct ViewerOptions {
     // Foreign window: an X window id, or 0 for the real root window.
     unsigned long windowId = 0;
     bool showFps = false;  // the frame rate and CPU load in the picture's lower left corner
-    // Debug: print each presented frame's hash, and stop after this many frames (0: never).
+    // Debug: print each frame's hash, and stop after this many frames (0: never).
     bool hash = false;
     uint32_t frames = 0;
     bool help = false;

@@ -111,22 +111,22 @@ bool WantsFrame(void* self, int index) {
     return surface.surface != nullptr && WaylandSurfaceWantsFrame(&surface);
 }
 
-Presented ShowFrame(void* self, int index, const FrameView& frame) {
+ShowOutcome ShowFrame(void* self, int index, const FrameView& frame) {
     auto* presenter = static_cast<WaylandPresenter*>(self);
     WaylandSurface& surface = presenter->surfaces[index];
-    if (surface.surface == nullptr) return Presented::NotShown;
-    const Presented presented = CommitWaylandFrame(&surface, frame, presenter->showFps);
+    if (surface.surface == nullptr) return ShowOutcome::NotShown;
+    const ShowOutcome outcome = CommitWaylandFrame(&surface, frame, presenter->showFps);
     wl_display_flush(presenter->connection.display);
-    return presented;
+    return outcome;
 }
 
-Presented PassFrame(void* self, int index, const FrameView& frame) {
+ShowOutcome PassFrame(void* self, int index, const FrameView& frame) {
     WaylandSurface& surface = static_cast<WaylandPresenter*>(self)->surfaces[index];
     if (surface.surface == nullptr || frame.header.biWidth != surface.buffers.width ||
         frame.header.biHeight != surface.buffers.height)
-        return Presented::NotShown;
+        return ShowOutcome::NotShown;
     NoteWaylandFrame(&surface, frame);
-    return Presented::Shown;
+    return ShowOutcome::Shown;
 }
 
 // The stop signals, blocked, readable from a descriptor instead.

@@ -29,11 +29,11 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "hosts/linux/band_presenting.h"
 #include "hosts/linux/fps_overlay.h"
 #include "hosts/linux/frame_loop.h"
 #include "hosts/linux/pixel_conversion.h"
 #include "hosts/linux/presenters.h"
+#include "hosts/linux/window_image.h"
 #include "hosts/linux/x11_scale.h"
 #include "hosts/linux/x11_window.h"
 #include "surface/frame.h"
@@ -168,8 +168,8 @@ int CreateImage(XWindowPresenter* presenter, int width, int height) {
     return 1;
 }
 
-PresentedImage ImageOf(const XWindowPresenter& presenter) {
-    return PresentedImage{
+WindowImage ImageOf(const XWindowPresenter& presenter) {
+    return WindowImage{
         reinterpret_cast<uint8_t*>(presenter.image->data),    presenter.width,  presenter.height,
         static_cast<size_t>(presenter.image->bytes_per_line), presenter.format, presenter.black};
 }
@@ -190,18 +190,18 @@ void SendBand(XWindowPresenter* presenter, const FrameBand& band) {
                   band.top, band.left, band.top, width, height);
 }
 
-Presented ShowFrame(void* self, int, const FrameView& frame) {
+ShowOutcome ShowFrame(void* self, int, const FrameView& frame) {
     auto* presenter = static_cast<XWindowPresenter*>(self);
     if (presenter->image == nullptr || frame.header.biWidth != presenter->width ||
         frame.header.biHeight != presenter->height)
-        return Presented::NotShown;
+        return ShowOutcome::NotShown;
     if (presenter->unmapped || presenter->fullyObscured) {
-        return Presented::NotShown;  // nothing of it would reach the screen
+        return ShowOutcome::NotShown;  // nothing of it would reach the screen
     }
-    const PresentedImage image = ImageOf(*presenter);
-    FrameBand bands[MaxPresentedBands];
+    const WindowImage image = ImageOf(*presenter);
+    FrameBand bands[MaxSentBands];
     const int32_t count = PrepareBands(frame, image, presenter->fps, bands);
-    if (count == 0) return Presented::Shown;
+    if (count == 0) return ShowOutcome::Shown;
     lastXError = 0;
     for (int32_t i = 0; i < count; ++i) SendBand(presenter, bands[i]);
     // Waiting for the server keeps us from writing into shared memory it is still reading,
@@ -209,8 +209,8 @@ Presented ShowFrame(void* self, int, const FrameView& frame) {
     XSync(presenter->display, False);
     FinishBands(image, presenter->fps);
     // The owner destroyed its window between two frames: nothing left to draw into.
-    if (lastXError == BadWindow || lastXError == BadDrawable) return Presented::WindowGone;
-    return lastXError == 0 ? Presented::Shown : Presented::NotShown;
+    if (lastXError == BadWindow || lastXError == BadDrawable) return ShowOutcome::WindowGone;
+    return lastXError == 0 ? ShowOutcome::Shown : ShowOutcome::NotShown;
 }
 
 // A new image for the window's size, told to the loop in *news.

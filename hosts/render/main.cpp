@@ -17,7 +17,7 @@ namespace {
 
 constexpr uint32_t ProgressEvery = 10000;
 
-// The frame copy: keeps what the window would have been handed.
+// The frame receiver: keeps what the window would have been handed.
 bool KeepFrame(void* kept, const FrameView& frame) {
     *static_cast<FrameView*>(kept) = frame;
     return true;
@@ -97,7 +97,7 @@ int main(int argc, char** argv) {
     clock.stepMicroseconds = options.stepMicroseconds;
     animation.SetMillisecondClock(ScriptedClock::Read, &clock);
     FrameView frame{};
-    animation.SetFrameCopy(KeepFrame, &frame);
+    animation.SetFrameReceiver(KeepFrame, &frame);
 
     GifAnimation gif;
     // A frame lasts the clock's step; a GIF shows a frame for 2 to 65535 centiseconds.

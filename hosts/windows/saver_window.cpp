@@ -60,7 +60,7 @@ void StartAnimation(MonitorWindow* monitor, int32_t scale) {
     Animation& animation = monitor->animation;
     const SaverSession& session = *monitor->session;
     animation.SetMillisecondClock(ReadPlatformClock, nullptr);
-    animation.SetFrameCopy(CopyFrameToWindow, monitor->window);
+    animation.SetFrameReceiver(ShowFrameInWindow, monitor->window);
     AnimationStart start;
     start.width = RecordedWidth(monitor->bounds);
     start.height = RecordedHeight(monitor->bounds);

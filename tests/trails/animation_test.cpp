@@ -192,7 +192,7 @@ TEST_F(FrameTest, ProjectionUsesTheWrappedProducts) {
 TEST_F(FrameTest, FrameIsCopiedWithTheBitmapHeaderOfTheWindow) {
     StartSaver(33, 17, 0, 1);
     CopiedFrame copied;
-    animation.SetFrameCopy(RecordCopy, &copied);
+    animation.SetFrameReceiver(RecordCopy, &copied);
     animation.RenderFrame();
     ASSERT_EQ(1, copied.calls);
     // The first byte of the store: the bottom row.
@@ -393,7 +393,7 @@ TEST(ChangedBands, AWindowSentOnlyTheBandsShowsEveryFrame) {
         Animation animation;
         if (!animation.SetDrawPath(path)) continue;
         CopiedFrame copied;
-        animation.SetFrameCopy(RecordCopy, &copied);
+        animation.SetFrameReceiver(RecordCopy, &copied);
         int64_t bandPixels = 0;
         int64_t framePixels = 0;
         for (const int32_t width : {641, 320}) {
@@ -416,9 +416,9 @@ TEST(ChangedBands, AWindowSentOnlyTheBandsShowsEveryFrame) {
                 }
                 if (f == 60) {
                     // Frames that no window is handed: the next one handed brings everything.
-                    animation.SetFrameCopy(nullptr, nullptr);
+                    animation.SetFrameReceiver(nullptr, nullptr);
                     for (int skipped = 0; skipped < 3; ++skipped) animation.RenderFrame();
-                    animation.SetFrameCopy(RecordCopy, &copied);
+                    animation.SetFrameReceiver(RecordCopy, &copied);
                 }
                 if (f == 150) {
                     copied.shown = false;  // a frame that never reached the window
@@ -468,7 +468,7 @@ TEST(Animations, HandedMemoryHoldsTheFramesUntilTheHostTakesItBack) {
         Animation animation, alone;
         ASSERT_EQ(1, animation.SetDrawPath(*path));
         CopiedFrame copied;
-        animation.SetFrameCopy(RecordCopy, &copied);
+        animation.SetFrameReceiver(RecordCopy, &copied);
         ASSERT_EQ(1, animation.Start({320, 240, 25, 8}));
         ASSERT_EQ(1, alone.Start({320, 240, 25, 8}));
         TestMemory memory(MemoryShapes[4], 320, 240);
