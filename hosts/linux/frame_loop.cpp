@@ -1,4 +1,4 @@
-// The frame loop of the hosts that wait for their own frames.
+// The Linux program's frame loop.
 #include "hosts/linux/frame_loop.h"
 
 #include <cstdint>

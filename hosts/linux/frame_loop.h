@@ -1,9 +1,9 @@
-// The frame loop of the hosts that wait for their own frames (the Linux program's SDL and Xlib
-// presenters): one animation per window, its clock (the real one, or with the hash lines the
-// scripted one tolva-render reads) and one frame per step for every window. A presenter plugs
-// in three functions; what they find goes back as answers, never as calls into the loop: the
-// frame receiver says whether the frame was shown, the event handling what became of the windows,
-// and the image memory where the next frame is drawn.
+// The Linux program's frame loop, for its three presenters (SDL2, Xlib, Wayland): one animation
+// per window, its clock (the real one, or with the hash lines the scripted one tolva-render
+// reads) and one frame per step for every window. A presenter plugs in its functions; what they
+// find goes back as answers, never as calls into the loop: showing a frame says whether it was
+// shown, the event handling what became of the windows, and the image memory where the next
+// frame is drawn.
 #pragma once
 
 #include <csignal>

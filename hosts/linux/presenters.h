@@ -1,7 +1,7 @@
 // The viewer's ways onto a display. Each opens its windows, runs them in the frame loop and
 // returns the process's exit code: on Wayland its own surfaces (a window, full screen or the
 // wallpaper on every output); SDL2 for the desktop window and full screen (a window on every
-// display) elsewhere, with the saver's exit rule in full screen; Xlib for a window that someone
+// monitor) elsewhere, with the saver's exit rule in full screen; Xlib for a window that someone
 // else owns (XScreenSaver's, or the root window) or XScreenSaver's -window, where the owner
 // handles all input.
 #pragma once

@@ -1,10 +1,11 @@
 // The Xlib presenter: draws into a window that someone else owns, the one XScreenSaver hands
 // a hack (-window-id, $XSCREENSAVER_WINDOW) or the root window (-root), or into a window of its
 // own (-window); x11_window.h chooses. SDL_CreateWindowFrom is known to miss a foreign window's
-// size and events, so frames go out with XPutImage, through MIT-SHM shared memory self the
-// server offers it. A foreign window's owner handles input; this only follows the window's
-// size (a new size restarts the animation), ends cleanly with exit code 0 on SIGTERM, SIGINT
-// or SIGHUP, and ends quietly when the window goes away.
+// size and events, so frames go out with XPutImage, through MIT-SHM shared memory where the
+// server offers it. A foreign window's owner handles input (a window of its own ends on its
+// close box, Escape or q); this only follows the window's size (a new size restarts the
+// animation), ends cleanly with exit code 0 on SIGTERM, SIGINT or SIGHUP, and ends quietly when
+// the window goes away.
 // The image keeps the last frame shown. Where the visual is TrueColor with 8-bit channels on
 // byte boundaries (depth 24 and 32, the ARGB visual of a compositing desktop) the animation
 // draws each frame straight into the image; other visuals (depth 16, depth 30, odd masks) get
