@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "host/pixel_conversion.h"
+#include "hosts/linux/pixel_conversion.h"
 
 namespace {
 

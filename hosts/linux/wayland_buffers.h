@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "host/frame_loop.h"
+#include "hosts/linux/frame_loop.h"
 #include "surface/frame.h"
 
 struct wl_buffer;

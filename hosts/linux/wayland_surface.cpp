@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "fractional-scale-v1-client-protocol.h"
-#include "host/band_presenting.h"
+#include "hosts/linux/window_image.h"
 #include "trails/setting_limits.h"
 #include "viewporter-client-protocol.h"
 #include "xdg-decoration-unstable-v1-client-protocol.h"
@@ -293,16 +293,16 @@ void NoteWaylandFrame(WaylandSurface* surface, const FrameView& frame) {
         NoteChangedBand(&surface->buffers, frame.changed[i]);
 }
 
-Presented CommitWaylandFrame(WaylandSurface* surface, const FrameView& frame, bool fps) {
+ShowOutcome CommitWaylandFrame(WaylandSurface* surface, const FrameView& frame, bool fps) {
     SurfaceBuffers& buffers = surface->buffers;
     if (!surface->configured || surface->closed || buffers.pool == nullptr ||
         frame.header.biWidth != buffers.width || frame.header.biHeight != buffers.height)
-        return Presented::NotShown;
+        return ShowOutcome::NotShown;
     NoteWaylandFrame(surface, frame);
     // The loop asks only when a buffer is free; should none be, the bands wait in every
     // buffer's stale set and go with the next frame.
     WaylandBuffer* buffer = FreeBuffer(&buffers);
-    if (buffer == nullptr) return Presented::Shown;
+    if (buffer == nullptr) return ShowOutcome::Shown;
     // The corner's text changes with every frame; the other buffers hold an older one.
     if (fps) NoteChangedBand(&buffers, CornerTextBand(buffers.width, buffers.height));
     BringBufferUpToFrame(buffers, buffer, frame);
@@ -320,5 +320,5 @@ Presented CommitWaylandFrame(WaylandSurface* surface, const FrameView& frame, bo
     wl_callback_add_listener(surface->frameCallback, &FrameListener, surface);
     wl_surface_commit(surface->surface);
     buffer->busy = true;
-    return Presented::Shown;
+    return ShowOutcome::Shown;
 }

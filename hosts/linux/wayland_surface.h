@@ -10,8 +10,8 @@
 
 #include <cstdint>
 
-#include "host/fps_overlay.h"
-#include "host/frame_loop.h"
+#include "hosts/linux/fps_overlay.h"
+#include "hosts/linux/frame_loop.h"
 #include "hosts/linux/wayland_buffers.h"
 #include "hosts/linux/wayland_connection.h"
 #include "hosts/linux/wayland_decorations.h"
@@ -81,4 +81,4 @@ bool WaylandSurfaceWantsFrame(WaylandSurface* surface);
 void NoteWaylandFrame(WaylandSurface* surface, const FrameView& frame);
 // Brings a free buffer up to the frame, with the -fps corner when fps is set, and commits it
 // with the changed bands as damage and a frame callback. NotShown when it cannot be shown now.
-Presented CommitWaylandFrame(WaylandSurface* surface, const FrameView& frame, bool fps);
+ShowOutcome CommitWaylandFrame(WaylandSurface* surface, const FrameView& frame, bool fps);
