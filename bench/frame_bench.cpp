@@ -73,9 +73,14 @@ PixelMemory WindowImage(Size size) {
 // set to draw with path, into its own surface or a window's 32-bit image. The frames before it
 // are drawn the fast way (drawing never changes the motion).
 void StartAnimation(Size size, const DrawPath& path = BestDrawPath(), bool intoImage = false) {
+    AnimationStart start;
+    start.width = size.width;
+    start.height = size.height;
+    start.trailCount = BenchTrailCount;
+    start.colorMode = BenchColorMode;
+    start.drawPath = &BestDrawPath();
     Animation& animation = BenchAnimation();
-    animation.SetDrawPath(BestDrawPath());
-    animation.Start(size.width, size.height, BenchTrailCount, BenchColorMode);
+    animation.Start(start);
     if (intoImage) animation.DrawInto(WindowImage(size));
     for (uint32_t f = 0; f < FirstTimedFrame; ++f) animation.RenderFrame();
     animation.SetDrawPath(path);
@@ -113,16 +118,17 @@ void TimeFrames(benchmark::State& state, Size size, Frame frame,
     state.counters["wall_ms"] = 1000 * wallSeconds / static_cast<double>(state.iterations());
 }
 
-// The frame loop of the animation's trails with the discs sent to target.
-template <typename Target>
-void DrawAndMove(Target& target, Size size) {
+// The frame loop of the animation's trails with the discs sent to destination.
+template <typename DiscDestination>
+void DrawAndMove(DiscDestination& destination, Size size) {
     Animation& animation = BenchAnimation();
     int32_t red = 0;
     int32_t green = 0;
     int32_t blue = 0;
     for (uint32_t i = 0; i < BenchTrailCount; ++i) {
         SchemeColor(BenchColorMode, &red, &green, &blue, i, ClockSeam{});
-        DrawTrailDiscs(target, animation.TrailAt(i), red, green, blue, size.width, size.height);
+        DrawTrailDiscs(destination, animation.TrailAt(i), red, green, blue, size.width,
+                       size.height);
         MoveTrail(animation.TrailAt(i), size.width, size.height, animation.Random());
     }
 }
@@ -276,9 +282,9 @@ void RegisterFrames(Size size) {
     finish(benchmark::RegisterBenchmark(
         (prefix + "table-spans").c_str(), [size](benchmark::State& state) {
             TimeFrames(state, size, [size] {
-                TabulatedSpans target{&StandInSurface()};
+                TabulatedSpans spans{&StandInSurface()};
                 StandInSurface().FillRectangle(0, 0, size.width - 1, size.height - 1, 0, 0, 0);
-                DrawAndMove(target, size);
+                DrawAndMove(spans, size);
             });
         }));
     for (const DrawPath& path : DrawPaths) {

@@ -1,4 +1,4 @@
-// The scale a host draws at from a display's dots per inch.
+// The scale a host draws at from dots per inch.
 #include "host/display_scale.h"
 
 int32_t ScaleFromDpi(double dpi) {

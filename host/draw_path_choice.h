@@ -1,7 +1,8 @@
 // The drawing path every host's animations draw with: the best this build and processor run,
 // unless TOLVA_DRAW=reference|scalar|sse2|avx2|avx512 in the environment forces one, for
 // debugging and for benchmarks. The core only takes the path it is given; this is the one place
-// that reads the variable.
+// that reads the variable, and each program reads it once, at start, and hands the path down
+// with its animations' start (AnimationStart::drawPath).
 #pragma once
 
 #include <string>

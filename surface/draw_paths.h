@@ -1,10 +1,9 @@
 // The ways of drawing a frame's discs, in one table, best first. Every accumulated path walks
 // the frame once and writes each pixel a single time with the row writer compiled for its
-// instruction set (AVX-512, AVX2, SSE2, WebAssembly's SIMD128, or the scalar loop every target
-// has); the reference path
-// clears the surface and adds disc after disc with the surface's own operations, and is what
-// the others are compared with byte for byte. Adding an instruction set is one entry here and
-// one row-writer file.
+// instruction set (AVX-512, AVX2, SSE2, WebAssembly's SIMD128, or the scalar loop every build
+// has); the reference path clears the surface and adds disc after disc with the surface's own
+// operations, and is what the others are compared with byte for byte. Adding an instruction set
+// is one entry here and one row-writer file.
 //
 // The processor is asked once. A host may force a path by name (host/draw_path_choice.h), for
 // debugging and for benchmarks.

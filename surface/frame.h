@@ -2,8 +2,8 @@
 // it as 24-bit bottom-up pixel rows, the bands where the frame can differ from the one handed
 // over before, and the view that carries both with the pixels, in the layout and pitch of the
 // memory they were drawn into. Field for field and byte for byte the header is the platform's
-// BITMAPINFOHEADER (little-endian on every target we build), so the Windows frame copy passes it
-// on as it is and the renderer writes it into BMP files.
+// BITMAPINFOHEADER (little-endian on every platform we build for), so the Windows saver passes
+// it on as it is and the renderer writes it into BMP files.
 #pragma once
 
 #include <cstddef>
@@ -26,7 +26,7 @@ struct BitmapInfoHeader {
 };
 static_assert(sizeof(BitmapInfoHeader) == 40, "must match the platform's BITMAPINFOHEADER");
 
-// The header of a frame of width x height pixels, exactly as the frame copy hands it over.
+// The header of a frame of width x height pixels, exactly as the animation hands it over.
 inline BitmapInfoHeader MakeFrameHeader(int32_t width, int32_t height) {
     BitmapInfoHeader header{};
     header.biSize = 40;
@@ -63,8 +63,8 @@ constexpr int32_t MaxChangedBands = 16;
 // then describes exactly; else the top row's. Every pixel outside the changed bands is what it
 // was in the frame handed over before, so a window that shows that frame need only be sent the
 // bands. They lie top to bottom and do not overlap; none means nothing changed. The first frame
-// after a start, after a new frame copy, after one that was not shown, or after the host said
-// its window lost what it showed, is one band over everything.
+// after a start, after a new frame receiver, after a frame that was not shown, or after the host
+// said its window lost what it showed, is one band over everything.
 struct FrameView {
     BitmapInfoHeader header;
     const uint8_t* bits;

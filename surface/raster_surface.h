@@ -1,4 +1,4 @@
-// RasterSurface: the animation's one drawing target, laid out exactly as the rows of a
+// RasterSurface: the animation's own 24-bit picture, laid out exactly as the rows of a
 // bottom-up, uncompressed device-independent bitmap so a finished frame goes to the window
 // with no conversion. Row y = 0 is the top of the picture and the last row in memory; rows are
 // padded to whole 4-byte words; a 24-bit pixel is blue, green, red in address order.

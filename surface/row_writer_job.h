@@ -10,7 +10,7 @@
 
 #include "surface/pixel_memory.h"
 
-// Vector code is built for x86 only; every other target draws with the scalar loop. The wide
+// Vector code is built for x86 only; every other processor draws with the scalar loop. The wide
 // paths are left out of MinGW builds: GCC there cannot align the stack to 32 bytes, and a
 // spilled AVX register would fault.
 #if (defined(__x86_64__) || defined(__i386__)) && defined(__SSE2__)

@@ -1,4 +1,4 @@
-// The row writer with no vector code: the accumulated path every target has.
+// The row writer with no vector code: the accumulated path every build has.
 #include <cstdint>
 #include <cstring>
 

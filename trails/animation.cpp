@@ -27,18 +27,18 @@ int32_t LogicalSide(int32_t side, int32_t scale) {
 
 Animation::Animation() : drawPath(&BestDrawPath()) {}
 
-int Animation::Start(int32_t newWidth, int32_t newHeight, uint32_t newTrailCount,
-                     int32_t newColorMode, uint32_t seed, int32_t newScale) {
+int Animation::Start(const AnimationStart& start) {
     Stop();
+    if (start.drawPath != nullptr) SetDrawPath(*start.drawPath);
     wholeNextFrame = true;
-    trailCount = newTrailCount;
-    colorMode = newColorMode;
-    random.Reset(seed);
+    trailCount = start.trailCount;
+    colorMode = start.colorMode;
+    random.Reset(start.seed);
     const bool sizeFits =
-        newWidth >= 1 && newWidth <= MaxSide && newHeight >= 1 && newHeight <= MaxSide;
-    width = sizeFits ? newWidth : 0;
-    height = sizeFits ? newHeight : 0;
-    scale = newScale < MinScale ? MinScale : newScale > MaxScale ? MaxScale : newScale;
+        start.width >= 1 && start.width <= MaxSide && start.height >= 1 && start.height <= MaxSide;
+    width = sizeFits ? start.width : 0;
+    height = sizeFits ? start.height : 0;
+    scale = start.scale < MinScale ? MinScale : start.scale > MaxScale ? MaxScale : start.scale;
     logicalWidth = scale == ScaleUnit ? width : LogicalSide(width, scale);
     logicalHeight = scale == ScaleUnit ? height : LogicalSide(height, scale);
     InitTrails(pool, trailCount, random);
@@ -66,9 +66,9 @@ void Animation::SetMillisecondClock(MillisecondClock read, void* user) {
     clock.user = user;
 }
 
-void Animation::SetFrameCopy(FrameCopy copy, void* user) {
-    frameCopy = copy;
-    frameCopyUser = user;
+void Animation::SetFrameReceiver(FrameReceiver copy, void* user) {
+    frameReceiver = copy;
+    receiverUser = user;
     wholeNextFrame = true;  // a new window has been shown nothing yet
 }
 
@@ -111,7 +111,7 @@ void Animation::RenderFrame() {
         // The surface's own operations draw 24-bit pixels only: the host's memory gets a copy.
         if (drawsIntoHost) CopySurfacePixels(surface, memory);
     }
-    if (memory.topRow == nullptr || frameCopy == nullptr) {
+    if (memory.topRow == nullptr || frameReceiver == nullptr) {
         wholeNextFrame = true;  // no pixels, or no window to show them: nothing was shown
         return;
     }
@@ -121,7 +121,7 @@ void Animation::RenderFrame() {
     frame.pitch = memory.pitch;
     frame.changed = changedBands;
     frame.changedCount = FindChangedBands(accumulated);
-    wholeNextFrame = !frameCopy(frameCopyUser, frame);
+    wholeNextFrame = !frameReceiver(receiverUser, frame);
 }
 
 int32_t Animation::FindChangedBands(bool accumulated) {

@@ -16,17 +16,17 @@ constexpr Triple BaseColors[7] = {
 
 }  // namespace
 
-void SchemeColor(int32_t mode, int32_t* red, int32_t* green, int32_t* blue, uint32_t trailIndex,
-                 const ClockSeam& clock) {
-    if (mode < 1 || mode > ColorSchemeCount) mode = 1;
-    if (mode == 8) {
+void SchemeColor(int32_t colorMode, int32_t* red, int32_t* green, int32_t* blue,
+                 uint32_t trailIndex, const ClockSeam& clock) {
+    if (colorMode < 1 || colorMode > ColorSchemeCount) colorMode = 1;
+    if (colorMode == 8) {
         SchemeColor(static_cast<int32_t>(trailIndex % 7) + 1, red, green, blue, 0, clock);
-    } else if (mode == 9) {
+    } else if (colorMode == 9) {
         // Read anew for every trail: a frame that straddles a 10-second boundary shows both.
         const uint32_t now = clock.Read();
         SchemeColor(static_cast<int32_t>((now / 10000) % 7) + 1, red, green, blue, 0, clock);
     } else {
-        const Triple& base = BaseColors[mode - 1];
+        const Triple& base = BaseColors[colorMode - 1];
         *red = base.red;
         *green = base.green;
         *blue = base.blue;

@@ -9,7 +9,7 @@
 
 constexpr int32_t ColorSchemeCount = 9;
 
-// Writes the triple for mode and trail (trailIndex matters to mode 8 only; clock to mode 9
+// Writes the triple for colorMode and trail (trailIndex matters to mode 8 only; clock to mode 9
 // only, which reads it on every call). A mode outside 1..9 draws as mode 1.
-void SchemeColor(int32_t mode, int32_t* red, int32_t* green, int32_t* blue, uint32_t trailIndex,
-                 const ClockSeam& clock);
+void SchemeColor(int32_t colorMode, int32_t* red, int32_t* green, int32_t* blue,
+                 uint32_t trailIndex, const ClockSeam& clock);

@@ -13,11 +13,11 @@
 // A 32-bit millisecond count that wraps like the platform's.
 using MillisecondClock = uint32_t (*)(void* user);
 
-// Copies a finished frame to the host's window (a device context, an image...) and answers
-// whether all of its changed bands reached the window. A frame that did not (a minimised or
-// covered window, a failed copy) makes the next frame whole, so the window never keeps a stale
-// picture.
-using FrameCopy = bool (*)(void* user, const FrameView& frame);
+// Is handed each finished frame, shows it in the host's window (through a device context, an
+// image...) and answers whether all of its changed bands were shown there. A frame that was not
+// (a minimised or covered window, a failed put) makes the next frame whole, so the window never
+// keeps a stale picture.
+using FrameReceiver = bool (*)(void* user, const FrameView& frame);
 
 // The clock as an animation holds it; with no function it always reads 0.
 struct ClockSeam {

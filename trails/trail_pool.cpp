@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
-void InitTrails(Trail* pool, uint32_t count, RandomGenerator& random) {
-    const uint32_t usable = UsableTrailCount(count);
+void InitTrails(Trail* pool, uint32_t trailCount, RandomGenerator& random) {
+    const uint32_t usable = UsableTrailCount(trailCount);
     for (uint32_t i = 0; i < usable; ++i) {
         Trail& trail = pool[i];
         trail.AllocPoints(8);

@@ -10,12 +10,12 @@
 
 constexpr uint32_t MaxTrails = MaxTrailCount;
 
-// Sets up pool[0 .. count-1] in order, each 8 points 100 units ahead of the viewer, a random
+// Sets up pool[0 .. trailCount-1] in order, each 8 points 100 units ahead of the viewer, a random
 // heading (yaw drawn first from random) and a target 300 units ahead. A count above the pool's
 // size sets up the whole pool (MaxTrails slots) and no more.
-void InitTrails(Trail* pool, uint32_t count, RandomGenerator& random);
+void InitTrails(Trail* pool, uint32_t trailCount, RandomGenerator& random);
 
 // The number of pool slots a stored trail count may use.
-inline uint32_t UsableTrailCount(uint32_t count) {
-    return count < MaxTrails ? count : MaxTrails;
+inline uint32_t UsableTrailCount(uint32_t trailCount) {
+    return trailCount < MaxTrails ? trailCount : MaxTrails;
 }

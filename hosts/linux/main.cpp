@@ -24,10 +24,10 @@ namespace {
 
 int Configure(const ViewerOptions& options, const std::string& path) {
     SettingsChange change;
-    change.countGiven = options.countGiven;
-    change.colorGiven = options.colorGiven;
+    change.trailCountGiven = options.trailCountGiven;
+    change.colorModeGiven = options.colorModeGiven;
     change.delayGiven = options.delayGiven;
-    change.values = ViewerSettings{options.count, options.color, options.stepMicroseconds};
+    change.values = ViewerSettings{options.trailCount, options.colorMode, options.stepMicroseconds};
     ViewerSettings settings;
     std::vector<std::string> warnings;
     std::string message;
@@ -39,7 +39,8 @@ int Configure(const ViewerOptions& options, const std::string& path) {
         return 1;
     }
     std::printf("tolva: saved count %lu, color %ld and delay %lu to %s\n",
-                static_cast<unsigned long>(settings.count), static_cast<long>(settings.color),
+                static_cast<unsigned long>(settings.trailCount),
+                static_cast<long>(settings.colorMode),
                 static_cast<unsigned long>(settings.stepMicroseconds), path.c_str());
     return 0;
 }
@@ -88,8 +89,9 @@ int main(int argc, char** argv) {
     const std::string path = SettingsFilePath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
     if (options.mode == ViewerMode::Configure) return Configure(options, path);
 
+    // Read once, for every window's animation.
     std::string drawError;
-    DrawPathFromEnvironment(&drawError);
+    const DrawPath& drawPath = DrawPathFromEnvironment(&drawError);
     if (!drawError.empty()) {
         std::fprintf(stderr, "tolva: %s\n", drawError.c_str());
         return 2;
@@ -100,12 +102,16 @@ int main(int argc, char** argv) {
     // for its own defaults, which then must be the built-in ones, not the viewer's file.
     if (options.mode != ViewerMode::ForeignWindow && !LoadSettingsFile(path, &settings, &warning))
         std::fprintf(stderr, "tolva: warning: %s\n", warning.c_str());
-    if (options.countGiven) settings.count = options.count;
-    if (options.colorGiven) settings.color = options.color;
+    if (options.trailCountGiven) settings.trailCount = options.trailCount;
+    if (options.colorModeGiven) settings.colorMode = options.colorMode;
     if (!options.delayGiven) options.stepMicroseconds = settings.stepMicroseconds;
+    AnimationStart animation;
+    animation.trailCount = settings.trailCount;
+    animation.colorMode = settings.colorMode;
+    animation.drawPath = &drawPath;
     const bool xlib =
         options.mode == ViewerMode::ForeignWindow || options.mode == ViewerMode::OwnXWindow;
-    if (xlib) return RunX11Viewer(options, settings.count, settings.color);
+    if (xlib) return RunX11Viewer(options, animation);
     std::string waylandError;
     wl_display* wayland = ChooseWayland(options, &waylandError);
     if (!waylandError.empty()) {
@@ -113,11 +119,10 @@ int main(int argc, char** argv) {
         return 1;
     }
 #if TOLVA_WAYLAND
-    if (wayland != nullptr)
-        return RunWaylandViewer(options, settings.count, settings.color, wayland);
+    if (wayland != nullptr) return RunWaylandViewer(options, animation, wayland);
 #endif
     // SDL would take its Wayland backend where it is told to: --x11 means X11, unless
     // SDL_VIDEODRIVER itself says otherwise.
     if (options.windowSystem == WindowSystem::X11) setenv("SDL_VIDEODRIVER", "x11", 0);
-    return RunSdlViewer(options, settings.count, settings.color);
+    return RunSdlViewer(options, animation);
 }

@@ -1,7 +1,7 @@
-// The viewer's ways onto a screen. Each opens its windows, runs them in the frame loop and
+// The viewer's ways onto a display. Each opens its windows, runs them in the frame loop and
 // returns the process's exit code: on Wayland its own surfaces (a window, full screen or the
 // wallpaper on every output); SDL2 for the desktop window and full screen (a window on every
-// display) elsewhere, with the saver's exit rule in full screen; Xlib for a window that someone
+// monitor) elsewhere, with the saver's exit rule in full screen; Xlib for a window that someone
 // else owns (XScreenSaver's, or the root window) or XScreenSaver's -window, where the owner
 // handles all input.
 #pragma once
@@ -9,29 +9,31 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "host/frame_loop.h"
+#include "hosts/linux/frame_loop.h"
 #include "hosts/linux/viewer_options.h"
 
 struct wl_display;
 
-// Takes over display, a connection to the compositor, and closes it.
-int RunWaylandViewer(const ViewerOptions& options, uint32_t trailCount, int32_t colorMode,
+// animation is what main chose for every window's animation (the settings, the drawing path);
+// each presenter adds the size, the seed and the scale. RunWaylandViewer takes over display, a
+// connection to the compositor, and closes it.
+int RunWaylandViewer(const ViewerOptions& options, const AnimationStart& animation,
                      wl_display* display);
-int RunSdlViewer(const ViewerOptions& options, uint32_t trailCount, int32_t colorMode);
-int RunX11Viewer(const ViewerOptions& options, uint32_t trailCount, int32_t colorMode);
+int RunSdlViewer(const ViewerOptions& options, const AnimationStart& animation);
+int RunX11Viewer(const ViewerOptions& options, const AnimationStart& animation);
 
-// The frame loop's part of the command line.
-inline FrameLoopSettings FrameLoopSettingsOf(const ViewerOptions& options) {
+// The frame loop's settings: main's animation at the command line's scale, else the display's
+// (from its DPI), and the command line's pace, hash lines and frame limit.
+inline FrameLoopSettings FrameLoopSettingsOf(const ViewerOptions& options,
+                                             const AnimationStart& animation,
+                                             int32_t displayScale) {
     FrameLoopSettings settings;
+    settings.animation = animation;
+    settings.animation.scale = options.scale != 0 ? options.scale : displayScale;
     settings.stepMicroseconds = options.stepMicroseconds;
     settings.hash = options.hash;
     settings.frames = options.frames;
     return settings;
-}
-
-// The scale to draw at: the command line's, else the display's (from its dpi).
-inline int32_t ChosenScale(const ViewerOptions& options, int32_t displayScale) {
-    return options.scale != 0 ? options.scale : displayScale;
 }
 
 // The one line for a display that cannot be opened, named by -display or DISPLAY (may be null).

@@ -1,6 +1,7 @@
 // The SDL2 presenter: a resizable desktop window (640x480 unless --size), or full screen with a
-// window on every display, each with an animation of its own at that display's size and the
-// saver's exit rule over all of them (any closing input on any display ends every one).
+// window on every monitor (SDL's "displays"), each with an animation of its own at that
+// monitor's size and the saver's exit rule over all of them (any closing input on any monitor
+// ends every one).
 // Frames are drawn straight into each window's own surface, SDL's copy of what the window shows,
 // when its pixels are 32-bit (XRGB8888, ARGB8888 and the like; other formats get the changed
 // bands of the animation's own frame converted), and only their changed bands are sent
@@ -22,12 +23,12 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "host/band_presenting.h"
 #include "host/exit_rule.h"
-#include "host/fps_overlay.h"
-#include "host/frame_loop.h"
-#include "host/pixel_conversion.h"
+#include "hosts/linux/fps_overlay.h"
+#include "hosts/linux/frame_loop.h"
+#include "hosts/linux/pixel_conversion.h"
 #include "hosts/linux/presenters.h"
+#include "hosts/linux/window_image.h"
 #include "hosts/linux/x11_scale.h"
 #include "surface/frame.h"
 
@@ -56,10 +57,9 @@ bool Hidden(const SdlWindow& window) {
     return (SDL_GetWindowFlags(window.window) & (SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED)) != 0;
 }
 
-PresentedImage ImageOf(const SdlWindow& window) {
-    return PresentedImage{
-        static_cast<uint8_t*>(window.surface->pixels), window.width,  window.height,
-        static_cast<size_t>(window.surface->pitch),    window.format, window.black};
+WindowImage ImageOf(const SdlWindow& window) {
+    return WindowImage{static_cast<uint8_t*>(window.surface->pixels), window.width,  window.height,
+                       static_cast<size_t>(window.surface->pitch),    window.format, window.black};
 }
 
 PixelMemory ImageMemoryOf(void* self, int index) {
@@ -69,22 +69,22 @@ PixelMemory ImageMemoryOf(void* self, int index) {
     return ImageMemory(ImageOf(window));
 }
 
-Presented ShowFrame(void* self, int index, const FrameView& frame) {
+ShowOutcome ShowFrame(void* self, int index, const FrameView& frame) {
     auto* presenter = static_cast<SdlWindowPresenter*>(self);
     SdlWindow* window = &presenter->windows[index];
     SDL_Surface* surface = window->surface;
     if (surface == nullptr || frame.header.biWidth != window->width ||
         frame.header.biHeight != window->height)
-        return Presented::NotShown;
-    if (Hidden(*window)) return Presented::NotShown;  // nothing of it would reach the screen
-    if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return Presented::NotShown;
+        return ShowOutcome::NotShown;
+    if (Hidden(*window)) return ShowOutcome::NotShown;  // nothing of it would reach the screen
+    if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return ShowOutcome::NotShown;
     FpsOverlay* fps = presenter->showFps ? &window->fps : nullptr;
-    const PresentedImage image = ImageOf(*window);
-    FrameBand bands[MaxPresentedBands];
+    const WindowImage image = ImageOf(*window);
+    FrameBand bands[MaxSentBands];
     const int32_t count = PrepareBands(frame, image, fps, bands);
     if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
-    if (count == 0) return Presented::Shown;
-    SDL_Rect rects[MaxPresentedBands];
+    if (count == 0) return ShowOutcome::Shown;
+    SDL_Rect rects[MaxSentBands];
     for (int32_t i = 0; i < count; ++i)
         rects[i] = SDL_Rect{bands[i].left, bands[i].top, bands[i].right - bands[i].left,
                             bands[i].bottom - bands[i].top};
@@ -93,7 +93,7 @@ Presented ShowFrame(void* self, int index, const FrameView& frame) {
         FinishBands(ImageOf(*window), fps);
         if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
     }
-    return sent ? Presented::Shown : Presented::NotShown;
+    return sent ? ShowOutcome::Shown : ShowOutcome::NotShown;
 }
 
 // The window's surface at its current size; a new size goes into *news. Returns 0 when the
@@ -161,7 +161,7 @@ LoopStep HandleEvent(const SDL_Event& event, SdlWindowPresenter* presenter, Even
         case SDL_MOUSEMOTION: {
             const int index = WindowIndex(*presenter, event.motion.windowID);
             if (!fullScreen || index < 0) return LoopStep::Continue;
-            // The start position is in global coordinates; a window on another display does
+            // The start position is in global coordinates; a window on another monitor does
             // not stand at (0, 0).
             int windowX = 0;
             int windowY = 0;
@@ -218,12 +218,12 @@ void Close(SdlWindowPresenter* presenter) {
     SDL_Quit();
 }
 
-// Full screen covers every display; a desktop window is one window.
+// Full screen covers every monitor; a desktop window is one window.
 int WindowCount(bool fullScreen) {
     if (!fullScreen) return 1;
-    const int displays = SDL_GetNumVideoDisplays();
-    if (displays < 1) return 1;
-    return displays > MaxLoopWindows ? MaxLoopWindows : displays;
+    const int monitors = SDL_GetNumVideoDisplays();
+    if (monitors < 1) return 1;
+    return monitors > MaxLoopWindows ? MaxLoopWindows : monitors;
 }
 
 // SDL draws into a window's surface only in the pixel layouts it knows, and 10 bits a channel
@@ -277,10 +277,9 @@ void ForwardHangUp(int) {
     std::raise(SIGTERM);
 }
 
-}  // namespace
-
-int RunSdlViewer(const ViewerOptions& options, uint32_t trailCount, int32_t colorMode) {
-    const bool fullScreen = options.mode == ViewerMode::FullScreen;
+// Starts SDL's video where someone can see it. Returns the display's scale (ScaleUnits: Xft.dpi
+// on X11, else 1), or 0, said on stderr, when there is no display to draw on.
+int32_t StartSdlVideo(const ViewerOptions& options) {
     // A saver that minimises itself when another window takes the focus shows nothing.
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     // SDL keeps the display awake by default; a saver must let it sleep.
@@ -297,7 +296,7 @@ int RunSdlViewer(const ViewerOptions& options, uint32_t trailCount, int32_t colo
     if (!options.displayName.empty()) setenv("DISPLAY", options.displayName.c_str(), 1);
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "tolva: cannot open the display: %s\n", SDL_GetError());
-        return 1;
+        return 0;
     }
     // With no display it can reach, SDL falls back on a driver that shows nothing: a viewer
     // running where nobody sees it. Such a driver is used only when SDL_VIDEODRIVER names it.
@@ -306,7 +305,7 @@ int RunSdlViewer(const ViewerOptions& options, uint32_t trailCount, int32_t colo
         (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0)) {
         SDL_Quit();
         ReportNoDisplay(std::getenv("DISPLAY"));
-        return 1;
+        return 0;
     }
     struct sigaction hangUp {};
     hangUp.sa_handler = ForwardHangUp;
@@ -317,7 +316,7 @@ int RunSdlViewer(const ViewerOptions& options, uint32_t trailCount, int32_t colo
     int32_t displayScale = ScaleUnit;
     if (std::strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0) {
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-        // SDL's own dpi is the monitor's physical one, which desktops do not scale by; Xft.dpi
+        // SDL's own DPI is the monitor's physical one, which desktops do not scale by; Xft.dpi
         // is what they set.
         if (Display* display = XOpenDisplay(nullptr)) {
             displayScale = XftScale(display);
@@ -325,39 +324,53 @@ int RunSdlViewer(const ViewerOptions& options, uint32_t trailCount, int32_t colo
             XCloseDisplay(display);
         }
     }
-    SdlWindowPresenter windows;
-    SdlWindowPresenter* presenter = &windows;
-    presenter->fullScreen = fullScreen;
-    presenter->showFps = options.showFps;
-    const int count = WindowCount(fullScreen);
-    FrameLoop loop(FrameLoopSettingsOf(options), count, trailCount, colorMode,
-                   ChosenScale(options, displayScale));
-    const Uint32 flags = fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_RESIZABLE;
-    int exitCode = 1;
+    return displayScale;
+}
+
+// Opens count windows (full screen: one on each monitor) and starts each one's animation in
+// loop. Returns 1, or 0, said on stderr, when one cannot be opened or drawn into.
+int OpenWindows(SdlWindowPresenter* presenter, const ViewerOptions& options, int count,
+                FrameLoop* loop) {
+    const Uint32 flags =
+        presenter->fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_RESIZABLE;
     for (int i = 0; i < count; ++i) {
         SDL_Rect bounds{static_cast<int>(SDL_WINDOWPOS_CENTERED),
                         static_cast<int>(SDL_WINDOWPOS_CENTERED), options.width, options.height};
         // Full screen is a request to the window manager; without one (a bare X server, Xvfb)
         // a window keeps the place and size it was created with, so each is created over the
-        // whole of its display.
-        if (fullScreen && SDL_GetDisplayBounds(i, &bounds) != 0)
+        // whole of its monitor.
+        if (presenter->fullScreen && SDL_GetDisplayBounds(i, &bounds) != 0)
             bounds = SDL_Rect{0, 0, options.width, options.height};
         SdlWindow& window = presenter->windows[i];
         window.window = SDL_CreateWindow("TOLVA", bounds.x, bounds.y, bounds.w, bounds.h, flags);
         if (window.window == nullptr) {
             std::fprintf(stderr, "tolva: cannot create the window: %s\n", SDL_GetError());
-            break;
+            return 0;
         }
         presenter->windowCount = i + 1;
         WindowNews news;
-        if (!TakeSurface(&window, &news)) break;
-        loop.Start(i, window.width, window.height);  // a size it cannot draw shows black
+        if (!TakeSurface(&window, &news)) return 0;
+        loop->Start(i, window.width, window.height);  // a size it cannot draw shows black
     }
-    if (presenter->windowCount == count && presenter->windows[count - 1].surface != nullptr) {
-        if (fullScreen) SDL_ShowCursor(SDL_DISABLE);
+    return 1;
+}
+
+}  // namespace
+
+int RunSdlViewer(const ViewerOptions& options, const AnimationStart& animation) {
+    const int32_t displayScale = StartSdlVideo(options);
+    if (displayScale == 0) return 1;
+    SdlWindowPresenter presenter;
+    presenter.fullScreen = options.mode == ViewerMode::FullScreen;
+    presenter.showFps = options.showFps;
+    const int count = WindowCount(presenter.fullScreen);
+    FrameLoop loop(FrameLoopSettingsOf(options, animation, displayScale), count);
+    int exitCode = 1;
+    if (OpenWindows(&presenter, options, count, &loop)) {
+        if (presenter.fullScreen) SDL_ShowCursor(SDL_DISABLE);
         exitCode =
-            loop.Run(FramePresenter{presenter, HandleEvents, ShowFrame, ImageMemoryOf}, nullptr);
+            loop.Run(FramePresenter{&presenter, HandleEvents, ShowFrame, ImageMemoryOf}, nullptr);
     }
-    Close(presenter);
+    Close(&presenter);
     return exitCode;
 }

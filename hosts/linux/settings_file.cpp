@@ -90,11 +90,11 @@ std::string SettingsFilePath(const char* xdgConfigHome, const char* home) {
 }
 
 int ParseSettingsText(const std::string& text, ViewerSettings* settings) {
-    bool haveCount = false;
-    bool haveColor = false;
+    bool haveTrailCount = false;
+    bool haveColorMode = false;
     bool haveDelay = false;
-    int64_t newCount = 0;
-    int64_t newColor = 0;
+    int64_t newTrailCount = 0;
+    int64_t newColorMode = 0;
     int64_t newDelay = 0;
     size_t start = 0;
     while (start < text.size()) {
@@ -108,11 +108,11 @@ int ParseSettingsText(const std::string& text, ViewerSettings* settings) {
         const std::string key = Trim(line.substr(0, equals));
         const std::string value = Trim(line.substr(equals + 1));
         if (key == "count") {
-            if (!ParseNumber(value, 0, UINT32_MAX, &newCount)) return 0;
-            haveCount = true;
+            if (!ParseNumber(value, 0, UINT32_MAX, &newTrailCount)) return 0;
+            haveTrailCount = true;
         } else if (key == "color") {
-            if (!ParseNumber(value, INT32_MIN, INT32_MAX, &newColor)) return 0;
-            haveColor = true;
+            if (!ParseNumber(value, INT32_MIN, INT32_MAX, &newColorMode)) return 0;
+            haveColorMode = true;
         } else if (key == "delay") {
             if (!ParseNumber(value, INT64_MIN, INT64_MAX, &newDelay)) return 0;
             haveDelay = true;
@@ -120,8 +120,8 @@ int ParseSettingsText(const std::string& text, ViewerSettings* settings) {
             return 0;
         }
     }
-    if (haveCount) settings->count = static_cast<uint32_t>(newCount);
-    if (haveColor) settings->color = static_cast<int32_t>(newColor);
+    if (haveTrailCount) settings->trailCount = static_cast<uint32_t>(newTrailCount);
+    if (haveColorMode) settings->colorMode = static_cast<int32_t>(newColorMode);
     if (haveDelay)
         settings->stepMicroseconds =
             newDelay < MinStepMicroseconds || newDelay > MaxStepMicroseconds
@@ -132,7 +132,7 @@ int ParseSettingsText(const std::string& text, ViewerSettings* settings) {
 
 std::string FormatSettingsText(const ViewerSettings& settings) {
     return "# TOLVA settings; written by tolva --configure.\ncount=" +
-           std::to_string(settings.count) + "\ncolor=" + std::to_string(settings.color) +
+           std::to_string(settings.trailCount) + "\ncolor=" + std::to_string(settings.colorMode) +
            "\ndelay=" + std::to_string(settings.stepMicroseconds) + "\n";
 }
 
@@ -174,8 +174,8 @@ std::string ReviseSettingsText(const std::string& text, const SettingsChange& ch
         const char* key;
         bool given;
         std::string value;
-    } given[] = {{"count", change.countGiven, std::to_string(change.values.count)},
-                 {"color", change.colorGiven, std::to_string(change.values.color)},
+    } given[] = {{"count", change.trailCountGiven, std::to_string(change.values.trailCount)},
+                 {"color", change.colorModeGiven, std::to_string(change.values.colorMode)},
                  {"delay", change.delayGiven, std::to_string(change.values.stepMicroseconds)}};
     bool written[3] = {};
     std::string revised;

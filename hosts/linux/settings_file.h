@@ -21,8 +21,8 @@
 #include "trails/setting_limits.h"
 
 struct ViewerSettings {
-    uint32_t count = DefaultTrailCount;
-    int32_t color = DefaultColorMode;
+    uint32_t trailCount = DefaultTrailCount;
+    int32_t colorMode = DefaultColorMode;
     uint32_t stepMicroseconds = DefaultStepMicroseconds;
 };
 
@@ -43,8 +43,8 @@ int LoadSettingsFile(const std::string& path, ViewerSettings* settings, std::str
 
 // The settings tolva --configure was given; only these change in the file.
 struct SettingsChange {
-    bool countGiven = false;
-    bool colorGiven = false;
+    bool trailCountGiven = false;
+    bool colorModeGiven = false;
     bool delayGiven = false;
     ViewerSettings values;
 };

@@ -31,10 +31,10 @@ struct ViewerOptions {
     bool yFromBottom = false;
     std::string displayName;  // -display; empty: $DISPLAY
     // --count, --color and --delay override the stored settings for one run
-    bool countGiven = false;
-    uint32_t count = 0;
-    bool colorGiven = false;
-    int32_t color = 0;
+    bool trailCountGiven = false;
+    uint32_t trailCount = 0;
+    bool colorModeGiven = false;
+    int32_t colorMode = 0;
     bool delayGiven = false;
     uint32_t stepMicroseconds = DefaultStepMicroseconds;  // the pace: microseconds a step
     // -scale in ScaleUnit 256ths; 0: the display's own scale.
@@ -42,7 +42,7 @@ struct ViewerOptions {
     // Foreign window: an X window id, or 0 for the real root window.
     unsigned long windowId = 0;
     bool showFps = false;  // the frame rate and CPU load in the picture's lower left corner
-    // Debug: print each presented frame's hash, and stop after this many frames (0: never).
+    // Debug: print each frame's hash, and stop after this many frames (0: never).
     bool hash = false;
     uint32_t frames = 0;
     bool help = false;

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "host/fps_overlay.h"
+#include "hosts/linux/fps_overlay.h"
 
 namespace {
 

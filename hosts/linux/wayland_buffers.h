@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "host/frame_loop.h"
+#include "hosts/linux/frame_loop.h"
 #include "surface/frame.h"
 #include "surface/pixel_memory.h"
 

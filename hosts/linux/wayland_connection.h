@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "host/frame_loop.h"
+#include "hosts/linux/frame_loop.h"
 
 struct wl_compositor;
 struct wl_display;

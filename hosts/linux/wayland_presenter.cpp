@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "host/frame_loop.h"
+#include "hosts/linux/frame_loop.h"
 #include "hosts/linux/presenters.h"
 #include "hosts/linux/wayland_connection.h"
 #include "hosts/linux/wayland_decorations.h"
@@ -111,18 +111,18 @@ bool WantsFrame(void* self, int index) {
     return surface.surface != nullptr && WaylandSurfaceWantsFrame(&surface);
 }
 
-Presented ShowFrame(void* self, int index, const FrameView& frame) {
+ShowOutcome ShowFrame(void* self, int index, const FrameView& frame) {
     auto* presenter = static_cast<WaylandPresenter*>(self);
     WaylandSurface& surface = presenter->surfaces[index];
-    if (surface.surface == nullptr) return Presented::NotShown;
-    const Presented presented = CommitWaylandFrame(&surface, frame, presenter->showFps);
+    if (surface.surface == nullptr) return ShowOutcome::NotShown;
+    const ShowOutcome outcome = CommitWaylandFrame(&surface, frame, presenter->showFps);
     wl_display_flush(presenter->connection.display);
-    return presented;
+    return outcome;
 }
 
-Presented PassFrame(void* self, int index, const FrameView& frame) {
+ShowOutcome PassFrame(void* self, int index, const FrameView& frame) {
     WaylandSurface& surface = static_cast<WaylandPresenter*>(self)->surfaces[index];
-    if (surface.surface == nullptr) return Presented::NotShown;
+    if (surface.surface == nullptr) return ShowOutcome::NotShown;
     return NoteWaylandFrame(&surface, frame);
 }
 
@@ -140,8 +140,8 @@ int StopSignalFd() {
     return signalfd(-1, &stops, SFD_CLOEXEC | SFD_NONBLOCK);
 }
 
-int Run(WaylandPresenter* presenter, const ViewerOptions& options, uint32_t trailCount,
-        int32_t colorMode) {
+int Run(WaylandPresenter* presenter, const ViewerOptions& options,
+        const AnimationStart& animation) {
     WaylandConnection& connection = presenter->connection;
 #if !TOLVA_LAYER_SHELL
     if (presenter->role == SurfaceRole::Background) {
@@ -155,9 +155,8 @@ int Run(WaylandPresenter* presenter, const ViewerOptions& options, uint32_t trai
             &presenter->input, &connection,
             presenter->role == SurfaceRole::FullScreen ? InputRule::FullScreen : InputRule::Escape);
     // A window is one surface; full screen and the wallpaper keep a place for every output.
-    FrameLoop loop(FrameLoopSettingsOf(options),
-                   presenter->role == SurfaceRole::Window ? 1 : MaxLoopWindows, trailCount,
-                   colorMode, ChosenScale(options, ScaleUnit));
+    FrameLoop loop(FrameLoopSettingsOf(options, animation, ScaleUnit),
+                   presenter->role == SurfaceRole::Window ? 1 : MaxLoopWindows);
     if (presenter->role == SurfaceRole::Window) {
 #if TOLVA_LIBDECOR
         if (connection.decorations == nullptr && connection.wmBase != nullptr)
@@ -185,7 +184,7 @@ int Run(WaylandPresenter* presenter, const ViewerOptions& options, uint32_t trai
 
 }  // namespace
 
-int RunWaylandViewer(const ViewerOptions& options, uint32_t trailCount, int32_t colorMode,
+int RunWaylandViewer(const ViewerOptions& options, const AnimationStart& animation,
                      wl_display* display) {
     WaylandPresenter presenter;
     presenter.role = options.mode == ViewerMode::FullScreen   ? SurfaceRole::FullScreen
@@ -196,7 +195,7 @@ int RunWaylandViewer(const ViewerOptions& options, uint32_t trailCount, int32_t 
     const char* error = "";
     int exitCode = 1;
     if (BindWaylandGlobals(display, &presenter.connection, &error))
-        exitCode = Run(&presenter, options, trailCount, colorMode);
+        exitCode = Run(&presenter, options, animation);
     else
         std::fprintf(stderr, "tolva: %s\n", error);
     for (WaylandSurface& surface : presenter.surfaces) DestroyWaylandSurface(&surface);

@@ -7,8 +7,8 @@
 #include <cstdint>
 
 #include "fractional-scale-v1-client-protocol.h"
-#include "host/band_presenting.h"
-#include "host/monotonic_clock.h"
+#include "hosts/linux/monotonic_clock.h"
+#include "hosts/linux/window_image.h"
 #include "trails/setting_limits.h"
 #include "viewporter-client-protocol.h"
 #include "xdg-decoration-unstable-v1-client-protocol.h"
@@ -300,20 +300,20 @@ PixelMemory WaylandFrameMemory(WaylandSurface* surface) {
     return buffer != nullptr ? ReadyForDrawing(surface->buffers, buffer) : PixelMemory{};
 }
 
-Presented NoteWaylandFrame(WaylandSurface* surface, const FrameView& frame) {
-    if (BufferOfFrame(&surface->buffers, frame) == nullptr) return Presented::NotShown;
+ShowOutcome NoteWaylandFrame(WaylandSurface* surface, const FrameView& frame) {
+    if (BufferOfFrame(&surface->buffers, frame) == nullptr) return ShowOutcome::NotShown;
     for (int32_t i = 0; i < frame.changedCount; ++i)
         surface->buffers.sinceCommit.Add(frame.changed[i]);
-    return Presented::Shown;
+    return ShowOutcome::Shown;
 }
 
-Presented CommitWaylandFrame(WaylandSurface* surface, const FrameView& frame, bool fps) {
+ShowOutcome CommitWaylandFrame(WaylandSurface* surface, const FrameView& frame, bool fps) {
     SurfaceBuffers& buffers = surface->buffers;
     // A frame drawn anywhere else (the animation's own surface, while no buffer was free) has
     // nothing to commit; the next one goes out whole.
     WaylandBuffer* buffer =
         surface->configured && !surface->closed ? BufferOfFrame(&buffers, frame) : nullptr;
-    if (buffer == nullptr) return Presented::NotShown;
+    if (buffer == nullptr) return ShowOutcome::NotShown;
     for (int32_t i = 0; i < frame.changedCount; ++i) buffers.sinceCommit.Add(frame.changed[i]);
     if (fps) {
         surface->fps.FrameShown(MonotonicNanoseconds(), ProcessCpuNanoseconds());
@@ -331,5 +331,5 @@ Presented CommitWaylandFrame(WaylandSurface* surface, const FrameView& frame, bo
     wl_surface_commit(surface->surface);
     buffer->busy = true;
     buffer->commit = ++buffers.commits;
-    return Presented::Shown;
+    return ShowOutcome::Shown;
 }

@@ -11,8 +11,8 @@
 
 #include <cstdint>
 
-#include "host/fps_overlay.h"
-#include "host/frame_loop.h"
+#include "hosts/linux/fps_overlay.h"
+#include "hosts/linux/frame_loop.h"
 #include "hosts/linux/wayland_buffers.h"
 #include "hosts/linux/wayland_connection.h"
 #include "hosts/linux/wayland_decorations.h"
@@ -84,8 +84,8 @@ bool WaylandSurfaceWantsFrame(WaylandSurface* surface);
 PixelMemory WaylandFrameMemory(WaylandSurface* surface);
 // Notes a frame drawn to catch up, which the next one follows in the same buffer: its changed
 // bands go with the next commit. NotShown when it was not drawn into a buffer.
-Presented NoteWaylandFrame(WaylandSurface* surface, const FrameView& frame);
+ShowOutcome NoteWaylandFrame(WaylandSurface* surface, const FrameView& frame);
 // Commits the buffer the frame was drawn into, with the -fps corner when fps is set, the bands
 // changed since the last commit as damage and a frame callback. NotShown when the frame is in
 // no released buffer of the surface.
-Presented CommitWaylandFrame(WaylandSurface* surface, const FrameView& frame, bool fps);
+ShowOutcome CommitWaylandFrame(WaylandSurface* surface, const FrameView& frame, bool fps);

@@ -1,10 +1,11 @@
 // The Xlib presenter: draws into a window that someone else owns, the one XScreenSaver hands
 // a hack (-window-id, $XSCREENSAVER_WINDOW) or the root window (-root), or into a window of its
 // own (-window); x11_window.h chooses. SDL_CreateWindowFrom is known to miss a foreign window's
-// size and events, so frames go out with XPutImage, through MIT-SHM shared memory self the
-// server offers it. A foreign window's owner handles input; this only follows the window's
-// size (a new size restarts the animation), ends cleanly with exit code 0 on SIGTERM, SIGINT
-// or SIGHUP, and ends quietly when the window goes away.
+// size and events, so frames go out with XPutImage, through MIT-SHM shared memory where the
+// server offers it. A foreign window's owner handles input (a window of its own ends on its
+// close box, Escape or q); this only follows the window's size (a new size restarts the
+// animation), ends cleanly with exit code 0 on SIGTERM, SIGINT or SIGHUP, and ends quietly when
+// the window goes away.
 // The image keeps the last frame shown. Where the visual is TrueColor with 8-bit channels on
 // byte boundaries (depth 24 and 32, the ARGB visual of a compositing desktop) the animation
 // draws each frame straight into the image; other visuals (depth 16, depth 30, odd masks) get
@@ -29,11 +30,11 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "host/band_presenting.h"
-#include "host/fps_overlay.h"
-#include "host/frame_loop.h"
-#include "host/pixel_conversion.h"
+#include "hosts/linux/fps_overlay.h"
+#include "hosts/linux/frame_loop.h"
+#include "hosts/linux/pixel_conversion.h"
 #include "hosts/linux/presenters.h"
+#include "hosts/linux/window_image.h"
 #include "hosts/linux/x11_scale.h"
 #include "hosts/linux/x11_window.h"
 #include "surface/frame.h"
@@ -168,8 +169,8 @@ int CreateImage(XWindowPresenter* presenter, int width, int height) {
     return 1;
 }
 
-PresentedImage ImageOf(const XWindowPresenter& presenter) {
-    return PresentedImage{
+WindowImage ImageOf(const XWindowPresenter& presenter) {
+    return WindowImage{
         reinterpret_cast<uint8_t*>(presenter.image->data),    presenter.width,  presenter.height,
         static_cast<size_t>(presenter.image->bytes_per_line), presenter.format, presenter.black};
 }
@@ -190,18 +191,18 @@ void SendBand(XWindowPresenter* presenter, const FrameBand& band) {
                   band.top, band.left, band.top, width, height);
 }
 
-Presented ShowFrame(void* self, int, const FrameView& frame) {
+ShowOutcome ShowFrame(void* self, int, const FrameView& frame) {
     auto* presenter = static_cast<XWindowPresenter*>(self);
     if (presenter->image == nullptr || frame.header.biWidth != presenter->width ||
         frame.header.biHeight != presenter->height)
-        return Presented::NotShown;
+        return ShowOutcome::NotShown;
     if (presenter->unmapped || presenter->fullyObscured) {
-        return Presented::NotShown;  // nothing of it would reach the screen
+        return ShowOutcome::NotShown;  // nothing of it would reach the screen
     }
-    const PresentedImage image = ImageOf(*presenter);
-    FrameBand bands[MaxPresentedBands];
+    const WindowImage image = ImageOf(*presenter);
+    FrameBand bands[MaxSentBands];
     const int32_t count = PrepareBands(frame, image, presenter->fps, bands);
-    if (count == 0) return Presented::Shown;
+    if (count == 0) return ShowOutcome::Shown;
     lastXError = 0;
     for (int32_t i = 0; i < count; ++i) SendBand(presenter, bands[i]);
     // Waiting for the server keeps us from writing into shared memory it is still reading,
@@ -209,8 +210,8 @@ Presented ShowFrame(void* self, int, const FrameView& frame) {
     XSync(presenter->display, False);
     FinishBands(image, presenter->fps);
     // The owner destroyed its window between two frames: nothing left to draw into.
-    if (lastXError == BadWindow || lastXError == BadDrawable) return Presented::WindowGone;
-    return lastXError == 0 ? Presented::Shown : Presented::NotShown;
+    if (lastXError == BadWindow || lastXError == BadDrawable) return ShowOutcome::WindowGone;
+    return lastXError == 0 ? ShowOutcome::Shown : ShowOutcome::NotShown;
 }
 
 // A new image for the window's size, told to the loop in *news.
@@ -312,9 +313,39 @@ void CatchStopSignals(sigset_t* waiting) {
     for (const int signal : {SIGTERM, SIGINT, SIGHUP}) sigdelset(waiting, signal);
 }
 
+// Opens the window options choose, or finds it, and takes its visual and depth, with its
+// attributes in *attributes. Returns 1, or 0, said on stderr, when it cannot be had or drawn
+// into.
+int OpenWindow(XWindowPresenter* presenter, const ViewerOptions& options,
+               XWindowAttributes* attributes) {
+    if (!OpenChosenXWindow(presenter->display, options, &presenter->chosen)) {
+        std::fprintf(stderr, "tolva: cannot create a window\n");
+        return 0;
+    }
+    presenter->window = presenter->chosen.window;
+    lastXError = 0;
+    if (!XGetWindowAttributes(presenter->display, presenter->window, attributes) ||
+        lastXError != 0) {
+        std::fprintf(stderr, "tolva: no window 0x%lx on this display\n", presenter->window);
+        return 0;
+    }
+    if (attributes->c_class == InputOnly) {
+        std::fprintf(stderr, "tolva: window 0x%lx is input-only: nothing can be drawn into it\n",
+                     presenter->window);
+        return 0;
+    }
+    presenter->visual = attributes->visual;
+    presenter->depth = attributes->depth;
+    if (presenter->visual->c_class != TrueColor && presenter->visual->c_class != DirectColor) {
+        std::fprintf(stderr, "tolva: window 0x%lx has no true-colour visual\n", presenter->window);
+        return 0;
+    }
+    return 1;
+}
+
 }  // namespace
 
-int RunX11Viewer(const ViewerOptions& options, uint32_t trailCount, int32_t colorMode) {
+int RunX11Viewer(const ViewerOptions& options, const AnimationStart& animation) {
     XWindowPresenter presenter;
     CatchStopSignals(&presenter.waitingSignals);
     const char* displayName = options.displayName.empty() ? nullptr : options.displayName.c_str();
@@ -328,43 +359,22 @@ int RunX11Viewer(const ViewerOptions& options, uint32_t trailCount, int32_t colo
     int dpmsEvent = 0;
     int dpmsError = 0;
     presenter.dpms = DPMSQueryExtension(display, &dpmsEvent, &dpmsError) && DPMSCapable(display);
-    if (!OpenChosenXWindow(display, options, &presenter.chosen)) {
-        std::fprintf(stderr, "tolva: cannot create a window\n");
+    XWindowAttributes attributes{};
+    if (!OpenWindow(&presenter, options, &attributes)) {
         XCloseDisplay(display);
         return 1;
     }
-    presenter.window = presenter.chosen.window;
     FpsOverlay fps;
     if (options.showFps) presenter.fps = &fps;
-    XWindowAttributes attributes{};
-    lastXError = 0;
-    if (!XGetWindowAttributes(display, presenter.window, &attributes) || lastXError != 0) {
-        std::fprintf(stderr, "tolva: no window 0x%lx on this display\n", presenter.window);
-        XCloseDisplay(display);
-        return 1;
-    }
-    if (attributes.c_class == InputOnly) {
-        std::fprintf(stderr, "tolva: window 0x%lx is input-only: nothing can be drawn into it\n",
-                     presenter.window);
-        XCloseDisplay(display);
-        return 1;
-    }
-    presenter.visual = attributes.visual;
-    presenter.depth = attributes.depth;
-    if (presenter.visual->c_class != TrueColor && presenter.visual->c_class != DirectColor) {
-        std::fprintf(stderr, "tolva: window 0x%lx has no true-colour visual\n", presenter.window);
-        XCloseDisplay(display);
-        return 1;
-    }
     presenter.shmAvailable =
         XShmQueryExtension(display) != False && std::getenv("TOLVA_NO_SHM") == nullptr;
     presenter.unmapped = attributes.map_state == IsUnmapped;
     presenter.gc = XCreateGC(display, presenter.window, 0, nullptr);
-    FrameLoopSettings loopSettings = FrameLoopSettingsOf(options);
+    FrameLoopSettings loopSettings = FrameLoopSettingsOf(options, animation, XftScale(display));
     // XScreenSaver gives the hack on each head a window over that head.
     if (!presenter.chosen.own)
         loopSettings.firstMonitor = WindowMonitor(display, presenter.window, attributes);
-    FrameLoop loop(loopSettings, 1, trailCount, colorMode, ChosenScale(options, XftScale(display)));
+    FrameLoop loop(loopSettings, 1);
     int exitCode = 1;
     WindowNews size;
     if (Resize(&presenter, attributes.width, attributes.height, &size) &&

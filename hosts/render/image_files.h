@@ -1,4 +1,4 @@
-// Image files of finished frames: BMP (the pixel store as it is, behind the frame copy's own
+// Image files of finished frames: BMP (the pixel store as it is, behind the frame's own
 // info header), PNG through libpng and animated GIF through giflib. PNG and GIF are present
 // only where the libraries were found at build time (the Windows cross builds go without).
 #pragma once
@@ -9,7 +9,7 @@
 
 #include "trails/frame_seams.h"
 
-// Frames are written as the frame copy hands them over: bottom-up 24-bit rows padded to 4 bytes.
+// Frames are written as the animation hands them over: bottom-up 24-bit rows padded to 4 bytes.
 
 // Each returns 1 on success, 0 with a message in *error.
 int WriteBmpFile(const std::string& path, const FrameView& frame, std::string* error);

@@ -17,7 +17,7 @@ namespace {
 
 constexpr uint32_t ProgressEvery = 10000;
 
-// The frame copy: keeps what the window would have been handed.
+// The frame receiver: keeps what the window would have been handed.
 bool KeepFrame(void* kept, const FrameView& frame) {
     *static_cast<FrameView*>(kept) = frame;
     return true;
@@ -35,6 +35,36 @@ std::string FramePath(const std::string& dir, uint32_t index, const char* extens
     return (std::filesystem::path(dir) / name).string();
 }
 
+// Refuses a file format this build cannot write and makes --out's folder. Returns 1, or 0 with
+// *error.
+int PrepareOutputs(const RenderOptions& options, std::string* error) {
+    if (!options.outDir.empty() && options.format == ImageFormat::Png && !PngSupported()) {
+        *error = "this build cannot write PNG files";
+        return 0;
+    }
+    if (!options.gifPath.empty() && !GifSupported()) {
+        *error = "this build cannot write GIF files";
+        return 0;
+    }
+    if (options.outDir.empty()) return 1;
+    std::error_code ec;
+    std::filesystem::create_directories(options.outDir, ec);
+    if (!ec) return 1;
+    *error = "cannot create " + options.outDir + ": " + ec.message();
+    return 0;
+}
+
+// Saves frame index where --out and --gif ask. Returns 1, or 0 with *error.
+int SaveFrame(const RenderOptions& options, uint32_t index, const FrameView& frame,
+              GifAnimation* gif, std::string* error) {
+    if (!options.outDir.empty()) {
+        const bool png = options.format == ImageFormat::Png;
+        const std::string path = FramePath(options.outDir, index, png ? "png" : "bmp");
+        if (!(png ? WritePngFile(path, frame, error) : WriteBmpFile(path, frame, error))) return 0;
+    }
+    return options.gifPath.empty() || gif->AddFrame(frame, error) ? 1 : 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -46,23 +76,20 @@ int main(int argc, char** argv) {
         std::fputs(RenderUsage().c_str(), stdout);
         return 0;
     }
-    if (!options.outDir.empty() && options.format == ImageFormat::Png && !PngSupported())
-        return Fail("this build cannot write PNG files");
-    if (!options.gifPath.empty() && !GifSupported())
-        return Fail("this build cannot write GIF files");
-    if (!options.outDir.empty()) {
-        std::error_code ec;
-        std::filesystem::create_directories(options.outDir, ec);
-        if (ec) return Fail("cannot create " + options.outDir + ": " + ec.message());
-    }
+    if (!PrepareOutputs(options, &error)) return Fail(error);
 
     std::string drawError;
     const DrawPath& drawPath = DrawPathFromEnvironment(&drawError);
     if (!drawError.empty()) return Fail(drawError);
+    AnimationStart start;
+    start.width = options.width;
+    start.height = options.height;
+    start.trailCount = options.trailCount;
+    start.colorMode = options.colorMode;
+    start.scale = options.scale;
+    start.drawPath = &drawPath;
     Animation animation;
-    animation.SetDrawPath(drawPath);
-    if (!animation.Start(options.width, options.height, options.count, options.color,
-                         Animation::DesignSeed, options.scale))
+    if (!animation.Start(start))
         return Fail("cannot allocate a " + std::to_string(options.width) + "x" +
                     std::to_string(options.height) + " surface");
     ScriptedClock clock;
@@ -70,7 +97,7 @@ int main(int argc, char** argv) {
     clock.stepMicroseconds = options.stepMicroseconds;
     animation.SetMillisecondClock(ScriptedClock::Read, &clock);
     FrameView frame{};
-    animation.SetFrameCopy(KeepFrame, &frame);
+    animation.SetFrameReceiver(KeepFrame, &frame);
 
     GifAnimation gif;
     // A frame lasts the clock's step; a GIF shows a frame for 2 to 65535 centiseconds.
@@ -86,15 +113,8 @@ int main(int argc, char** argv) {
         animation.RenderFrame();
         if (frame.bits == nullptr) return Fail("the frame was not drawn");
         if (options.hash) PrintHashLine(stdout, index, frame);
-        if (index % options.every == 0) {
-            if (!options.outDir.empty()) {
-                const bool png = options.format == ImageFormat::Png;
-                const std::string path = FramePath(options.outDir, index, png ? "png" : "bmp");
-                if (!(png ? WritePngFile(path, frame, &error) : WriteBmpFile(path, frame, &error)))
-                    return Fail(error);
-            }
-            if (!options.gifPath.empty() && !gif.AddFrame(frame, &error)) return Fail(error);
-        }
+        if (index % options.every == 0 && !SaveFrame(options, index, frame, &gif, &error))
+            return Fail(error);
         if (options.frames > ProgressEvery && (index + 1) % ProgressEvery == 0)
             std::fprintf(stderr, "tolva-render: %lu of %lu frames\n",
                          static_cast<unsigned long>(index + 1),

@@ -21,7 +21,7 @@ struct NumberField {
     uint32_t RenderOptions::*field;
 };
 const NumberField NumberFields[] = {
-    {OptionCode::Count, &RenderOptions::count},
+    {OptionCode::Count, &RenderOptions::trailCount},
     {OptionCode::Delay, &RenderOptions::stepMicroseconds},
     {OptionCode::Frames, &RenderOptions::frames},
     {OptionCode::ClockMs, &RenderOptions::clockStart},
@@ -48,7 +48,7 @@ int ParseRenderOptions(int argc, char** argv, RenderOptions* options, std::strin
                 break;
             case OptionCode::Color:
             case OptionCode::Scale:
-                (code == OptionCode::Color ? parsed.color : parsed.scale) =
+                (code == OptionCode::Color ? parsed.colorMode : parsed.scale) =
                     static_cast<int32_t>(value.number);
                 break;
             case OptionCode::Hash:

@@ -12,8 +12,8 @@ enum class ImageFormat { Bmp, Png };
 struct RenderOptions {
     int32_t width = 640;
     int32_t height = 480;
-    uint32_t count = DefaultTrailCount;  // the settings store's defaults
-    int32_t color = DefaultColorMode;
+    uint32_t trailCount = DefaultTrailCount;  // the settings store's defaults
+    int32_t colorMode = DefaultColorMode;
     uint32_t frames = 1;
     uint32_t clockStart = 0;                               // milliseconds read by the first frame
     uint32_t stepMicroseconds = ScriptedStepMicroseconds;  // the clock's step from frame to frame

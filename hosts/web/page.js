@@ -11,17 +11,18 @@
 // settings in the address and in localStorage; full screen with the other hosts' exit rule.
 "use strict";
 
-// What a page may ask for. A value that is not a whole number gets the fallback; one out of
-// range, the nearest limit.
+// What a page may ask for, by the settings' names in this script; key names each in the
+// address and in what the browser keeps. A value that is not a whole number gets the fallback;
+// one out of range, the nearest limit.
 const Live = {
-  count: {low: 2, high: 80, fallback: 25},
-  color: {low: 1, high: 9, fallback: 1},
-  rate: {low: 10, high: 120, fallback: 64},
-  corner: {low: 0, high: 1, fallback: 0},
+  trailCount: {key: "count", low: 2, high: 80, fallback: 25},
+  colorMode: {key: "color", low: 1, high: 9, fallback: 1},
+  rate: {key: "rate", low: 10, high: 120, fallback: 64},
+  corner: {key: "corner", low: 0, high: 1, fallback: 0},
 };
 const Offscreen = {
-  count: {low: 0, high: 1000, fallback: 25},
-  color: {low: 0, high: 1000, fallback: 1},
+  trailCount: {low: 0, high: 1000, fallback: 25},
+  colorMode: {low: 0, high: 1000, fallback: 1},
   frames: {low: 1, high: 1000000, fallback: 300},
   clock: {low: 0, high: 4294967295, fallback: 0},
   side: {low: 1, high: 8192, fallback: 640},
@@ -57,15 +58,16 @@ function LoadSettings(query) {
     // Storage refused (a private window, a file:// policy): the address alone counts.
   }
   const settings = {};
-  for (const name of Object.keys(Live)) {
-    const text = query.has(name) ? query.get(name) : stored.get(name);
-    settings[name] = WholeNumber(text === null ? undefined : text, Live[name]);
+  for (const [name, limit] of Object.entries(Live)) {
+    const text = query.has(limit.key) ? query.get(limit.key) : stored.get(limit.key);
+    settings[name] = WholeNumber(text === null ? undefined : text, limit);
   }
   return settings;
 }
 
 function SaveSettings(settings) {
-  const text = new URLSearchParams(settings).toString();
+  const keyed = Object.entries(Live).map(([name, limit]) => [limit.key, settings[name]]);
+  const text = new URLSearchParams(keyed).toString();
   try {
     localStorage.setItem(StoreKey, text);
   } catch (e) {
@@ -136,9 +138,11 @@ class Tolva {
     this.host = exports.tolva_create();
   }
 
-  Start(width, height, settings, clock, flags, scale) {
-    return this.x.tolva_start(this.host, width, height, settings.count, settings.color, clock,
-        flags, scale) === 1;
+  // start: {width, height, trailCount, colorMode, clockStart, flags, scale}, as the module's
+  // AnimationStart has them.
+  Start(start) {
+    return this.x.tolva_start(this.host, start.width, start.height, start.trailCount,
+        start.colorMode, start.clockStart, start.flags, start.scale) === 1;
   }
   Step(clockMs) { return this.x.tolva_step(this.host, clockMs >>> 0); }
   Bands(count) { return new Int32Array(this.x.memory.buffer, this.x.tolva_bands(this.host), count * 4); }
@@ -178,17 +182,19 @@ function RunOffscreen(tolva, query) {
   const out = document.getElementById("out");
   const bench = query.has("bench");
   const size = ParseSize(query.get("size"));
-  const settings = {
-    count: WholeNumber(query.get("count") || undefined, Offscreen.count),
-    color: WholeNumber(query.get("color") || undefined, Offscreen.color),
-  };
   const frames = WholeNumber(query.get("frames") || undefined, Offscreen.frames);
-  const clock = WholeNumber(query.get("clock") || undefined, Offscreen.clock);
-  const scale = ScaleUnits(ParseScale(query.get("scale")));
-  const flags = Flags.scripted | (query.has("image") ? Flags.image : 0);
+  const start = {
+    width: size.width,
+    height: size.height,
+    trailCount: WholeNumber(query.get("count") || undefined, Offscreen.trailCount),
+    colorMode: WholeNumber(query.get("color") || undefined, Offscreen.colorMode),
+    clockStart: WholeNumber(query.get("clock") || undefined, Offscreen.clock),
+    flags: Flags.scripted | (query.has("image") ? Flags.image : 0),
+    scale: ScaleUnits(ParseScale(query.get("scale"))),
+  };
   document.body.classList.add("offscreen");
   out.hidden = false;
-  if (!tolva.Start(size.width, size.height, settings, clock, flags, scale)) {
+  if (!tolva.Start(start)) {
     Fail(`No memory for a ${size.width}x${size.height} surface.`);
     return;
   }
@@ -292,7 +298,9 @@ class LiveView {
     this.context.fillStyle = "#000";
     this.context.fillRect(0, 0, size.width, size.height);
     this.image = null;
-    if (!this.tolva.Start(size.width, size.height, this.settings, 0, Flags.image, size.scale)) {
+    const start = {width: size.width, height: size.height, trailCount: this.settings.trailCount,
+      colorMode: this.settings.colorMode, clockStart: 0, flags: Flags.image, scale: size.scale};
+    if (!this.tolva.Start(start)) {
       ShowMessage(`No memory for a ${size.width}x${size.height} picture.`);
       return;
     }
@@ -351,23 +359,24 @@ class LiveView {
     const color = control("color");
     SchemeNames.forEach((name, i) => color.add(new Option(name, String(i + 1))));
     const show = () => {
-      control("count").value = this.settings.count;
-      control("count-value").value = this.settings.count;
-      color.value = this.settings.color;
+      control("count").value = this.settings.trailCount;
+      control("count-value").value = this.settings.trailCount;
+      color.value = this.settings.colorMode;
       control("rate").value = this.settings.rate;
       control("rate-value").value = this.settings.rate;
       control("corner-on").checked = this.settings.corner === 1;
       this.corner.hidden = this.settings.corner !== 1;
     };
     const changed = () => {
-      const before = {count: this.settings.count, color: this.settings.color};
-      this.settings.count = WholeNumber(control("count").value, Live.count);
-      this.settings.color = WholeNumber(color.value, Live.color);
+      const before = {trailCount: this.settings.trailCount, colorMode: this.settings.colorMode};
+      this.settings.trailCount = WholeNumber(control("count").value, Live.trailCount);
+      this.settings.colorMode = WholeNumber(color.value, Live.colorMode);
       this.settings.rate = WholeNumber(control("rate").value, Live.rate);
       this.settings.corner = control("corner-on").checked ? 1 : 0;
       show();
       SaveSettings(this.settings);
-      if (before.count !== this.settings.count || before.color !== this.settings.color)
+      if (before.trailCount !== this.settings.trailCount ||
+          before.colorMode !== this.settings.colorMode)
         this.size = null;
     };
     this.panel.addEventListener("input", changed);

@@ -1,4 +1,4 @@
-// The web page's module: the animation, its frame copy and clock, the RGBA image it draws into
+// The web page's module: the animation, its frame receiver and clock, the RGBA image it draws into
 // and the exit rule behind the functions the page's script calls.
 #include "hosts/web/web_host.h"
 
@@ -41,13 +41,18 @@ int32_t tolva_start(WebHost* host, int32_t width, int32_t height, uint32_t trail
     host->scripted = ScriptedClock{clockStart, 0};
     host->useScripted = (flags & WebScriptedClock) != 0;
     if (width < 1 || width > WebMaxSide || height < 1 || height > WebMaxSide) return 0;
-    if (!host->animation.Start(width, height, trailCount, colorMode, Animation::DesignSeed, scale))
-        return 0;
+    AnimationStart start;
+    start.width = width;
+    start.height = height;
+    start.trailCount = trailCount;
+    start.colorMode = colorMode;
+    start.scale = scale;
+    if (!host->animation.Start(start)) return 0;
     if (host->useScripted)
         host->animation.SetMillisecondClock(ScriptedClock::Read, &host->scripted);
     else
         host->animation.SetMillisecondClock(ReadPageClock, host);
-    host->animation.SetFrameCopy(KeepFrame, host);
+    host->animation.SetFrameReceiver(KeepFrame, host);
     if ((flags & WebKeepImage) != 0) {
         // Black and opaque, as the canvas shows it before the first frame.
         const size_t bytes = static_cast<size_t>(width) * static_cast<size_t>(height) * 4;

@@ -37,9 +37,10 @@ struct WebHost {
 
 extern "C" {
 WebHost* tolva_create();
-// Starts afresh at width x height (1..WebMaxSide each) and scale (in ScaleUnits). Returns 1, or
-// 0 when the memory cannot be had. The page must take new views of the memory after this call:
-// it may have grown.
+// Starts afresh at width x height (1..WebMaxSide each), with the user's two settings and scale
+// (in ScaleUnits), as every host fills an AnimationStart: the page's script passes its one
+// start object's fields here, in this order. Returns 1, or 0 when the memory cannot be had. The
+// page must take new views of the memory after this call: it may have grown.
 int32_t tolva_start(WebHost* host, int32_t width, int32_t height, uint32_t trailCount,
                     int32_t colorMode, uint32_t clockStart, int32_t flags, int32_t scale);
 // Draws the next frame with the page's clock at clockMs (ignored under the scripted clock), into

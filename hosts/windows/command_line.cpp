@@ -5,22 +5,22 @@
 #include <cstring>
 
 const SaverSwitch SwitchTable[SwitchCount] = {
-    {"-c", Configure},
-    {"-C", Configure},
-    {"/c", Configure},
-    {"/C", Configure},
-    {"-p", Preview},
-    {"-P", Preview},
-    {"/p", Preview},
-    {"/P", Preview},
-    {"-s", Run},
-    {"-S", Run},
-    {"/s", Run},
-    {"/S", Run},
-    {"-a", ChangePassword},
-    {"-A", ChangePassword},
-    {"/a", ChangePassword},
-    {"/A", ChangePassword},
+    {"-c", SaverMode::Configure},
+    {"-C", SaverMode::Configure},
+    {"/c", SaverMode::Configure},
+    {"/C", SaverMode::Configure},
+    {"-p", SaverMode::Preview},
+    {"-P", SaverMode::Preview},
+    {"/p", SaverMode::Preview},
+    {"/P", SaverMode::Preview},
+    {"-s", SaverMode::Run},
+    {"-S", SaverMode::Run},
+    {"/s", SaverMode::Run},
+    {"/S", SaverMode::Run},
+    {"-a", SaverMode::ChangePassword},
+    {"-A", SaverMode::ChangePassword},
+    {"/a", SaverMode::ChangePassword},
+    {"/A", SaverMode::ChangePassword},
 };
 
 namespace {
@@ -51,11 +51,11 @@ int32_t ReadSaturatedDecimal(const char* text) {
 }
 
 int ParseCommandLine(const char* commandLine, ForegroundWindowQuery foregroundWindow,
-                     intptr_t* parentWindow, int16_t* saverMode) {
+                     intptr_t* parentWindow, SaverMode* saverMode) {
     *parentWindow = 0;
     if (commandLine == nullptr || commandLine[0] == '\0') {
-        *saverMode = Configure;
-        return 0;
+        *saverMode = SaverMode::Configure;
+        return 1;
     }
     // The first table entry found anywhere wins, even inside a longer word; this is not the
     // leftmost switch on the line.
@@ -68,7 +68,7 @@ int ParseCommandLine(const char* commandLine, ForegroundWindowQuery foregroundWi
             break;
         }
     }
-    if (chosen == nullptr) return 1;
+    if (chosen == nullptr) return 0;
     *saverMode = chosen->mode;
     // A handle is a 32-bit number on the command line, after a blank or a colon (the display
     // settings write "/c:HWND"); widening keeps its sign, as the platform's handle conversion
@@ -77,7 +77,7 @@ int ParseCommandLine(const char* commandLine, ForegroundWindowQuery foregroundWi
     if (*number == ':') ++number;
     *parentWindow = static_cast<intptr_t>(ReadSaturatedDecimal(number));
     // The dialog has an owner only when one is named; the other modes need a window.
-    if (*parentWindow == 0 && chosen->mode != Configure && foregroundWindow != nullptr)
+    if (*parentWindow == 0 && chosen->mode != SaverMode::Configure && foregroundWindow != nullptr)
         *parentWindow = foregroundWindow();
-    return 0;
+    return 1;
 }

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-enum SaverModes : int16_t {
+enum class SaverMode : int16_t {
     Configure = 0,
     Preview = 1,
     Run = 2,
@@ -15,7 +15,7 @@ enum SaverModes : int16_t {
 
 struct SaverSwitch {
     char text[3];
-    int16_t mode;
+    SaverMode mode;
 };
 
 constexpr int SwitchCount = 16;
@@ -35,6 +35,6 @@ int32_t ReadSaturatedDecimal(const char* text);
 // Fills parentWindow (0, the number after the switch or after "switch:", or what
 // foregroundWindow answers when that is 0, except for configure; a null query answers 0) and,
 // when a switch is found, saverMode. An empty or null line means configure with no parent.
-// Returns 0 when a mode was chosen and 1 when the line holds no known switch.
+// Returns 1 when a mode was chosen and 0 when the line holds no known switch.
 int ParseCommandLine(const char* commandLine, ForegroundWindowQuery foregroundWindow,
-                     intptr_t* parentWindow, int16_t* saverMode);
+                     intptr_t* parentWindow, SaverMode* saverMode);

@@ -9,10 +9,10 @@
 #include <cstdint>
 
 #include "hosts/windows/system_library.h"
-#include "trails/setting_limits.h"
 
 namespace {
 
+// What a DPI that cannot be read counts as: the one the saver was made for.
 constexpr uint32_t DesignDpi = 96;
 // GetDpiForMonitor's MDT_EFFECTIVE_DPI: the DPI the user chose for the monitor.
 constexpr int EffectiveDpi = 0;
@@ -60,12 +60,6 @@ uint32_t ReadWindowDpi(HWND window) {
     return read ? x : DesignDpi;
 }
 
-int32_t ScaleForDpi(uint32_t dpi) {
-    // A DPI past what any scale reaches is held at the largest; the animation clamps the rest.
-    const uint64_t scale = uint64_t{dpi} * ScaleUnit / DesignDpi;
-    return scale > MaxScale ? MaxScale : static_cast<int32_t>(scale);
-}
-
 void StartDisplayWatch(DisplayWatch* watch, HWND window) {
     watch->window = window;
     auto registerPower = Lookup<RegisterPowerEntry>(User32(), "RegisterPowerSettingNotification");
@@ -99,7 +93,7 @@ void StopDisplayWatch(DisplayWatch* watch) {
 }
 
 bool TakeDisplayMessage(DisplayWatch* watch, UINT message, WPARAM wParam, LPARAM lParam) {
-    const bool wasUnseen = ScreenUnseen(*watch);
+    const bool wasUnseen = DisplayUnseen(*watch);
     if (message == WM_POWERBROADCAST && wParam == PBT_POWERSETTINGCHANGE && lParam != 0) {
         const auto* setting = reinterpret_cast<const POWERBROADCAST_SETTING*>(lParam);
         if (IsEqualGUID(setting->PowerSetting, ConsoleDisplayState) &&
@@ -128,9 +122,9 @@ bool TakeDisplayMessage(DisplayWatch* watch, UINT message, WPARAM wParam, LPARAM
                 break;
         }
     }
-    return ScreenUnseen(*watch) != wasUnseen;
+    return DisplayUnseen(*watch) != wasUnseen;
 }
 
-bool ScreenUnseen(const DisplayWatch& watch) {
+bool DisplayUnseen(const DisplayWatch& watch) {
     return watch.displayOff || watch.locked || watch.disconnected;
 }

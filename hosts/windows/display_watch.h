@@ -1,6 +1,6 @@
-// What the system tells the saver about its screens: the DPI each window is shown at (the scale
-// its animation draws at, so trails keep the physical size they have on a 96-DPI screen), and
-// whether anyone can see the screen at all: the display's power state and the session's lock and
+// What the system tells the saver about its display: the DPI each window is shown at (the scale
+// its animation draws at, so trails keep the physical size they have on a 96-DPI monitor), and
+// whether anyone can see the display at all: its power state and the session's lock and
 // connection. The calls that older Windows lacks are looked up at run time, so the saver still
 // starts there and needs no library beyond the system's own.
 #pragma once
@@ -10,10 +10,9 @@
 #include <cstdint>
 
 // The DPI window is shown at: GetDpiForWindow (Windows 10 1607), else GetDpiForMonitor of its
-// monitor (Windows 8.1), else 96, which is also what a DPI that cannot be read counts as.
+// monitor (Windows 8.1), else 96, which is also what a DPI that cannot be read counts as. The
+// animation's scale for it is every host's (host/display_scale.h).
 uint32_t ReadWindowDpi(HWND window);
-// The animation's scale for a DPI, in ScaleUnits: 96 DPI draws at ScaleUnit.
-int32_t ScaleForDpi(uint32_t dpi);
 
 // Whether the screen is seen, and the registrations that keep it known.
 struct DisplayWatch {
@@ -27,12 +26,12 @@ struct DisplayWatch {
 
 // Asks for display-state notifications (WM_POWERBROADCAST, Windows Vista and later, which sends
 // the current state at once) and session notifications (WM_WTSSESSION_CHANGE) to window. Either
-// may be missing; the screen then counts as seen throughout.
+// may be missing; the display then counts as seen throughout.
 void StartDisplayWatch(DisplayWatch* watch, HWND window);
 // Unregisters both; for the window's WM_DESTROY.
 void StopDisplayWatch(DisplayWatch* watch);
 // Takes a WM_POWERBROADCAST or WM_WTSSESSION_CHANGE in. Returns whether it changed whether the
-// screen is seen.
+// display is seen.
 bool TakeDisplayMessage(DisplayWatch* watch, UINT message, WPARAM wParam, LPARAM lParam);
 // The display is off, or the session locked or disconnected: frames would reach nobody.
-bool ScreenUnseen(const DisplayWatch& watch);
+bool DisplayUnseen(const DisplayWatch& watch);

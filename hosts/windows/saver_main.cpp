@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "host/draw_path_choice.h"
 #include "hosts/windows/command_line.h"
 #include "hosts/windows/password_hooks.h"
 #include "hosts/windows/saver_messages.h"
@@ -26,7 +27,7 @@ int RunMessageLoop() {
 }
 
 int RunSaverWindows(SaverSession* session) {
-    if (CreateSaverWindows(session) != 0) {
+    if (!CreateSaverWindows(session)) {
         ShowSaverMessage(CreateFailedMessage, MB_OK | MB_SETFOREGROUND);
         return 0;
     }
@@ -41,20 +42,21 @@ int RunSaverProgram(HINSTANCE instance, const char* commandLine, SaverSession* s
     // while a preview (a child window) blocks none.
     if (FindWindowA(SaverClassName, nullptr) != nullptr) return 0;
 
+    // Read once for every window the saver opens; a name it cannot draw with leaves the best.
+    session->drawPath = &DrawPathFromEnvironment(nullptr);
     intptr_t parent = 0;
-    const int noSwitch =
-        ParseCommandLine(commandLine, ReadForegroundWindow, &parent, &session->mode);
+    const int chosen = ParseCommandLine(commandLine, ReadForegroundWindow, &parent, &session->mode);
     session->parent = reinterpret_cast<HWND>(parent);
-    if (noSwitch) return 0;
+    if (!chosen) return 0;
 
     switch (session->mode) {
-        case Configure:
+        case SaverMode::Configure:
             RunSetupDialog(session);
             return 0;
-        case Preview:
-        case Run:
+        case SaverMode::Preview:
+        case SaverMode::Run:
             return RunSaverWindows(session);
-        case ChangePassword:
+        case SaverMode::ChangePassword:
             RunPasswordChange(session->parent);
             return 0;
         default:

@@ -12,12 +12,13 @@
 #include "hosts/windows/command_line.h"
 #include "hosts/windows/display_watch.h"
 #include "hosts/windows/monitor_list.h"
+#include "surface/draw_paths.h"
 
 struct MonitorWindow;
 
 struct SaverSession {
     HINSTANCE instance = nullptr;
-    int16_t mode = Configure;
+    SaverMode mode = SaverMode::Configure;
     // The window the command line named (for every mode but configure, the foreground window
     // when it named none): the preview's parent, the dialog's and the password change's owner.
     HWND parent = nullptr;
@@ -36,7 +37,9 @@ struct SaverSession {
     // read nor made.
     uint32_t trailCount = 0;
     int32_t colorMode = 0;
-    // Whether anyone can see the screen; the primary's window registers for it. While nobody
+    // Every animation's drawing path, chosen once at start-up (TOLVA_DRAW); null: the best.
+    const DrawPath* drawPath = nullptr;
+    // Whether anyone can see the display; the primary's window registers for it. While nobody
     // can, no window has a frame timer.
     DisplayWatch displayWatch;
     // Close-time password checks in progress (CheckPasswordOnClose).

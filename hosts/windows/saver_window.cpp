@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <new>
 
-#include "host/draw_path_choice.h"
+#include "host/display_scale.h"
+#include "host/monitor_seed.h"
 #include "host/pace.h"
-#include "host/window_seed.h"
 #include "hosts/windows/command_line.h"
 #include "hosts/windows/display_watch.h"
 #include "hosts/windows/monitor_list.h"
@@ -26,7 +26,7 @@ const DWORD PreviewStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHIL
 const DWORD FullScreenStyle = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
 
 bool IsPreview(const SaverSession& session) {
-    return session.mode == Preview;
+    return session.mode == SaverMode::Preview;
 }
 
 // A window's size as the saver has always recorded it: signed 16-bit.
@@ -54,32 +54,38 @@ void RemoveMonitorWindow(MonitorWindow* monitor) {
     }
 }
 
-// From the window's seed, at its monitor's size and the given scale (ScaleForDpi): at 96 DPI the
+// From the window's seed, at its monitor's size and the given scale (ScaleFromDpi): at 96 DPI the
 // primary's (and the preview's) frames are the ones the saver has always drawn.
 void StartAnimation(MonitorWindow* monitor, int32_t scale) {
     Animation& animation = monitor->animation;
     const SaverSession& session = *monitor->session;
-    animation.SetDrawPath(DrawPathFromEnvironment(nullptr));
     animation.SetMillisecondClock(ReadPlatformClock, nullptr);
-    animation.SetFrameCopy(CopyFrameToWindow, monitor->window);
-    animation.Start(RecordedWidth(monitor->bounds), RecordedHeight(monitor->bounds),
-                    session.trailCount, session.colorMode, monitor->seed, scale);
+    animation.SetFrameReceiver(ShowFrameInWindow, monitor->window);
+    AnimationStart start;
+    start.width = RecordedWidth(monitor->bounds);
+    start.height = RecordedHeight(monitor->bounds);
+    start.trailCount = session.trailCount;
+    start.colorMode = session.colorMode;
+    start.seed = monitor->seed;
+    start.scale = scale;
+    start.drawPath = session.drawPath;
+    animation.Start(start);
 }
 
 // The scale of the DPI the window is shown at now (the preview at its host's).
 int32_t ShownScale(const MonitorWindow& monitor) {
     const SaverSession& session = *monitor.session;
-    return ScaleForDpi(ReadWindowDpi(IsPreview(session) ? session.parent : monitor.window));
+    return ScaleFromDpi(ReadWindowDpi(IsPreview(session) ? session.parent : monitor.window));
 }
 
-// Nobody can see the screen: every window's frame timer goes, and with it every frame.
+// Nobody can see the display: every window's frame timer goes, and with it every frame.
 void PauseFrames(const SaverSession& session) {
     for (int i = 0; i < session.windowCount; ++i)
         KillTimer(session.windows[i]->window, FrameTimerId);
 }
 
-// The screen is seen again: each window draws a whole frame at once, what it showed before may be
-// gone, and its timer runs again.
+// The display is seen again: each window draws a whole frame at once, what it showed before may
+// be gone, and its timer runs again.
 void ResumeFrames(const SaverSession& session) {
     for (int i = 0; i < session.windowCount; ++i) {
         MonitorWindow* monitor = session.windows[i];
@@ -146,8 +152,8 @@ LRESULT SetUpWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         StartDisplayWatch(&session.displayWatch, window);
     }
     StartAnimation(monitor, ShownScale(*monitor));
-    // A monitor that comes while nobody sees the screen waits for the others' return.
-    if (!ScreenUnseen(session.displayWatch)) {
+    // A monitor that comes while nobody sees the display waits for the others' return.
+    if (!DisplayUnseen(session.displayWatch)) {
         SetTimer(window, FrameTimerId, SaverTimerMilliseconds, nullptr);
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -213,6 +219,77 @@ void LayOutAgain(SaverSession* session) {
     }
 }
 
+// Whether a close request is refused: one password check for the whole saver, whichever window
+// the request reached. A refused close puts the cursor back where the saver started and counts
+// the moves afresh.
+bool CloseRefused(SaverSession* session) {
+    if (CheckPasswordOnClose(session->primaryWindow, &session->passwordCheckDepth) == 0)
+        return false;
+    FullScreenExitRule& exitRule = session->exitRule;
+    SetCursorPos(exitRule.GetStartX(), exitRule.GetStartY());
+    exitRule.RestartMotionCount();
+    return true;
+}
+
+// Paints the window black. The device context WM_ERASEBKGND carries is not used: the fill goes
+// through a fresh one.
+void FillBlack(HWND window) {
+    HDC dc = GetDC(window);
+    RECT client = {};
+    GetClientRect(window, &client);
+    FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    ReleaseDC(window, dc);
+}
+
+// A WM_POWERBROADCAST or WM_WTSSESSION_CHANGE: every window's frames stop while nobody can see
+// the display and come back when someone can.
+void FollowDisplayState(SaverSession* session, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!TakeDisplayMessage(&session->displayWatch, message, wParam, lParam)) return;
+    if (DisplayUnseen(session->displayWatch))
+        PauseFrames(*session);
+    else
+        ResumeFrames(*session);
+}
+
+// The scale the window's animation restarts at after a WM_DPICHANGED or
+// WM_DPICHANGED_AFTERPARENT, or 0 when the message is not the window's to follow.
+int32_t ScaleAfterDpiChange(const MonitorWindow& monitor, UINT message, WPARAM wParam) {
+    const bool preview = IsPreview(*monitor.session);
+    // The preview follows its host's window to a new DPI.
+    if (message == WM_DPICHANGED_AFTERPARENT) return preview ? ShownScale(monitor) : 0;
+    // The new DPI is the one WM_DPICHANGED carries (its low and high words agree): the window's
+    // own may still read as the old one (Wine keeps the DPI a process started at). A full-screen
+    // window keeps covering its monitor's pixels, which a new DPI does not move, so the
+    // suggested rectangle (the same logical size at the new DPI) is not taken.
+    return preview ? 0 : ScaleFromDpi(LOWORD(wParam));
+}
+
+// Whether a key, the left or right button or a move ends the full-screen saver; the preview
+// takes no input.
+bool IsClosingInput(const MonitorWindow& monitor, UINT message, LPARAM lParam) {
+    const SaverSession& session = *monitor.session;
+    if (IsPreview(session)) return false;
+    FullScreenExitRule& exitRule = monitor.session->exitRule;
+    switch (message) {
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN:
+            return exitRule.OnKeyDown() != 0;
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+            return exitRule.OnButtonDown(message == WM_LBUTTONDOWN ? PointerButton::Left
+                                                                   : PointerButton::Right) != 0;
+        case WM_MOUSEMOVE: {
+            // The message's client position, moved by the window's place on the virtual screen:
+            // one start point serves every monitor. For the primary, at (0, 0), the two agree.
+            const int32_t x = static_cast<int16_t>(lParam & 0xFFFF) + monitor.bounds.left;
+            const int32_t y = static_cast<int16_t>((lParam >> 16) & 0xFFFF) + monitor.bounds.top;
+            return exitRule.OnMotion(x, y) != 0;
+        }
+        default:
+            return false;
+    }
+}
+
 }  // namespace
 
 int EnumerateSaverMonitors(MonitorRect* monitors) {
@@ -243,7 +320,7 @@ int CreateSaverWindows(SaverSession* session) {
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     windowClass.lpszMenuName = nullptr;
     windowClass.lpszClassName = SaverClassName;
-    if (RegisterClassA(&windowClass) == 0) return 1;
+    if (RegisterClassA(&windowClass) == 0) return 0;
 
     session->primaryWindow = nullptr;
     LoadSettings(&session->trailCount, &session->colorMode);
@@ -252,13 +329,13 @@ int CreateSaverWindows(SaverSession* session) {
         GetWindowRect(session->parent, &parentRect);
         const MonitorRect area = {0, 0, parentRect.right - parentRect.left,
                                   parentRect.bottom - parentRect.top};
-        return AddMonitorWindow(session, area, Animation::DesignSeed) ? 0 : 1;
+        return AddMonitorWindow(session, area, Animation::DesignSeed) ? 1 : 0;
     }
 
     session->exitRule = FullScreenExitRule{};
     MonitorRect monitors[MaxMonitors];
     const int count = EnumerateSaverMonitors(monitors);
-    if (!AddMonitorWindow(session, monitors[0], MonitorSeed(0))) return 1;
+    if (!AddMonitorWindow(session, monitors[0], MonitorSeed(0))) return 0;
     // A monitor whose window cannot be had stays uncovered; the saver still runs on the rest.
     for (int i = 1; i < count; ++i) AddMonitorWindow(session, monitors[i], MonitorSeed(i));
     POINT cursor = {0, 0};
@@ -266,7 +343,7 @@ int CreateSaverWindows(SaverSession* session) {
     session->exitRule.Start(cursor.x, cursor.y);
     ShowCursor(FALSE);
     session->cursorHidden = true;
-    return 0;
+    return 1;
 }
 
 LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -279,118 +356,63 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     MonitorWindow* monitor = MonitorWindowOf(window);
     if (monitor == nullptr) return DefWindowProcA(window, message, wParam, lParam);
     SaverSession& session = *monitor->session;
-    FullScreenExitRule& exitRule = session.exitRule;
 
     switch (message) {
         case WM_CREATE:
             return SetUpWindow(window, message, wParam, lParam);
-
         case WM_DESTROY:
             TearDownWindow(window, monitor);
             return 0;
-
         case WM_NCDESTROY:
             SetWindowLongPtrA(window, GWLP_USERDATA, 0);
             RemoveMonitorWindow(monitor);
             break;
-
         case WM_CLOSE:
             if (IsPreview(session)) {
                 DestroyWindow(window);
                 break;
             }
-            // One check for the whole saver, whichever window the request reached.
-            if (CheckPasswordOnClose(session.primaryWindow, &session.passwordCheckDepth) != 0) {
-                SetCursorPos(exitRule.GetStartX(), exitRule.GetStartY());
-                exitRule.RestartMotionCount();
-                return 0;
-            }
-            DestroyAllWindows(session);
+            if (!CloseRefused(&session)) DestroyAllWindows(session);
             return 0;
-
-        case WM_ERASEBKGND: {
-            // The device context the message carries is not used: the fill goes through a fresh
-            // one.
-            HDC dc = GetDC(window);
-            RECT client = {};
-            GetClientRect(window, &client);
-            FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-            ReleaseDC(window, dc);
+        case WM_ERASEBKGND:
+            FillBlack(window);
             monitor->animation.ShowWholeNextFrame();
             break;
-        }
-
         case WM_PAINT:
             // Uncovered or restored: the next frame repaints all of it.
             monitor->animation.ShowWholeNextFrame();
             break;
-
         case WM_TIMER:
             monitor->animation.RenderFrame();
             break;
-
         case WM_POWERBROADCAST:
         case WM_WTSSESSION_CHANGE:
-            if (TakeDisplayMessage(&session.displayWatch, message, wParam, lParam)) {
-                if (ScreenUnseen(session.displayWatch)) {
-                    PauseFrames(session);
-                } else {
-                    ResumeFrames(session);
-                }
-            }
+            FollowDisplayState(&session, message, wParam, lParam);
             if (message == WM_POWERBROADCAST) return TRUE;
             break;
-
         case WM_DPICHANGED:
-            // The new DPI is the one the message carries (its low and high words agree): the
-            // window's own may still read as the old one (Wine keeps the DPI a process started
-            // at). A full-screen window keeps covering its monitor's pixels, which a new DPI does
-            // not move, so the suggested rectangle (the same logical size at the new DPI) is not
-            // taken.
-            if (!IsPreview(session)) StartAnimation(monitor, ScaleForDpi(LOWORD(wParam)));
-            return 0;
-
-        case WM_DPICHANGED_AFTERPARENT:
-            // The preview follows its host's window to a new DPI.
-            if (IsPreview(session)) StartAnimation(monitor, ShownScale(*monitor));
+        case WM_DPICHANGED_AFTERPARENT: {
+            const int32_t scale = ScaleAfterDpiChange(*monitor, message, wParam);
+            if (scale != 0) StartAnimation(monitor, scale);
+            if (message == WM_DPICHANGED) return 0;
             break;
-
+        }
         case WM_DISPLAYCHANGE:
             // Every top-level window hears of it; the primary's lays them all out.
             if (!IsPreview(session) && window == session.primaryWindow) LayOutAgain(&session);
             break;
-
         case WM_SYSCOMMAND:
             // Every system command is swallowed: neither the host's screen-saver start nor a move,
             // a size or a close from the system menu may disturb the running saver.
             return 0;
-
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN:
-            if (IsPreview(session) || !exitRule.OnKeyDown()) break;
-            RequestClose(session);
-            return 0;
-
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
-            if (IsPreview(session) ||
-                !exitRule.OnButtonDown(message == WM_LBUTTONDOWN ? PointerButton::Left
-                                                                 : PointerButton::Right))
-                break;
+        case WM_MOUSEMOVE:
+            if (!IsClosingInput(*monitor, message, lParam)) break;
             RequestClose(session);
             return 0;
-
-        case WM_MOUSEMOVE: {
-            if (IsPreview(session)) break;
-            // The message's client position, moved by the window's place on the virtual screen:
-            // one start point serves every monitor. For the primary, at (0, 0), the two agree.
-            const int32_t x = static_cast<int16_t>(lParam & 0xFFFF) + monitor->bounds.left;
-            const int32_t y = static_cast<int16_t>((lParam >> 16) & 0xFFFF) + monitor->bounds.top;
-            if (!exitRule.OnMotion(x, y)) break;
-            RequestClose(session);
-            return 0;
-        }
-
         default:
             break;
     }

@@ -32,8 +32,8 @@ struct MonitorWindow {
 int EnumerateSaverMonitors(MonitorRect* monitors);
 
 // Registers the window class, loads the settings into the session and creates the preview
-// window (a child of session->parent), or the full-screen windows, for session->mode. Returns 0
-// when the preview or the primary monitor's window exists and 1 when the class or that window
+// window (a child of session->parent), or the full-screen windows, for session->mode. Returns 1
+// when the preview or the primary monitor's window exists and 0 when the class or that window
 // could not be created.
 int CreateSaverWindows(SaverSession* session);
 

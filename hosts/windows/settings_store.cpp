@@ -47,23 +47,23 @@ void WriteInteger(HKEY key, const char* name, uint32_t value) {
 
 }  // namespace
 
-int LoadSettings(uint32_t* count, int32_t* colorMode) {
-    *count = DefaultTrailCount;
+int LoadSettings(uint32_t* trailCount, int32_t* colorMode) {
+    *trailCount = DefaultTrailCount;
     *colorMode = DefaultColorMode;
     HKEY key = OpenSettingsKeyToRead();
     if (key == nullptr) return 0;
-    ReadInteger(key, CountValueName, count);
-    uint32_t color = static_cast<uint32_t>(*colorMode);
-    ReadInteger(key, ColorValueName, &color);
-    *colorMode = static_cast<int32_t>(color);
+    ReadInteger(key, CountValueName, trailCount);
+    uint32_t stored = static_cast<uint32_t>(*colorMode);
+    ReadInteger(key, ColorValueName, &stored);
+    *colorMode = static_cast<int32_t>(stored);
     RegCloseKey(key);
     return 1;
 }
 
-int SaveSettings(uint32_t count, int32_t colorMode) {
+int SaveSettings(uint32_t trailCount, int32_t colorMode) {
     HKEY key = CreateSettingsKey(KEY_SET_VALUE);
     if (key == nullptr) return 0;
-    WriteInteger(key, CountValueName, count);
+    WriteInteger(key, CountValueName, trailCount);
     WriteInteger(key, ColorValueName, static_cast<uint32_t>(colorMode));
     RegCloseKey(key);
     return 1;

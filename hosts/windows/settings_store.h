@@ -10,8 +10,8 @@
 // reads back as at most 4 bytes. Values are taken as stored, with no range check: a count above
 // the pool's size is bounded where the pool is used. Returns 1 when the key could be opened for
 // reading or created, 0 otherwise (the defaults then stand).
-int LoadSettings(uint32_t* count, int32_t* colorMode);
+int LoadSettings(uint32_t* trailCount, int32_t* colorMode);
 
-// Stores both values, count first. Returns 1 when the key could be opened for writing or
+// Stores both values, the trail count first. Returns 1 when the key could be opened for writing or
 // created, 0 otherwise; a failed write of a single value after that goes unreported.
-int SaveSettings(uint32_t count, int32_t colorMode);
+int SaveSettings(uint32_t trailCount, int32_t colorMode);

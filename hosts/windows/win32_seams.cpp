@@ -20,7 +20,7 @@ uint32_t ReadPlatformClock(void*) {
 // the header and all the scan lines of the whole surface, the band as the source rectangle,
 // whose origin SetDIBitsToDevice counts from the bottom row. A minimised window, or one that
 // is wholly covered, is sent nothing; the frame that reaches it again brings everything.
-bool CopyFrameToWindow(void* windowHandle, const FrameView& frame) {
+bool ShowFrameInWindow(void* windowHandle, const FrameView& frame) {
     HWND window = static_cast<HWND>(windowHandle);
     HDC dc = IsIconic(window) ? nullptr : GetDC(window);
     RECT visible = {};

@@ -1,5 +1,5 @@
-// The Windows side of the seams: timeGetTime as an animation's millisecond clock, the copy of a
-// finished frame to a window, and GetForegroundWindow as the command line's fallback window.
+// The Windows side of the seams: timeGetTime as an animation's millisecond clock, showing a
+// finished frame in a window, and GetForegroundWindow as the command line's fallback window.
 #pragma once
 
 #include <cstdint>
@@ -8,7 +8,7 @@
 
 uint32_t ReadPlatformClock(void* unused);
 // window is the HWND. Answers whether every changed band reached it.
-bool CopyFrameToWindow(void* window, const FrameView& frame);
+bool ShowFrameInWindow(void* window, const FrameView& frame);
 
 // GetForegroundWindow as a handle number: the command line's fallback window.
 intptr_t ReadForegroundWindow();

@@ -1,4 +1,4 @@
-// Fuzz target: ParseCommandLine on arbitrary bytes, the host's command line being anything a
+// Fuzzer: ParseCommandLine on arbitrary bytes, the host's command line being anything a
 // caller of the program can type or pass: non-ASCII and double-byte text, control characters,
 // numbers of any length and sign, many switches. The result is checked against the rules worked
 // out here on their own: the first switch of the table found anywhere wins, the number right
@@ -16,6 +16,8 @@
 namespace {
 
 constexpr intptr_t ForegroundWindow = 0x5A5A1234;
+// No mode: what the parser must leave alone when it chooses none.
+constexpr SaverMode Unset = static_cast<SaverMode>(-7);
 int foregroundQueries = 0;
 
 intptr_t CountedForegroundWindow() {
@@ -68,12 +70,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const char* text = line.data();
 
     intptr_t parent = -77;
-    int16_t mode = -7;
+    SaverMode mode = Unset;
     foregroundQueries = 0;
     const int result = ParseCommandLine(text, CountedForegroundWindow, &parent, &mode);
 
     if (text[0] == '\0') {
-        Check(result == 0 && mode == 0 && parent == 0, "an empty line does not mean configure");
+        Check(result == 1 && mode == SaverMode::Configure && parent == 0,
+              "an empty line does not mean configure");
         Check(foregroundQueries == 0, "an empty line asked for the foreground window");
         return 0;
     }
@@ -87,17 +90,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     }
     if (winner == nullptr) {
-        Check(result == 1, "a line without a switch chose a mode");
-        Check(mode == -7, "a line without a switch changed the mode");
+        Check(result == 0, "a line without a switch chose a mode");
+        Check(mode == Unset, "a line without a switch changed the mode");
         Check(parent == 0, "a line without a switch left a parent window");
         Check(foregroundQueries == 0, "a line without a switch asked for the foreground window");
         return 0;
     }
-    Check(result == 0, "a line with a switch was refused");
-    Check(mode == winner->mode, "the wrong switch won");
+    Check(result == 1, "a line with a switch was refused");
+    Check(static_cast<int16_t>(mode) == winner->mode, "the wrong switch won");
     // The number follows the switch, or a colon after it ("/c:HWND").
     const int64_t number = ReadNumber(at + 2 + (at[2] == ':' ? 1 : 0));
-    if (number == 0 && winner->mode == Configure) {
+    if (number == 0 && winner->mode == 0) {
         Check(parent == 0 && foregroundQueries == 0,
               "the dialog without a number took an owner window");
     } else if (number == 0) {
@@ -109,7 +112,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     // Nothing is kept between calls: the same line gives the same answer.
     intptr_t again = 0;
-    int16_t modeAgain = -7;
+    SaverMode modeAgain = Unset;
     Check(ParseCommandLine(text, CountedForegroundWindow, &again, &modeAgain) == result &&
               again == parent && modeAgain == mode,
           "the same line parsed twice differs");

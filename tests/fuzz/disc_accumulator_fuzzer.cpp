@@ -1,4 +1,4 @@
-// Fuzz target: the accumulated frame drawing, on every accumulated drawing path this processor
+// Fuzzer: the accumulated frame drawing, on every accumulated drawing path this processor
 // runs, against the reference surface operations it stands in for. Each input is a few frames of
 // discs with arbitrary centres, radii and amounts on a small surface whose width crosses the vector
 // widths; every frame written on every path must equal, byte for byte with the row padding,

@@ -1,4 +1,4 @@
-// Fuzz target: decoding a registry value into the 4-byte integer the settings store reads. The
+// Fuzzer: decoding a registry value into the 4-byte integer the settings store reads. The
 // input describes what the registry hands back for a value of any type and of 0 to 64 bytes read
 // into a 4-byte buffer: success with the bytes when they fit, "more data" with the true size when
 // they do not, or any other error. Only a successful read of at most 4 bytes may replace the

@@ -1,4 +1,4 @@
-// Fuzz target: RasterSurface::Create and PixelStore::Allocate with arbitrary sizes and depths.
+// Fuzzer: RasterSurface::Create and PixelStore::Allocate with arbitrary sizes and depths.
 // Whatever the numbers, the row length and the buffer size must come out exact (no 32-bit
 // product wrapping to a small buffer), a refusal must leave the surface as the rules say
 // (unsupported depth: untouched, pixels included; bad size or no memory: empty), and a created

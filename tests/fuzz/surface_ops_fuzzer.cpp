@@ -1,4 +1,4 @@
-// Fuzz target: a program of raster-surface calls with arbitrary arguments (int32 extremes,
+// Fuzzer: a program of raster-surface calls with arbitrary arguments (int32 extremes,
 // coordinates far off the surface, huge and negative radii, colours out of range) on small
 // surfaces of every supported depth. A shadow model works out from the drawing rules which bytes
 // each call may change and to what, and after every call the whole pixel store must equal it:
@@ -54,7 +54,7 @@ class Model {
   public:
     explicit Model(Shadow* shadow) : s(*shadow) {}
 
-    // Expected result of Create; the sizes the target passes are small, so allocation succeeds.
+    // Expected result of Create; the sizes this fuzzer passes are small, so allocation succeeds.
     int Create(int32_t width, int32_t height, int32_t depth) {
         if (!IsSupported(depth)) return 0;
         s = Shadow{};
@@ -208,7 +208,7 @@ void CheckAgainst(const GuardedSurface& g, const Shadow& s) {
 }
 
 int32_t SmallSide(int32_t value) {
-    // Keep zero and negative sizes (refusals) but no big surface: this target is about drawing.
+    // Keep zero and negative sizes (refusals) but no big surface: this fuzzer is about drawing.
     return value > MaxSide ? 1 + value % MaxSide : value;
 }
 

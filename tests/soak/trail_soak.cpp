@@ -126,8 +126,8 @@ int main(int argc, char** argv) {
     }
 
     static Animation animation;
-    if (!animation.Start(static_cast<int32_t>(width), static_cast<int32_t>(height),
-                         static_cast<uint32_t>(count), static_cast<int32_t>(color))) {
+    if (!animation.Start({static_cast<int32_t>(width), static_cast<int32_t>(height),
+                          static_cast<uint32_t>(count), static_cast<int32_t>(color)})) {
         std::fputs("tolva-soak: cannot create the surface\n", stderr);
         return 2;
     }

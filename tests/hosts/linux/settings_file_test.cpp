@@ -53,16 +53,16 @@ TEST(ParseSettingsText, ReadsEveryValueWithSpacesCommentsAndCrLf) {
     ViewerSettings settings;
     ASSERT_EQ(ParseSettingsText("# mine\r\n\n  count = 40 \r\ncolor=7\ndelay=20000\n", &settings),
               1);
-    EXPECT_EQ(settings.count, 40u);
-    EXPECT_EQ(settings.color, 7);
+    EXPECT_EQ(settings.trailCount, 40u);
+    EXPECT_EQ(settings.colorMode, 7);
     EXPECT_EQ(settings.stepMicroseconds, 20000u);
 }
 
 TEST(ParseSettingsText, AMissingKeyKeepsItsValue) {
     ViewerSettings settings;
     ASSERT_EQ(ParseSettingsText("color=5\n", &settings), 1);
-    EXPECT_EQ(settings.count, 25u);
-    EXPECT_EQ(settings.color, 5);
+    EXPECT_EQ(settings.trailCount, 25u);
+    EXPECT_EQ(settings.colorMode, 5);
     EXPECT_EQ(settings.stepMicroseconds, 15625u);
 }
 
@@ -70,16 +70,16 @@ TEST(ParseSettingsText, AMissingKeyKeepsItsValue) {
 TEST(ParseSettingsText, KeepsCountAndColorOutsideTheDialogsRangesNotADelay) {
     ViewerSettings settings;
     ASSERT_EQ(ParseSettingsText("count=200\ncolor=12\ndelay=10000000\n", &settings), 1);
-    EXPECT_EQ(settings.count, 200u);
-    EXPECT_EQ(settings.color, 12);
+    EXPECT_EQ(settings.trailCount, 200u);
+    EXPECT_EQ(settings.colorMode, 12);
     EXPECT_EQ(settings.stepMicroseconds, 10000000u);
     ASSERT_EQ(ParseSettingsText("count=4294967295\ncolor=-2147483648\ndelay=0\n", &settings), 1);
-    EXPECT_EQ(settings.count, 4294967295u);
-    EXPECT_EQ(settings.color, INT32_MIN);
+    EXPECT_EQ(settings.trailCount, 4294967295u);
+    EXPECT_EQ(settings.colorMode, INT32_MIN);
     EXPECT_EQ(settings.stepMicroseconds, 15625u);
     ASSERT_EQ(ParseSettingsText("count=0\ncolor=0\ndelay=10000001\n", &settings), 1);
-    EXPECT_EQ(settings.count, 0u);
-    EXPECT_EQ(settings.color, 0);
+    EXPECT_EQ(settings.trailCount, 0u);
+    EXPECT_EQ(settings.colorMode, 0);
     EXPECT_EQ(settings.stepMicroseconds, 15625u);
 }
 
@@ -89,8 +89,8 @@ TEST(ParseSettingsText, RefusesMalformedTextAndChangesNothing) {
                              "COUNT=25\n", "color=5\ncount=7x\n", "delay=fast\n"}) {
         ViewerSettings settings;
         EXPECT_EQ(ParseSettingsText(text, &settings), 0) << text;
-        EXPECT_EQ(settings.count, 25u) << text;
-        EXPECT_EQ(settings.color, 1) << text;
+        EXPECT_EQ(settings.trailCount, 25u) << text;
+        EXPECT_EQ(settings.colorMode, 1) << text;
     }
 }
 
@@ -104,8 +104,8 @@ TEST_F(SettingsFileTest, NoFileGivesTheDefaultsWithoutAWarning) {
     ViewerSettings settings{0, 0, 0};
     std::string warning;
     EXPECT_EQ(LoadSettingsFile(path, &settings, &warning), 1);
-    EXPECT_EQ(settings.count, 25u);
-    EXPECT_EQ(settings.color, 1);
+    EXPECT_EQ(settings.trailCount, 25u);
+    EXPECT_EQ(settings.colorMode, 1);
     EXPECT_TRUE(warning.empty());
     EXPECT_FALSE(std::filesystem::exists(path));  // loading never writes
 }
@@ -116,8 +116,8 @@ TEST_F(SettingsFileTest, SaveThenLoadGivesBackBothValues) {
     ViewerSettings settings{0, 0, 0};
     std::string warning;
     ASSERT_EQ(LoadSettingsFile(path, &settings, &warning), 1) << warning;
-    EXPECT_EQ(settings.count, 63u);
-    EXPECT_EQ(settings.color, 8);
+    EXPECT_EQ(settings.trailCount, 63u);
+    EXPECT_EQ(settings.colorMode, 8);
     EXPECT_EQ(settings.stepMicroseconds, 4000u);
     EXPECT_EQ(Read(), FormatSettingsText({63, 8, 4000}));
     // Nothing is left beside the file.
@@ -135,8 +135,8 @@ TEST_F(SettingsFileTest, MalformedFileGivesTheDefaultsAOneLineWarningAndStaysAsI
     ViewerSettings settings{0, 0, 0};
     std::string warning;
     EXPECT_EQ(LoadSettingsFile(path, &settings, &warning), 0);
-    EXPECT_EQ(settings.count, 25u);  // not 7: a malformed file is not half used
-    EXPECT_EQ(settings.color, 1);
+    EXPECT_EQ(settings.trailCount, 25u);  // not 7: a malformed file is not half used
+    EXPECT_EQ(settings.colorMode, 1);
     EXPECT_NE(warning.find(path), std::string::npos);
     EXPECT_EQ(warning.find('\n'), std::string::npos);
     EXPECT_EQ(Read(), text);
@@ -148,7 +148,7 @@ TEST_F(SettingsFileTest, OversizedOrBinaryFileIsMalformed) {
         ViewerSettings settings{0, 0, 0};
         std::string warning;
         EXPECT_EQ(LoadSettingsFile(path, &settings, &warning), 0);
-        EXPECT_EQ(settings.count, 25u);
+        EXPECT_EQ(settings.trailCount, 25u);
         EXPECT_FALSE(warning.empty());
     }
 }
@@ -158,8 +158,8 @@ TEST_F(SettingsFileTest, UnreadableFileGivesTheDefaultsAndAWarning) {
     ViewerSettings settings{0, 0, 0};
     std::string warning;
     EXPECT_EQ(LoadSettingsFile(path, &settings, &warning), 0);
-    EXPECT_EQ(settings.count, 25u);
-    EXPECT_EQ(settings.color, 1);
+    EXPECT_EQ(settings.trailCount, 25u);
+    EXPECT_EQ(settings.colorMode, 1);
     EXPECT_NE(warning.find("cannot read"), std::string::npos);
     std::string error;
     EXPECT_EQ(ConfigureAll(path, {30, 2, 15625}, &error), 0);  // it cannot be replaced either
@@ -170,8 +170,8 @@ TEST(LoadSettingsFile, NoPathGivesTheDefaultsAndAWarning) {
     ViewerSettings settings{0, 0, 0};
     std::string warning;
     EXPECT_EQ(LoadSettingsFile("", &settings, &warning), 0);
-    EXPECT_EQ(settings.count, 25u);
-    EXPECT_EQ(settings.color, 1);
+    EXPECT_EQ(settings.trailCount, 25u);
+    EXPECT_EQ(settings.colorMode, 1);
     EXPECT_FALSE(warning.empty());
 }
 

@@ -34,7 +34,7 @@ TEST(ViewerOptions, DefaultsAndEveryValue) {
     EXPECT_EQ(parsed.options.height, 480);
     EXPECT_EQ(parsed.options.stepMicroseconds, 15625u);
     EXPECT_EQ(parsed.options.scale, 0);  // the display's
-    EXPECT_FALSE(parsed.options.countGiven || parsed.options.colorGiven ||
+    EXPECT_FALSE(parsed.options.trailCountGiven || parsed.options.colorModeGiven ||
                  parsed.options.delayGiven || parsed.options.hash);
     parsed = Parse({"--fullscreen", "--size", "800x600", "--count", "200", "--color", "-3",
                     "-delay", "20000", "-scale", "1.5", "--hash", "--frames", "9"});
@@ -42,10 +42,10 @@ TEST(ViewerOptions, DefaultsAndEveryValue) {
     EXPECT_EQ(parsed.options.mode, ViewerMode::FullScreen);
     EXPECT_EQ(parsed.options.width, 800);
     EXPECT_EQ(parsed.options.height, 600);
-    EXPECT_TRUE(parsed.options.countGiven);
-    EXPECT_EQ(parsed.options.count, 200u);  // a one-run count is bounded only where it is used
-    EXPECT_TRUE(parsed.options.colorGiven);
-    EXPECT_EQ(parsed.options.color, -3);
+    EXPECT_TRUE(parsed.options.trailCountGiven);
+    EXPECT_EQ(parsed.options.trailCount, 200u);  // a one-run count is bounded only where it is used
+    EXPECT_TRUE(parsed.options.colorModeGiven);
+    EXPECT_EQ(parsed.options.colorMode, -3);
     EXPECT_TRUE(parsed.options.delayGiven);
     EXPECT_EQ(parsed.options.stepMicroseconds, 20000u);
     EXPECT_EQ(parsed.options.scale, 384);

@@ -88,9 +88,9 @@ TEST(XScreenSaverConfig, SlidersCoverTheTrailsAndTheFrameRateAndParse) {
             const std::string line = command + " " + Substitute(Attribute(number, "arg"), value);
             ASSERT_EQ(ParseWords(line, &options), 1) << line;
             EXPECT_EQ(options.mode, ViewerMode::ForeignWindow);
-            EXPECT_EQ(
-                std::to_string(number == numbers[0] ? options.count : options.stepMicroseconds),
-                value);
+            EXPECT_EQ(std::to_string(number == numbers[0] ? options.trailCount
+                                                          : options.stepMicroseconds),
+                      value);
         }
     }
 }
@@ -102,8 +102,8 @@ TEST(XScreenSaverConfig, MenuOffersEachOfTheNineSchemesOnce) {
         ViewerOptions parsed;
         const std::string argSet = Attribute(option, "arg-set");
         ASSERT_EQ(ParseWords(argSet, &parsed), 1) << option;
-        ASSERT_EQ(parsed.colorGiven, !argSet.empty()) << option;
-        schemes.insert(parsed.colorGiven ? parsed.color : DefaultColorMode);
+        ASSERT_EQ(parsed.colorModeGiven, !argSet.empty()) << option;
+        schemes.insert(parsed.colorModeGiven ? parsed.colorMode : DefaultColorMode);
     }
     std::set<int32_t> offered;
     for (int32_t mode = MinColorMode; mode <= MaxColorMode; ++mode) offered.insert(mode);

@@ -47,7 +47,7 @@ h10=$("$render" --color 9 --frames 2 --hash --clock-ms 69990 -delay 10000 | tail
 [ "$("$render" --color 12 --frames 3 --hash)" = "$("$render" --color 1 --frames 3 --hash)" ] ||
   fail "--color 12 differs from 1"
 
-# Files: BMP holds the frame copy's header and the pixel store; PNG and GIF hold the same picture.
+# Files: BMP holds the frame's header and the pixel store; PNG and GIF hold the same picture.
 "$render" --size 33x17 --frames 5 --every 2 --out "$work/bmp" --format bmp --gif "$work/anim.gif" ||
   fail "bmp run exited $?"
 "$render" --size 33x17 --frames 5 --every 2 --out "$work/png" --format png || fail "png run exited $?"

@@ -20,10 +20,10 @@ intptr_t FakeForeground() {
 struct Parsed {
     int result;
     intptr_t parent;
-    int16_t mode;
+    SaverMode mode;
 };
 
-constexpr int16_t Untouched = 77;
+constexpr SaverMode Untouched = static_cast<SaverMode>(77);
 
 Parsed Parse(const char* line) {
     Parsed parsed{-1, -1, Untouched};
@@ -41,37 +41,37 @@ TEST_F(CommandLineTest, SwitchTableHoldsTheSixteenSwitchesInSearchOrder) {
                                       "-s", "-S", "/s", "/S", "-a", "-A", "/a", "/A"};
     for (int i = 0; i < SwitchCount; ++i) {
         EXPECT_STREQ(SwitchTable[i].text, texts[i]) << "entry " << i;
-        EXPECT_EQ(SwitchTable[i].mode, i / 4) << "entry " << i;
+        EXPECT_EQ(static_cast<int>(SwitchTable[i].mode), i / 4) << "entry " << i;
     }
-    EXPECT_EQ(Configure, 0);
-    EXPECT_EQ(Preview, 1);
-    EXPECT_EQ(SaverModes::Run, 2);
-    EXPECT_EQ(ChangePassword, 3);
+    EXPECT_EQ(static_cast<int16_t>(SaverMode::Configure), 0);
+    EXPECT_EQ(static_cast<int16_t>(SaverMode::Preview), 1);
+    EXPECT_EQ(static_cast<int16_t>(SaverMode::Run), 2);
+    EXPECT_EQ(static_cast<int16_t>(SaverMode::ChangePassword), 3);
 }
 
 TEST_F(CommandLineTest, EverySwitchSelectsItsModeInEitherCase) {
     for (const SaverSwitch& entry : SwitchTable) {
         const Parsed parsed = Parse(entry.text);
-        EXPECT_EQ(parsed.result, 0) << entry.text;
+        EXPECT_EQ(parsed.result, 1) << entry.text;
         EXPECT_EQ(parsed.mode, entry.mode) << entry.text;
     }
 }
 
 TEST_F(CommandLineTest, TableOrderDecidesNotPositionOnTheLine) {
-    EXPECT_EQ(Parse("/s -c").mode, Configure);
-    EXPECT_EQ(Parse("/a /p 5").mode, Preview);
-    EXPECT_EQ(Parse("/A /S").mode, SaverModes::Run);
-    EXPECT_EQ(Parse("-A -a").mode, ChangePassword);
+    EXPECT_EQ(Parse("/s -c").mode, SaverMode::Configure);
+    EXPECT_EQ(Parse("/a /p 5").mode, SaverMode::Preview);
+    EXPECT_EQ(Parse("/A /S").mode, SaverMode::Run);
+    EXPECT_EQ(Parse("-A -a").mode, SaverMode::ChangePassword);
     // "-c" comes before "/C" in the table, whatever stands first on the line.
     EXPECT_EQ(Parse("/C12 -c34").parent, 34);
 }
 
 TEST_F(CommandLineTest, SwitchesMatchInsideWordsAndAreCaseSensitiveTexts) {
     const Parsed word = Parse("X/SY");
-    EXPECT_EQ(word.result, 0);
-    EXPECT_EQ(word.mode, SaverModes::Run);
+    EXPECT_EQ(word.result, 1);
+    EXPECT_EQ(word.mode, SaverMode::Run);
     EXPECT_EQ(word.parent, StandInForeground);  // "Y" converts to 0
-    EXPECT_EQ(Parse("path-preview").mode, Preview);
+    EXPECT_EQ(Parse("path-preview").mode, SaverMode::Preview);
     EXPECT_EQ(Parse("a-s1").parent, 1);
 }
 
@@ -102,7 +102,7 @@ TEST_F(CommandLineTest, MissingOrZeroNumberFallsBackToTheForegroundWindowButForC
     for (const char* line : {"/s", "/p", "/p:", "/p 0", "/p -", "/a x12", "/s   "}) {
         foregroundQueries = 0;
         const Parsed parsed = Parse(line);
-        EXPECT_EQ(parsed.result, 0) << line;
+        EXPECT_EQ(parsed.result, 1) << line;
         EXPECT_EQ(parsed.parent, StandInForeground) << line;
         EXPECT_EQ(foregroundQueries, 1) << line;
     }
@@ -115,8 +115,8 @@ TEST_F(CommandLineTest, MissingOrZeroNumberFallsBackToTheForegroundWindowButForC
 TEST_F(CommandLineTest, EmptyLineMeansConfigureWithNoParentAndNoFallback) {
     for (const char* line : {"", static_cast<const char*>(nullptr)}) {
         const Parsed parsed = Parse(line);
-        EXPECT_EQ(parsed.result, 0);
-        EXPECT_EQ(parsed.mode, Configure);
+        EXPECT_EQ(parsed.result, 1);
+        EXPECT_EQ(parsed.mode, SaverMode::Configure);
         EXPECT_EQ(parsed.parent, 0);
     }
     EXPECT_EQ(foregroundQueries, 0);
@@ -125,7 +125,7 @@ TEST_F(CommandLineTest, EmptyLineMeansConfigureWithNoParentAndNoFallback) {
 TEST_F(CommandLineTest, LineWithoutAKnownSwitchIsRefusedAndLeavesTheModeAlone) {
     for (const char* line : {"/x", " ", "cps", "/ s", "-", "\\s", "/e /q"}) {
         const Parsed parsed = Parse(line);
-        EXPECT_EQ(parsed.result, 1) << line;
+        EXPECT_EQ(parsed.result, 0) << line;
         EXPECT_EQ(parsed.mode, Untouched) << line;
         EXPECT_EQ(parsed.parent, 0) << line;
     }
@@ -134,8 +134,8 @@ TEST_F(CommandLineTest, LineWithoutAKnownSwitchIsRefusedAndLeavesTheModeAlone) {
 
 TEST_F(CommandLineTest, WithoutAQueryTheFallbackIsNoWindow) {
     intptr_t parent = -1;
-    int16_t mode = Untouched;
-    EXPECT_EQ(ParseCommandLine("/s", nullptr, &parent, &mode), 0);
+    SaverMode mode = Untouched;
+    EXPECT_EQ(ParseCommandLine("/s", nullptr, &parent, &mode), 1);
     EXPECT_EQ(parent, 0);
 }
 

@@ -16,13 +16,13 @@ TEST(ForegroundWindowFallback, SwitchWithoutANumberNamesTheRealForegroundWindow)
     SetForegroundWindow(window);
     ASSERT_EQ(GetForegroundWindow(), window);
     intptr_t parent = 0;
-    int16_t mode = -1;
-    EXPECT_EQ(ParseCommandLine("/s", ReadForegroundWindow, &parent, &mode), 0);
+    SaverMode mode = SaverMode::Configure;
+    EXPECT_EQ(ParseCommandLine("/s", ReadForegroundWindow, &parent, &mode), 1);
     EXPECT_EQ(parent, reinterpret_cast<intptr_t>(window));
-    EXPECT_EQ(ParseCommandLine("/p 1234", ReadForegroundWindow, &parent, &mode), 0);
+    EXPECT_EQ(ParseCommandLine("/p 1234", ReadForegroundWindow, &parent, &mode), 1);
     EXPECT_EQ(parent, 1234);
     // A negative number keeps its sign when it widens to a handle, as the platform's does.
-    EXPECT_EQ(ParseCommandLine("/p -2", ReadForegroundWindow, &parent, &mode), 0);
+    EXPECT_EQ(ParseCommandLine("/p -2", ReadForegroundWindow, &parent, &mode), 1);
     EXPECT_EQ(reinterpret_cast<HWND>(parent), reinterpret_cast<HWND>(static_cast<LONG_PTR>(-2)));
     DestroyWindow(window);
 }

@@ -152,10 +152,10 @@ TEST_F(PasswordHooksTest, CloseArrivingWhileTheHostVerifiesIsRefusedAndTheOuterV
     // A real full-screen saver window, so the nested close goes through its window procedure.
     RequirePassword(1);
     SaverSession session;
-    session.mode = 2;
+    session.mode = SaverMode::Run;
     session.instance = GetModuleHandleA(nullptr);
     SetCursorPos(300, 200);
-    ASSERT_EQ(CreateSaverWindows(&session), 0);
+    ASSERT_EQ(CreateSaverWindows(&session), 1);
     SetCursorPos(20, 30);
     for (int i = 0; i < 5; ++i) session.exitRule.OnMotion(20, 30);
     SetStandinNumber("TOLVA_VERIFY_NESTED_CLOSE", 1);

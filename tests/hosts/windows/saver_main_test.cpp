@@ -91,7 +91,7 @@ TEST_F(SaverProgramTest, FullScreenRunsUntilAKeyAndExitsWithZero) {
     });
     EXPECT_EQ(code, 0);
     EXPECT_TRUE(shown);
-    EXPECT_EQ(session.mode, 2);
+    EXPECT_EQ(session.mode, SaverMode::Run);
     EXPECT_FALSE(IsWindow(session.primaryWindow));
 }
 
@@ -134,13 +134,13 @@ TEST_F(SaverProgramTest, EmptyLineAndConfigureSwitchOpenTheDialogWithNoOwner) {
         EXPECT_EQ(code, 0) << line;
         EXPECT_TRUE(found) << line;
         EXPECT_EQ(owner, nullptr) << line;
-        EXPECT_EQ(session.mode, 0) << line;
+        EXPECT_EQ(session.mode, SaverMode::Configure) << line;
     }
 }
 
 TEST_F(SaverProgramTest, PasswordChangeGoesToTheHostWithTheNumberedOwner) {
     EXPECT_EQ(RunSaverProgram(GetModuleHandleA(nullptr), "/a 4660", &session), 0);
-    EXPECT_EQ(session.mode, 3);
+    EXPECT_EQ(session.mode, SaverMode::ChangePassword);
     EXPECT_EQ(StandinText("TOLVA_CHANGE_PROVIDER"), "SCRSAVE");
     EXPECT_EQ(StandinNumber("TOLVA_CHANGE_OWNER"), 4660);
 }
@@ -176,11 +176,11 @@ TEST_F(SaverProgramTest, RunningFullScreenSaverBlocksEveryNewStart) {
     HWND blocker = CreateWindowExA(0, SaverClassName, "Screen Saver", WS_POPUP, 0, 0, 10, 10,
                                    nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(blocker, nullptr);
-    session.mode = 77;
+    session.mode = static_cast<SaverMode>(77);
     for (const char* line : {"", "/c", "/s", "/p 1234", "/a"}) {
         EXPECT_EQ(RunWhile(line, &session, [] {}), 0) << line;
     }
-    EXPECT_EQ(session.mode, 77);  // ended before the command line was read
+    EXPECT_EQ(session.mode, static_cast<SaverMode>(77));  // ended before the command line was read
     EXPECT_EQ(StandinNumber("TOLVA_CHANGE_CALLS"), -1);
     DestroyWindow(blocker);
 }

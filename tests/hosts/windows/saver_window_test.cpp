@@ -52,16 +52,16 @@ class SaverWindowTest : public ::testing::Test {
     }
 
     HWND OpenFullScreen() {
-        session.mode = SaverModes::Run;
-        EXPECT_EQ(CreateSaverWindows(&session), 0);
+        session.mode = SaverMode::Run;
+        EXPECT_EQ(CreateSaverWindows(&session), 1);
         return session.primaryWindow;
     }
 
     HWND OpenPreview(int width, int height) {
         host = CreateHostWindow(width, height);
-        session.mode = SaverModes::Preview;
+        session.mode = SaverMode::Preview;
         session.parent = host;
-        EXPECT_EQ(CreateSaverWindows(&session), 0);
+        EXPECT_EQ(CreateSaverWindows(&session), 1);
         return session.primaryWindow;
     }
 
@@ -99,7 +99,7 @@ class SaverWindowTest : public ::testing::Test {
     static std::vector<uint8_t> HeadlessFrame(int width, int height, uint32_t count, int32_t color,
                                               int frames) {
         Animation animation;
-        animation.Start(width, height, count, color);
+        animation.Start({width, height, count, color});
         for (int i = 0; i < frames; ++i) animation.RenderFrame();
         const RasterSurface& surface = animation.GetSurface();
         const uint8_t* bits = surface.GetBits();

@@ -1,4 +1,4 @@
-// Where each window's animation starts when a host shows one per monitor or display.
+// Where each monitor's animation starts when a host shows one per monitor.
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,5 @@
 // The viewer's clocks, from CLOCK_MONOTONIC.
-#include "host/monotonic_clock.h"
+#include "hosts/linux/monotonic_clock.h"
 
 #include <time.h>
 

@@ -1,14 +1,13 @@
-// The frame loop of the hosts that wait for their own frames.
-#include "host/frame_loop.h"
+// The Linux program's frame loop.
+#include "hosts/linux/frame_loop.h"
 
 #include <cstdint>
 #include <cstdio>
 
-#include "host/draw_path_choice.h"
-#include "host/frame_pacer.h"
 #include "host/hash_line.h"
-#include "host/monotonic_clock.h"
-#include "host/window_seed.h"
+#include "host/monitor_seed.h"
+#include "hosts/linux/frame_pacer.h"
+#include "hosts/linux/monotonic_clock.h"
 
 namespace {
 
@@ -18,24 +17,19 @@ uint32_t ReadMonotonicMilliseconds(void*) {
 
 }  // namespace
 
-FrameLoop::FrameLoop(const FrameLoopSettings& loopSettings, int count, uint32_t trails,
-                     int32_t color, int32_t drawScale)
+FrameLoop::FrameLoop(const FrameLoopSettings& loopSettings, int count)
     : settings(loopSettings),
-      windowCount(count < 1 ? 1 : (count > MaxLoopWindows ? MaxLoopWindows : count)),
-      trailCount(trails),
-      colorMode(color),
-      scale(drawScale) {
+      windowCount(count < 1 ? 1 : (count > MaxLoopWindows ? MaxLoopWindows : count)) {
     for (int i = 0; i < windowCount; ++i) {
         LoopWindow& window = windows[i];
         window.loop = this;
         window.index = i;
-        window.animation.SetDrawPath(DrawPathFromEnvironment(nullptr));  // main refused a bad one
         window.scriptedClock.stepMicroseconds = settings.stepMicroseconds;
         if (settings.hash)
             window.animation.SetMillisecondClock(ScriptedClock::Read, &window.scriptedClock);
         else
             window.animation.SetMillisecondClock(ReadMonotonicMilliseconds, nullptr);
-        window.animation.SetFrameCopy(CopyFrame, &window);
+        window.animation.SetFrameReceiver(ReceiveFrame, &window);
     }
 }
 
@@ -43,12 +37,15 @@ int FrameLoop::Start(int index, int32_t width, int32_t height, int32_t drawScale
     if (index < 0 || index >= windowCount) return 0;
     LoopWindow& window = windows[index];
     window.scriptedClock.frameIndex = 0;
-    return window.animation.Start(width, height, trailCount, colorMode,
-                                  MonitorSeed(settings.firstMonitor + index),
-                                  drawScale != 0 ? drawScale : scale);
+    AnimationStart start = settings.animation;
+    start.width = width;
+    start.height = height;
+    start.seed = MonitorSeed(settings.firstMonitor + index);
+    if (drawScale != 0) start.scale = drawScale;
+    return window.animation.Start(start);
 }
 
-bool FrameLoop::CopyFrame(void* self, const FrameView& frame) {
+bool FrameLoop::ReceiveFrame(void* self, const FrameView& frame) {
     auto* window = static_cast<LoopWindow*>(self);
     FrameLoop* loop = window->loop;
     if (loop->settings.hash && window->index == 0) {
@@ -56,10 +53,10 @@ bool FrameLoop::CopyFrame(void* self, const FrameView& frame) {
         std::fflush(stdout);  // a test reads the lines while the program runs
     }
     const FramePresenter& presenter = *loop->presenter;
-    window->presented = window->passing && presenter.passFrame != nullptr
-                            ? presenter.passFrame(presenter.self, window->index, frame)
-                            : presenter.showFrame(presenter.self, window->index, frame);
-    return window->presented == Presented::Shown;
+    window->outcome = window->passing && presenter.passFrame != nullptr
+                          ? presenter.passFrame(presenter.self, window->index, frame)
+                          : presenter.showFrame(presenter.self, window->index, frame);
+    return window->outcome == ShowOutcome::Shown;
 }
 
 int FrameLoop::DrawDueSteps(LoopWindow* window, int* exitCode) {
@@ -67,7 +64,7 @@ int FrameLoop::DrawDueSteps(LoopWindow* window, int* exitCode) {
         // The first window's last frame goes out whole, however many steps were due.
         const bool last =
             window->index == 0 && settings.frames != 0 && firstWindowFrames + 1 >= settings.frames;
-        window->presented = Presented::Shown;
+        window->outcome = ShowOutcome::Shown;
         window->passing = window->dueSteps > 1 && !last;
         const FramePresenter& shown = *presenter;
         window->animation.DrawInto(shown.imageMemory != nullptr
@@ -76,8 +73,8 @@ int FrameLoop::DrawDueSteps(LoopWindow* window, int* exitCode) {
         window->animation.RenderFrame();
         ++window->scriptedClock.frameIndex;
         // The window went away between two frames: nothing left to draw into.
-        if (window->presented == Presented::WindowGone || window->presented == Presented::Failed) {
-            *exitCode = window->presented == Presented::Failed ? 1 : 0;
+        if (window->outcome == ShowOutcome::WindowGone || window->outcome == ShowOutcome::Failed) {
+            *exitCode = window->outcome == ShowOutcome::Failed ? 1 : 0;
             return 0;
         }
         if (window->index == 0) ++firstWindowFrames;

@@ -1,5 +1,5 @@
 // Pixel formats by their masks: the layout a format is, and the fallback conversion.
-#include "host/pixel_conversion.h"
+#include "hosts/linux/pixel_conversion.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -83,7 +83,7 @@ TEST_F(FrameAllocations, TheCounterSeesAllocations) {
 
 TEST_F(FrameAllocations, FramesAllocateNothingOnAnyPath) {
     Animation animation;
-    ASSERT_EQ(1, animation.Start(320, 200, 80, 8));
+    ASSERT_EQ(1, animation.Start({320, 200, 80, 8}));
     for (const DrawPath& path : DrawPaths) {
         if (!animation.SetDrawPath(path)) continue;
         const long before = allocations;

@@ -1,9 +1,9 @@
-// The frame loop of the hosts that wait for their own frames (the Linux program's SDL and Xlib
-// presenters): one animation per window, its clock (the real one, or with the hash lines the
-// scripted one tolva-render reads) and one frame per step for every window. A presenter plugs
-// in three functions; what they find goes back as answers, never as calls into the loop: the
-// frame copy says whether the frame was shown, the event handling what became of the windows,
-// and the image memory where the next frame is drawn.
+// The Linux program's frame loop, for its three presenters (SDL2, Xlib, Wayland): one animation
+// per window, its clock (the real one, or with the hash lines the scripted one tolva-render
+// reads) and one frame per step for every window. A presenter plugs in its functions; what they
+// find goes back as answers, never as calls into the loop: showing a frame says whether it was
+// shown, the event handling what became of the windows, and the image memory where the next
+// frame is drawn.
 #pragma once
 
 #include <csignal>
@@ -13,7 +13,7 @@
 #include "surface/pixel_memory.h"
 #include "trails/animation.h"
 
-// One window a display is the most a desktop has in practice; more are drawn as this many.
+// One window a monitor is the most a desktop has in practice; more are drawn as this many.
 constexpr int MaxLoopWindows = 8;
 // A window that draws only when its window system asks for a frame draws at most this many
 // steps in a row when it is asked, the steps that fell due meanwhile.
@@ -25,7 +25,7 @@ constexpr int32_t MaxCatchUpBands = MaxCatchUpSteps * MaxChangedBands + 1;
 enum class LoopStep { Continue, Stop, Fail };
 // What became of a frame handed to a presenter. NotShown (a hidden window, a failed put) makes
 // the next frame whole; WindowGone stops the loop with exit code 0, Failed with 1.
-enum class Presented { Shown, NotShown, WindowGone, Failed };
+enum class ShowOutcome { Shown, NotShown, WindowGone, Failed };
 
 // What a presenter's event handling found out about one window.
 struct WindowNews {
@@ -51,7 +51,7 @@ struct FramePresenter {
     // rather than draw frames nobody sees.
     void (*handleEvents)(void* self, int waitMilliseconds, EventNews* news);
     // Shows a finished frame of window index's animation.
-    Presented (*showFrame)(void* self, int index, const FrameView& frame);
+    ShowOutcome (*showFrame)(void* self, int index, const FrameView& frame);
     // The memory window index's next frame is drawn into: its image, where the animation can
     // draw the image's layout, so that the frame needs no conversion; else empty memory (null
     // topRow), and the animation draws into its own surface, as it does when this is null.
@@ -65,10 +65,13 @@ struct FramePresenter {
     bool (*wantsFrame)(void* self, int index) = nullptr;
     // A frame drawn to catch up, which the next one follows at once: only its changed bands
     // need be noted. Null: showFrame.
-    Presented (*passFrame)(void* self, int index, const FrameView& frame) = nullptr;
+    ShowOutcome (*passFrame)(void* self, int index, const FrameView& frame) = nullptr;
 };
 
 struct FrameLoopSettings {
+    // Every window's animation: the trail count, the colour mode, the scale and the drawing
+    // path; its size and seed are each window's own.
+    AnimationStart animation;
     uint32_t stepMicroseconds = DefaultStepMicroseconds;
     // Debug: the first window's frames on the scripted clock, a hash line each on stdout.
     bool hash = false;
@@ -79,16 +82,15 @@ struct FrameLoopSettings {
 
 class FrameLoop {
   public:
-    // windowCount (1..MaxLoopWindows) animations of trailCount trails in colorMode, drawn at
-    // scale (ScaleUnits). Window i draws from MonitorSeed(firstMonitor + i): the primary's, or a
-    // lone window's, from Animation::DesignSeed, the others from seeds of their own.
-    FrameLoop(const FrameLoopSettings& settings, int windowCount, uint32_t trailCount,
-              int32_t colorMode, int32_t scale);
+    // windowCount (1..MaxLoopWindows) animations, each started from settings.animation. Window
+    // i draws from MonitorSeed(firstMonitor + i): the primary's, or a lone window's, from
+    // Animation::DesignSeed, the others from seeds of their own.
+    FrameLoop(const FrameLoopSettings& settings, int windowCount);
     FrameLoop(const FrameLoop&) = delete;
     FrameLoop& operator=(const FrameLoop&) = delete;
 
     // Starts window index's animation afresh at its window's size, as a new saver window would,
-    // at drawScale (0: the loop's own); with hash lines the frame index (and the scripted clock)
+    // at drawScale (0: the settings' own); with hash lines the frame index (and the scripted clock)
     // start again at 0. Returns 1, or 0 when the frames could not be had at that size.
     int Start(int index, int32_t width, int32_t height, int32_t drawScale = 0);
 
@@ -103,20 +105,17 @@ class FrameLoop {
         int index = 0;
         Animation animation;
         ScriptedClock scriptedClock;
-        Presented presented = Presented::Shown;
+        ShowOutcome outcome = ShowOutcome::Shown;
         uint32_t dueSteps = 0;
         bool passing = false;  // the frame being drawn is one to catch up
     };
     // Draws the steps due in window index; returns 0 when a presenter answer ends the loop,
     // with the exit code in *exitCode.
     int DrawDueSteps(LoopWindow* window, int* exitCode);
-    static bool CopyFrame(void* window, const FrameView& frame);
+    static bool ReceiveFrame(void* window, const FrameView& frame);
 
     FrameLoopSettings settings;
     int windowCount;
-    uint32_t trailCount;
-    int32_t colorMode;
-    int32_t scale;
     const FramePresenter* presenter = nullptr;
     uint32_t firstWindowFrames = 0;
     LoopWindow windows[MaxLoopWindows];

@@ -1,5 +1,5 @@
 // The steps every presenter takes between a finished frame and its image.
-#include "host/band_presenting.h"
+#include "hosts/linux/window_image.h"
 
 #include "trails/animation.h"
 
@@ -7,7 +7,7 @@ int32_t DrawableSide(int32_t side) {
     return side > Animation::MaxSide ? Animation::MaxSide : side;
 }
 
-PixelMemory ImageMemory(const PresentedImage& image) {
+PixelMemory ImageMemory(const WindowImage& image) {
     PixelMemory memory;
     if (image.pixels == nullptr || !LayoutOfFormat(image.format, &memory.layout)) return memory;
     memory.topRow = image.pixels;
@@ -17,8 +17,8 @@ PixelMemory ImageMemory(const PresentedImage& image) {
     return memory;
 }
 
-int32_t PrepareBands(const FrameView& frame, const PresentedImage& image, FpsOverlay* fps,
-                     FrameBand bands[MaxPresentedBands]) {
+int32_t PrepareBands(const FrameView& frame, const WindowImage& image, FpsOverlay* fps,
+                     FrameBand bands[MaxSentBands]) {
     const bool inImage =
         FrameRow(frame, 0) == image.pixels && frame.pitch == static_cast<ptrdiff_t>(image.pitch);
     int32_t count = 0;
@@ -38,6 +38,6 @@ int32_t PrepareBands(const FrameView& frame, const PresentedImage& image, FpsOve
     return count;
 }
 
-void FinishBands(const PresentedImage& image, FpsOverlay* fps) {
+void FinishBands(const WindowImage& image, FpsOverlay* fps) {
     if (fps != nullptr) fps->RestoreFrame(image.pixels, image.pitch);
 }

@@ -1,6 +1,6 @@
 // The -fps corner: the once-a-second text, glyphs that stay inside pictures smaller than the
 // text, and the frame's own pixels back under it once it was sent.
-#include "host/fps_overlay.h"
+#include "hosts/linux/fps_overlay.h"
 
 #include <gtest/gtest.h>
 

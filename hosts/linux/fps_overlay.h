@@ -17,7 +17,7 @@ constexpr int FpsTextCapacity = 48;
 // Frames per second and the share of one CPU the process used, as "60.0 fps / CPU 12%".
 class FpsCounter {
   public:
-    // Counts one presented frame at wall time now and process CPU time cpu (both in
+    // Counts one shown frame at wall time now and process CPU time cpu (both in
     // nanoseconds, of any fixed origin). The text changes once a second; before the first
     // second is over it is empty.
     void FrameShown(uint64_t now, uint64_t cpu);

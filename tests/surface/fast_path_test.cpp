@@ -12,7 +12,7 @@
 #include "surface/disc_accumulator.h"
 #include "surface/draw_paths.h"
 #include "surface/raster_surface.h"
-#include "tests/test_memory.h"
+#include "tests/surface/test_memory.h"
 #include "trails/animation.h"
 
 namespace {
@@ -353,7 +353,7 @@ std::vector<uint64_t> AnimationHashes(int16_t width, int16_t height, uint32_t co
     if (animation.SetDrawPath(path) != 1) return {};
     uint32_t now = 0;
     animation.SetMillisecondClock(ReadScriptedClock, &now);
-    if (animation.Start(width, height, count, color) != 1) return {};
+    if (animation.Start({width, height, count, color}) != 1) return {};
     std::vector<uint64_t> hashes;
     for (uint32_t f = 0; f < frames; ++f) {
         now = 2500 * f;  // scheme 9 changes every fourth frame
@@ -399,7 +399,7 @@ TEST(AccumulatedFrames, SwitchingBetweenReferenceAndAccumulatedFramesKeepsThemEq
     const std::vector<uint64_t> expected =
         AnimationHashes(240, 160, 80, 8, 200, ReferenceDrawPath());
     Animation animation;
-    ASSERT_EQ(1, animation.Start(240, 160, 80, 8));
+    ASSERT_EQ(1, animation.Start({240, 160, 80, 8}));
     for (uint32_t f = 0; f < 200; ++f) {
         // Runs of either kind, of varying length.
         animation.SetDrawPath((f / 7 + f / 3) % 2 == 0 ? BestDrawPath() : ReferenceDrawPath());

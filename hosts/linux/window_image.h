@@ -8,8 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "host/fps_overlay.h"
-#include "host/pixel_conversion.h"
+#include "hosts/linux/fps_overlay.h"
+#include "hosts/linux/pixel_conversion.h"
 #include "surface/frame.h"
 #include "surface/pixel_memory.h"
 
@@ -17,7 +17,7 @@
 int32_t DrawableSide(int32_t side);
 
 // The image a presenter shows frames in.
-struct PresentedImage {
+struct WindowImage {
     uint8_t* pixels;  // the top row's first byte
     int32_t width;
     int32_t height;
@@ -29,15 +29,15 @@ struct PresentedImage {
 // The image as memory the animation draws straight into, or empty memory (null topRow) when its
 // format is none of the core's layouts: the animation then draws into its own surface, and
 // PrepareBands converts.
-PixelMemory ImageMemory(const PresentedImage& image);
+PixelMemory ImageMemory(const WindowImage& image);
 
 // The most bands PrepareBands gives: the frame's changed bands and the -fps corner.
-constexpr int32_t MaxPresentedBands = MaxChangedBands + 1;
+constexpr int32_t MaxSentBands = MaxChangedBands + 1;
 
 // Brings the image up to the frame (converting the changed bands, unless the frame was drawn in
 // the image itself), and with fps (null: none) writes the text over the corner. Writes the bands
 // to send, none of them empty, into bands and returns how many; 0: nothing to send. Once they
 // are sent, FinishBands puts the corner's pixels back.
-int32_t PrepareBands(const FrameView& frame, const PresentedImage& image, FpsOverlay* fps,
-                     FrameBand bands[MaxPresentedBands]);
-void FinishBands(const PresentedImage& image, FpsOverlay* fps);
+int32_t PrepareBands(const FrameView& frame, const WindowImage& image, FpsOverlay* fps,
+                     FrameBand bands[MaxSentBands]);
+void FinishBands(const WindowImage& image, FpsOverlay* fps);

@@ -1,5 +1,5 @@
 // Frame pacing: one frame per tick, late ticks merged rather than made up.
-#include "host/frame_pacer.h"
+#include "hosts/linux/frame_pacer.h"
 
 #include <gtest/gtest.h>
 

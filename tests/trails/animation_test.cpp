@@ -14,7 +14,7 @@
 #include "surface/frame.h"
 #include "surface/pixel_hash.h"
 #include "surface/raster_surface.h"
-#include "tests/test_memory.h"
+#include "tests/surface/test_memory.h"
 #include "trails/color_scheme.h"
 #include "trails/frame_seams.h"
 #include "trails/trail_discs.h"
@@ -58,7 +58,7 @@ class FrameTest : public ::testing::Test {
   protected:
     void StartSaver(int16_t width, int16_t height, uint32_t count, int32_t color,
                     int32_t scale = ScaleUnit) {
-        ASSERT_EQ(1, animation.Start(width, height, count, color, Animation::DesignSeed, scale));
+        ASSERT_EQ(1, animation.Start({width, height, count, color, Animation::DesignSeed, scale}));
     }
     static std::vector<uint8_t> Pixels(const RasterSurface& s) {
         return std::vector<uint8_t>(
@@ -192,7 +192,7 @@ TEST_F(FrameTest, ProjectionUsesTheWrappedProducts) {
 TEST_F(FrameTest, FrameIsCopiedWithTheBitmapHeaderOfTheWindow) {
     StartSaver(33, 17, 0, 1);
     CopiedFrame copied;
-    animation.SetFrameCopy(RecordCopy, &copied);
+    animation.SetFrameReceiver(RecordCopy, &copied);
     animation.RenderFrame();
     ASSERT_EQ(1, copied.calls);
     // The first byte of the store: the bottom row.
@@ -289,7 +289,7 @@ TEST(Animations, InterleavedAnimationsDrawTheirOwnFrames) {
     for (const Setup& s : setups) {
         Animation animation;
         if (s.reference) animation.SetDrawPath(ReferenceDrawPath());
-        ASSERT_EQ(1, animation.Start(s.width, s.height, s.count, s.color, s.seed));
+        ASSERT_EQ(1, animation.Start({s.width, s.height, s.count, s.color, s.seed}));
         std::vector<uint64_t> hashes;
         uint32_t now = 0;
         animation.SetMillisecondClock(ReadTickingClock, &now);
@@ -306,8 +306,8 @@ TEST(Animations, InterleavedAnimationsDrawTheirOwnFrames) {
     uint32_t clocks[3] = {0, 0, 0};
     for (int i = 0; i < 3; ++i) {
         if (setups[i].reference) animations[i].SetDrawPath(ReferenceDrawPath());
-        ASSERT_EQ(1, animations[i].Start(setups[i].width, setups[i].height, setups[i].count,
-                                         setups[i].color, setups[i].seed));
+        ASSERT_EQ(1, animations[i].Start({setups[i].width, setups[i].height, setups[i].count,
+                                          setups[i].color, setups[i].seed}));
         animations[i].SetMillisecondClock(ReadTickingClock, &clocks[i]);
     }
     for (int f = 0; f < 60; ++f) {
@@ -355,9 +355,9 @@ TEST(Animations, ScaledDiscsAreTheLogicalDiscsScaledAndRoundedDown) {
     for (const DrawPath* path : {&BestDrawPath(), &ReferenceDrawPath()}) {
         Animation logical;
         Animation scaled;
-        ASSERT_EQ(1, logical.Start(161, 120, 25, 8));
+        ASSERT_EQ(1, logical.Start({161, 120, 25, 8}));
         scaled.SetDrawPath(*path);
-        ASSERT_EQ(1, scaled.Start(323, 240, 25, 8, Animation::DesignSeed, 2 * ScaleUnit));
+        ASSERT_EQ(1, scaled.Start({323, 240, 25, 8, Animation::DesignSeed, 2 * ScaleUnit}));
         ASSERT_EQ(161, scaled.GetLogicalWidth());
         RasterSurface expected;
         ASSERT_EQ(1, expected.Create(323, 240, 24));
@@ -393,12 +393,12 @@ TEST(ChangedBands, AWindowSentOnlyTheBandsShowsEveryFrame) {
         Animation animation;
         if (!animation.SetDrawPath(path)) continue;
         CopiedFrame copied;
-        animation.SetFrameCopy(RecordCopy, &copied);
+        animation.SetFrameReceiver(RecordCopy, &copied);
         int64_t bandPixels = 0;
         int64_t framePixels = 0;
         for (const int32_t width : {641, 320}) {
             const int32_t height = width == 641 ? 479 : 200;
-            ASSERT_EQ(1, animation.Start(width, height, 20, 8));
+            ASSERT_EQ(1, animation.Start({width, height, 20, 8}));
             const MemoryShape& in = shape ? *shape : MemoryShapes[0];
             TestMemory memories[2] = {{in, width, height}, {in, width, height}};
             // The window, in the frame's layout: stride bytes a row, the top row first.
@@ -416,9 +416,9 @@ TEST(ChangedBands, AWindowSentOnlyTheBandsShowsEveryFrame) {
                 }
                 if (f == 60) {
                     // Frames that no window is handed: the next one handed brings everything.
-                    animation.SetFrameCopy(nullptr, nullptr);
+                    animation.SetFrameReceiver(nullptr, nullptr);
                     for (int skipped = 0; skipped < 3; ++skipped) animation.RenderFrame();
-                    animation.SetFrameCopy(RecordCopy, &copied);
+                    animation.SetFrameReceiver(RecordCopy, &copied);
                 }
                 if (f == 150) {
                     copied.shown = false;  // a frame that never reached the window
@@ -468,9 +468,9 @@ TEST(Animations, HandedMemoryHoldsTheFramesUntilTheHostTakesItBack) {
         Animation animation, alone;
         ASSERT_EQ(1, animation.SetDrawPath(*path));
         CopiedFrame copied;
-        animation.SetFrameCopy(RecordCopy, &copied);
-        ASSERT_EQ(1, animation.Start(320, 240, 25, 8));
-        ASSERT_EQ(1, alone.Start(320, 240, 25, 8));
+        animation.SetFrameReceiver(RecordCopy, &copied);
+        ASSERT_EQ(1, animation.Start({320, 240, 25, 8}));
+        ASSERT_EQ(1, alone.Start({320, 240, 25, 8}));
         TestMemory memory(MemoryShapes[4], 320, 240);
         EXPECT_EQ(0, animation.DrawInto(TestMemory(MemoryShapes[4], 321, 240).Pixels()));
         ASSERT_EQ(1, animation.DrawInto(memory.Pixels()));
@@ -491,7 +491,7 @@ TEST(Animations, HandedMemoryHoldsTheFramesUntilTheHostTakesItBack) {
             memory.Scribble(9);
             const std::vector<uint8_t> scribbled = memory.Raw();
             if (step == 0) animation.UseOwnSurface();
-            if (step == 1) animation.Start(320, 240, 25, 8);
+            if (step == 1) animation.Start({320, 240, 25, 8});
             if (step == 2) animation.Stop();
             animation.RenderFrame();
             EXPECT_EQ(scribbled, memory.Raw()) << path->name << " step " << step;

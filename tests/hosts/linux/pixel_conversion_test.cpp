@@ -1,6 +1,6 @@
 // Pixel formats by their masks: which images the animation draws into, in which layout, and the
 // fallback conversion of the others, byte for byte and only inside the band.
-#include "host/pixel_conversion.h"
+#include "hosts/linux/pixel_conversion.h"
 
 #include <gtest/gtest.h>
 

@@ -1,13 +1,13 @@
 // The frame-rate corner: a 5x7 font of just the characters the text needs, the once-a-second
 // counter, and the process CPU clock it reads.
-#include "host/fps_overlay.h"
+#include "hosts/linux/fps_overlay.h"
 
 #include <time.h>
 
 #include <cstdio>
 #include <cstring>
 
-#include "host/monotonic_clock.h"
+#include "hosts/linux/monotonic_clock.h"
 
 namespace {
 
