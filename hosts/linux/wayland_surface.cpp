@@ -1,13 +1,11 @@
 // A surface in its role, its configure events, its scale and its commits.
 #include "hosts/linux/wayland_surface.h"
 
-#include <time.h>
 #include <wayland-client.h>
 
 #include <cstdint>
 
 #include "fractional-scale-v1-client-protocol.h"
-#include "hosts/linux/monotonic_clock.h"
 #include "hosts/linux/window_image.h"
 #include "trails/setting_limits.h"
 #include "viewporter-client-protocol.h"
@@ -171,13 +169,6 @@ int32_t IntegerScale(const WaylandSurface& surface) {
     return scale > 0 ? scale : surface.bufferScale;  // shown nowhere yet: as it was
 }
 
-// The processor time the whole process has used, for the -fps corner.
-uint64_t ProcessCpuNanoseconds() {
-    timespec used{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &used);
-    return static_cast<uint64_t>(used.tv_sec) * 1000000000ull + static_cast<uint64_t>(used.tv_nsec);
-}
-
 }  // namespace
 
 int CreateWaylandSurface(WaylandSurface* surface, WaylandConnection* connection, SurfaceRole role,
@@ -316,7 +307,7 @@ ShowOutcome CommitWaylandFrame(WaylandSurface* surface, const FrameView& frame, 
     if (buffer == nullptr) return ShowOutcome::NotShown;
     for (int32_t i = 0; i < frame.changedCount; ++i) buffers.sinceCommit.Add(frame.changed[i]);
     if (fps) {
-        surface->fps.FrameShown(MonotonicNanoseconds(), ProcessCpuNanoseconds());
+        surface->fps.FrameShownNow();
         DrawFpsText(&buffers, buffer, surface->fps.Text());
     }
     wl_surface_attach(surface->surface, buffer->buffer, 0, 0);
