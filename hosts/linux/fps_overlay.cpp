@@ -115,6 +115,10 @@ void FpsCounter::FrameShown(uint64_t now, uint64_t cpu) {
     frames = 0;
 }
 
+void FpsCounter::FrameShownNow() {
+    FrameShown(MonotonicNanoseconds(), ProcessCpuNanoseconds());
+}
+
 void DrawCornerText(const char* text, uint8_t* pixels, int width, int height, size_t pitch,
                     int bytesPerPixel, const uint8_t* black) {
     static const uint8_t white[4] = {0xFF, 0xFF, 0xFF, 0xFF};
@@ -145,7 +149,7 @@ FrameBand CornerTextBand(int width, int height) {
 
 void FpsOverlay::DrawOnFrame(uint8_t* pixels, int width, int height, size_t pitch,
                              int bytesPerPixel, const uint8_t* black) {
-    counter.FrameShown(MonotonicNanoseconds(), ProcessCpuNanoseconds());
+    counter.FrameShownNow();
     kept = CornerTextBand(width, height);
     keptRowBytes = static_cast<size_t>(kept.right - kept.left) * static_cast<size_t>(bytesPerPixel);
     // Sized once for a picture; a frame allocates nothing after the first.

@@ -21,6 +21,8 @@ class FpsCounter {
     // nanoseconds, of any fixed origin). The text changes once a second; before the first
     // second is over it is empty.
     void FrameShown(uint64_t now, uint64_t cpu);
+    // Counts one shown frame on the monotonic clock and the process's CPU clock.
+    void FrameShownNow();
     const char* Text() const { return text; }
 
   private:

@@ -13,6 +13,7 @@
 // display's Xft.dpi / 96, as for the Xlib presenter. With no display to show on it ends rather
 // than run where nobody sees it; SIGHUP ends it as SIGINT and SIGTERM do.
 #include <SDL.h>
+#include <X11/Xproto.h>
 #include <X11/Xutil.h>
 #include <signal.h>
 
@@ -255,6 +256,21 @@ void ChooseWindowVisual(Display* display) {
     if (found != nullptr) XFree(found);
 }
 
+// Xlib's handler of X errors from before SDL's, which ends the process on any error. Xlib's
+// handlers take no user pointer, hence a variable of the process.
+XErrorHandler fatalXErrorHandler = nullptr;
+
+// While SDL waits for events, every event it takes from the X server also sends its own window
+// a wake-up message, on a second connection of its own. When that event ends the viewer (Escape,
+// the close box, a key in full screen), the window is destroyed at once, and the server may take
+// the message after the window is gone: SDL would then read BadWindow as it closes that
+// connection, and Xlib's handler would end a saver that was closing fine with exit code 1. A
+// message to a window that is no more is harmless; every other error stays fatal.
+int IgnoreLateWakeUps(Display* display, XErrorEvent* error) {
+    if (error->error_code == BadWindow && error->request_code == X_SendEvent) return 0;
+    return fatalXErrorHandler != nullptr ? fatalXErrorHandler(display, error) : 0;
+}
+
 // SDL turns SIGINT and SIGTERM into a quit event, but not a hang-up, which would kill the
 // process: it is made a SIGTERM, so that all three end the viewer alike.
 void ForwardHangUp(int) {
@@ -268,6 +284,14 @@ int32_t StartSdlVideo(const ViewerOptions& options) {
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     // SDL keeps the display awake by default; a saver must let it sleep.
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    // Wayland has no pointer warps; SDL makes one up by locking the pointer when a full-screen
+    // window closes with the pointer hidden. tolva never warps, and sway 1.7 (wlroots 0.15)
+    // crashes when the pointer it is asked to lock has just gone away (the last pointer device
+    // unplugged as the saver ends).
+    SDL_SetHint(SDL_HINT_VIDEO_WAYLAND_EMULATE_MOUSE_WARP, "0");
+    // Set before SDL's own, which hands every error on to it.
+    const XErrorHandler before = XSetErrorHandler(IgnoreLateWakeUps);
+    if (before != IgnoreLateWakeUps) fatalXErrorHandler = before;
     // SDL reads the X display's name from the environment alone.
     if (!options.displayName.empty()) setenv("DISPLAY", options.displayName.c_str(), 1);
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {

@@ -1,5 +1,5 @@
-// A surface's shared-memory buffers: a memfd pool of two, their release events, and the bands
-// each still lacks.
+// A surface's shared-memory buffers: a memfd pool of two, their release events, the choice of
+// the one a frame goes into, and the -fps corner kept per buffer.
 #include "hosts/linux/wayland_buffers.h"
 
 #include <sys/mman.h>
@@ -8,33 +8,33 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
-#include "hosts/linux/pixel_conversion.h"
+#include "hosts/linux/fps_overlay.h"
 
 namespace {
+
+// Opaque black in XRGB8888's little-endian bytes, for the -fps shadow.
+const uint8_t Black[4] = {0, 0, 0, 0xFF};
 
 FrameBand Around(const FrameBand& a, const FrameBand& b) {
     return FrameBand{a.top < b.top ? a.top : b.top, a.bottom > b.bottom ? a.bottom : b.bottom,
                      a.left < b.left ? a.left : b.left, a.right > b.right ? a.right : b.right};
 }
 
-void MarkStale(WaylandBuffer* buffer, const FrameBand& band) {
+// The corner's rows from the buffer into its keep (toKeep), or back.
+void CopyCorner(const SurfaceBuffers& buffers, WaylandBuffer* buffer, bool toKeep) {
+    const FrameBand& band = buffer->cornerBand;
+    const size_t rowBytes = static_cast<size_t>(band.right - band.left) * 4;
     for (int32_t y = band.top; y < band.bottom; ++y) {
-        RowSpan& span = buffer->stale[static_cast<size_t>(y)];
-        if (span.end <= span.first) {
-            span = RowSpan{band.left, band.right};
-            continue;
-        }
-        if (band.left < span.first) span.first = band.left;
-        if (band.right > span.end) span.end = band.right;
+        uint8_t* row = buffer->pixels + static_cast<size_t>(y) * buffers.pitch +
+                       static_cast<size_t>(band.left) * 4;
+        uint8_t* kept = buffer->underCorner.data() + static_cast<size_t>(y - band.top) * rowBytes;
+        if (toKeep)
+            std::memcpy(kept, row, rowBytes);
+        else
+            std::memcpy(row, kept, rowBytes);
     }
-    if (buffer->staleBottom <= buffer->staleTop) {
-        buffer->staleTop = band.top;
-        buffer->staleBottom = band.bottom;
-        return;
-    }
-    if (band.top < buffer->staleTop) buffer->staleTop = band.top;
-    if (band.bottom > buffer->staleBottom) buffer->staleBottom = band.bottom;
 }
 
 void BufferRelease(void* data, wl_buffer*) {
@@ -80,7 +80,6 @@ int CreateSurfaceBuffers(SurfaceBuffers* buffers, wl_shm* shm, int32_t width, in
     buffers->width = width;
     buffers->height = height;
     buffers->pitch = pitch;
-    const FrameBand whole{0, height, 0, width};
     for (int i = 0; i < BuffersPerSurface; ++i) {
         WaylandBuffer& buffer = buffers->buffers[i];
         buffer = WaylandBuffer{};
@@ -89,11 +88,9 @@ int CreateSurfaceBuffers(SurfaceBuffers* buffers, wl_shm* shm, int32_t width, in
                                       height, static_cast<int32_t>(pitch), WL_SHM_FORMAT_XRGB8888);
         wl_buffer_add_listener(buffer.buffer, &BufferListener, &buffer);
         buffer.pixels = buffers->memory + bufferSize * i;
-        buffer.stale.assign(static_cast<size_t>(height), RowSpan{0, 0});
-        MarkStale(&buffer, whole);
     }
     buffers->sinceCommit.Clear();
-    buffers->sinceCommit.Add(whole);
+    buffers->sinceCommit.Add(FrameBand{0, height, 0, width});
     return 1;
 }
 
@@ -106,33 +103,48 @@ void DestroySurfaceBuffers(SurfaceBuffers* buffers) {
     *buffers = SurfaceBuffers{};
 }
 
-WaylandBuffer* FreeBuffer(SurfaceBuffers* buffers) {
+WaylandBuffer* NextFrameBuffer(SurfaceBuffers* buffers) {
+    WaylandBuffer* next = nullptr;
     for (WaylandBuffer& buffer : buffers->buffers)
-        if (buffer.buffer != nullptr && !buffer.busy) return &buffer;
+        if (buffer.buffer != nullptr && !buffer.busy &&
+            (next == nullptr || buffer.commit > next->commit))
+            next = &buffer;
+    return next;
+}
+
+PixelMemory ReadyForDrawing(const SurfaceBuffers& buffers, WaylandBuffer* buffer) {
+    if (buffer->cornerBand.bottom > buffer->cornerBand.top) {
+        CopyCorner(buffers, buffer, false);
+        buffer->cornerBand = FrameBand{};
+    }
+    PixelMemory memory;
+    memory.topRow = buffer->pixels;
+    memory.pitch = static_cast<ptrdiff_t>(buffers.pitch);
+    memory.layout = PixelLayout::Bgra32;
+    memory.width = buffers.width;
+    memory.height = buffers.height;
+    return memory;
+}
+
+WaylandBuffer* BufferOfFrame(SurfaceBuffers* buffers, const FrameView& frame) {
+    if (frame.header.biWidth != buffers->width || frame.header.biHeight != buffers->height ||
+        frame.layout != PixelLayout::Bgra32 ||
+        frame.pitch != static_cast<ptrdiff_t>(buffers->pitch))
+        return nullptr;
+    for (WaylandBuffer& buffer : buffers->buffers)
+        if (buffer.buffer != nullptr && !buffer.busy && FrameRow(frame, 0) == buffer.pixels)
+            return &buffer;
     return nullptr;
 }
 
-void NoteChangedBand(SurfaceBuffers* buffers, const FrameBand& band) {
-    if (band.bottom <= band.top || band.right <= band.left) return;
-    for (WaylandBuffer& buffer : buffers->buffers) MarkStale(&buffer, band);
+void DrawFpsText(SurfaceBuffers* buffers, WaylandBuffer* buffer, const char* text) {
+    const FrameBand band = CornerTextBand(buffers->width, buffers->height);
+    buffer->cornerBand = band;
+    // Sized once for a buffer; a frame allocates nothing after the first.
+    buffer->underCorner.resize(static_cast<size_t>(band.right - band.left) * 4 *
+                               static_cast<size_t>(band.bottom - band.top));
+    CopyCorner(*buffers, buffer, true);
+    DrawCornerText(text, buffer->pixels, buffers->width, buffers->height, buffers->pitch, 4, Black);
+    // The text changes from frame to frame, and the other buffer holds none or an older one.
     buffers->sinceCommit.Add(band);
-}
-
-void BringBufferUpToFrame(const SurfaceBuffers& buffers, WaylandBuffer* buffer,
-                          const FrameView& frame) {
-    // XRGB8888, little-endian: blue, green, red, then a byte the compositor ignores.
-    MaskedFormat xrgb;
-    xrgb.red = 0xFF0000;
-    xrgb.green = 0xFF00;
-    xrgb.blue = 0xFF;
-    xrgb.alpha = 0xFF000000;
-    xrgb.bytesPerPixel = 4;
-    for (int32_t y = buffer->staleTop; y < buffer->staleBottom; ++y) {
-        RowSpan& span = buffer->stale[static_cast<size_t>(y)];
-        if (span.end > span.first)
-            ConvertFrameBand(frame, FrameBand{y, y + 1, span.first, span.end}, buffer->pixels,
-                             buffers.pitch, xrgb);
-        span = RowSpan{0, 0};
-    }
-    buffer->staleTop = buffer->staleBottom = 0;
 }

@@ -2,10 +2,10 @@
 // (each its own animation, the Windows saver's seeds, any closing input on any of them ending
 // all), or a moving wallpaper on every output. Outputs that come or go while it runs get or lose
 // their surface. Each surface draws only when the compositor asks for a frame, catching up at
-// most a few steps of the pace, so a surface the compositor does not show costs nothing: while
-// none is asked for, the loop waits on the connection with no time-out. The stop signals
-// (SIGTERM, SIGINT, SIGHUP) arrive through a signalfd beside the connection and end it with
-// exit code 0.
+// most a few steps of the pace, straight into the buffer that frame is committed in; so a
+// surface the compositor does not show costs nothing: while none is asked for, the loop waits
+// on the connection with no time-out. The stop signals (SIGTERM, SIGINT, SIGHUP) arrive through
+// a signalfd beside the connection and end it with exit code 0.
 #include <signal.h>
 #include <sys/signalfd.h>
 #include <unistd.h>
@@ -122,11 +122,13 @@ ShowOutcome ShowFrame(void* self, int index, const FrameView& frame) {
 
 ShowOutcome PassFrame(void* self, int index, const FrameView& frame) {
     WaylandSurface& surface = static_cast<WaylandPresenter*>(self)->surfaces[index];
-    if (surface.surface == nullptr || frame.header.biWidth != surface.buffers.width ||
-        frame.header.biHeight != surface.buffers.height)
-        return ShowOutcome::NotShown;
-    NoteWaylandFrame(&surface, frame);
-    return ShowOutcome::Shown;
+    if (surface.surface == nullptr) return ShowOutcome::NotShown;
+    return NoteWaylandFrame(&surface, frame);
+}
+
+PixelMemory FrameMemory(void* self, int index) {
+    WaylandSurface& surface = static_cast<WaylandPresenter*>(self)->surfaces[index];
+    return surface.surface != nullptr ? WaylandFrameMemory(&surface) : PixelMemory{};
 }
 
 // The stop signals, blocked, readable from a descriptor instead.
@@ -176,7 +178,7 @@ int Run(WaylandPresenter* presenter, const ViewerOptions& options,
         if (!FollowOutputs(presenter)) return 1;
     }
     return loop.Run(
-        FramePresenter{presenter, HandleEvents, ShowFrame, nullptr, WantsFrame, PassFrame},
+        FramePresenter{presenter, HandleEvents, ShowFrame, FrameMemory, WantsFrame, PassFrame},
         nullptr);
 }
 

@@ -17,9 +17,6 @@
 
 namespace {
 
-// Opaque black in XRGB8888's little-endian bytes, for the -fps shadow.
-const uint8_t Black[4] = {0, 0, 0, 0xFF};
-
 int SlotOf(const WaylandConnection& connection, const wl_output* output) {
     for (int i = 0; i < MaxWaylandOutputs; ++i)
         if (connection.outputs[i].output == output) return i;
@@ -285,30 +282,34 @@ int FitWaylandSurface(WaylandSurface* surface, int32_t forcedScale, WindowNews* 
 
 bool WaylandSurfaceWantsFrame(WaylandSurface* surface) {
     return surface->configured && !surface->closed && surface->frameCallback == nullptr &&
-           FreeBuffer(&surface->buffers) != nullptr;
+           NextFrameBuffer(&surface->buffers) != nullptr;
 }
 
-void NoteWaylandFrame(WaylandSurface* surface, const FrameView& frame) {
+PixelMemory WaylandFrameMemory(WaylandSurface* surface) {
+    WaylandBuffer* buffer =
+        surface->configured && !surface->closed ? NextFrameBuffer(&surface->buffers) : nullptr;
+    return buffer != nullptr ? ReadyForDrawing(surface->buffers, buffer) : PixelMemory{};
+}
+
+ShowOutcome NoteWaylandFrame(WaylandSurface* surface, const FrameView& frame) {
+    if (BufferOfFrame(&surface->buffers, frame) == nullptr) return ShowOutcome::NotShown;
     for (int32_t i = 0; i < frame.changedCount; ++i)
-        NoteChangedBand(&surface->buffers, frame.changed[i]);
+        surface->buffers.sinceCommit.Add(frame.changed[i]);
+    return ShowOutcome::Shown;
 }
 
 ShowOutcome CommitWaylandFrame(WaylandSurface* surface, const FrameView& frame, bool fps) {
     SurfaceBuffers& buffers = surface->buffers;
-    if (!surface->configured || surface->closed || buffers.pool == nullptr ||
-        frame.header.biWidth != buffers.width || frame.header.biHeight != buffers.height)
-        return ShowOutcome::NotShown;
-    NoteWaylandFrame(surface, frame);
-    // The loop asks only when a buffer is free; should none be, the bands wait in every
-    // buffer's stale set and go with the next frame.
-    WaylandBuffer* buffer = FreeBuffer(&buffers);
-    if (buffer == nullptr) return ShowOutcome::Shown;
-    // The corner's text changes with every frame; the other buffers hold an older one.
-    if (fps) NoteChangedBand(&buffers, CornerTextBand(buffers.width, buffers.height));
-    BringBufferUpToFrame(buffers, buffer, frame);
-    if (fps)
-        surface->fps.DrawOnFrame(buffer->pixels, buffers.width, buffers.height, buffers.pitch, 4,
-                                 Black);
+    // A frame drawn anywhere else (the animation's own surface, while no buffer was free) has
+    // nothing to commit; the next one goes out whole.
+    WaylandBuffer* buffer =
+        surface->configured && !surface->closed ? BufferOfFrame(&buffers, frame) : nullptr;
+    if (buffer == nullptr) return ShowOutcome::NotShown;
+    for (int32_t i = 0; i < frame.changedCount; ++i) buffers.sinceCommit.Add(frame.changed[i]);
+    if (fps) {
+        surface->fps.FrameShownNow();
+        DrawFpsText(&buffers, buffer, surface->fps.Text());
+    }
     wl_surface_attach(surface->surface, buffer->buffer, 0, 0);
     for (int32_t i = 0; i < buffers.sinceCommit.count; ++i) {
         const FrameBand& band = buffers.sinceCommit.bands[i];
@@ -320,5 +321,6 @@ ShowOutcome CommitWaylandFrame(WaylandSurface* surface, const FrameView& frame, 
     wl_callback_add_listener(surface->frameCallback, &FrameListener, surface);
     wl_surface_commit(surface->surface);
     buffer->busy = true;
+    buffer->commit = ++buffers.commits;
     return ShowOutcome::Shown;
 }

@@ -5,7 +5,8 @@
 // input). It follows the size the compositor configures and the scale of its output, drawn in
 // buffer pixels: the integer buffer scale, or with wp_fractional_scale_v1 and wp_viewporter
 // the exact fractional one. A frame is committed only when the compositor asked for one (its
-// frame callback), into a buffer the compositor released, damaging only what changed.
+// frame callback), drawn straight into a buffer the compositor released, damaging only what
+// changed.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +17,7 @@
 #include "hosts/linux/wayland_connection.h"
 #include "hosts/linux/wayland_decorations.h"
 #include "surface/frame.h"
+#include "surface/pixel_memory.h"
 
 struct libdecor_frame;
 struct wl_callback;
@@ -56,7 +58,7 @@ struct WaylandSurface {
     int32_t bufferScale = 1;      // the integer scale the buffers are drawn at
     int32_t drawScale = 0;        // the animation's (ScaleUnits), as last told to the loop
     SurfaceBuffers buffers;
-    FpsOverlay fps;
+    FpsCounter fps;
 };
 
 // Creates the surface in its role (outputSlot: the output a full-screen or background surface
@@ -77,8 +79,13 @@ int FitWaylandSurface(WaylandSurface* surface, int32_t forcedScale, WindowNews* 
 // Configured, with buffers, its last frame asked for and a buffer free.
 bool WaylandSurfaceWantsFrame(WaylandSurface* surface);
 
-// Notes a frame drawn to catch up: its changed bands, converted with the next frame shown.
-void NoteWaylandFrame(WaylandSurface* surface, const FrameView& frame);
-// Brings a free buffer up to the frame, with the -fps corner when fps is set, and commits it
-// with the changed bands as damage and a frame callback. NotShown when it cannot be shown now.
+// The memory the next frame is drawn into: the buffer it will be committed in, released by the
+// compositor and made ready; empty memory (null topRow) while there is none.
+PixelMemory WaylandFrameMemory(WaylandSurface* surface);
+// Notes a frame drawn to catch up, which the next one follows in the same buffer: its changed
+// bands go with the next commit. NotShown when it was not drawn into a buffer.
+ShowOutcome NoteWaylandFrame(WaylandSurface* surface, const FrameView& frame);
+// Commits the buffer the frame was drawn into, with the -fps corner when fps is set, the bands
+// changed since the last commit as damage and a frame callback. NotShown when the frame is in
+// no released buffer of the surface.
 ShowOutcome CommitWaylandFrame(WaylandSurface* surface, const FrameView& frame, bool fps);

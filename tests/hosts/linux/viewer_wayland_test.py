@@ -318,12 +318,17 @@ SWAY_CASES = [case_full_screen_frames_at_scale_1_and_2, case_full_screen_input,
 def case_weston_full_screen_toplevel(weston):
     """Where there is no layer-shell, full screen is an xdg_toplevel made full screen on the
     output, drawing tolva-render's frames at the output's size; where the compositor decorates
-    no window, the window is libdecor's, its content at --size; --background is refused."""
-    for words, size in ((["--fullscreen"], "640x480"), (["--size", "300x200"], "300x200")):
+    no window, the window is libdecor's, its content at --size; --background is refused. The
+    -fps text, drawn over each buffer after its frame, is gone from it before the next frame
+    is drawn there: 100 frames at the default pace, the text from the first second on, are
+    still tolva-render's."""
+    for words, size, frames, delay in ((["--fullscreen"], "640x480", 8, SLOW // 10),
+                                       (["--size", "300x200"], "300x200", 8, SLOW // 10),
+                                       (["--fullscreen", "--fps"], "640x480", 100, 15625)):
         result = weston.run([weston.args.viewer, *words, "--count", "10", "--color", "8",
-                             "--hash", "--frames", "8", "--delay", str(SLOW // 10)])
+                             "--hash", "--frames", str(frames), "--delay", str(delay)])
         check(result.returncode == 0, f"{words}: exit code {result.returncode}: {result.stderr}")
-        check(result.stdout.splitlines() == weston.render_hashes(size, 8, delay=SLOW // 10),
+        check(result.stdout.splitlines() == weston.render_hashes(size, frames, delay=delay),
               f"{words}: not tolva-render's frames at {size}")
     result = weston.run([weston.args.viewer, "--background"])
     check(result.returncode == 1 and "layer-shell" in result.stderr and
@@ -349,7 +354,10 @@ def run_cases(make, cases, wanted):
                 case(compositor)
                 print(f"PASS {name}")
             except (Failure, subprocess.TimeoutExpired) as failure:
-                print(f"FAIL {name}: {failure}\n--- compositor log:\n{compositor.read_log()}")
+                # A compositor that crashed fails every later case: say so where it happened.
+                ended = compositor.server.poll()
+                gone = "" if ended is None else f" (the compositor ended: exit status {ended})"
+                print(f"FAIL {name}{gone}: {failure}\n--- compositor log:\n{compositor.read_log()}")
                 failed += 1
             finally:
                 compositor.end_all()

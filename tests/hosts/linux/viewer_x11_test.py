@@ -551,12 +551,17 @@ def case_fullscreen_every_display(session):
                       ["--output", "DUMMY1", "--mode", "400x300b", "--right-of", "DUMMY0"]):
             result = session.run(["xrandr", *words], env=env)
             check(result.returncode == 0, f"xrandr {' '.join(words)}: {result.stderr}")
+        # The dummy driver calls the second head connected only once a query has probed the
+        # outputs; till then the server's current state, which SDL reads, has one display.
+        session.run(["xrandr", "--query"], env=env)
+        heads = session.run(["xrandr", "--current"], env=env).stdout
+        check(heads.count(" connected") == 2, f"the dummy heads are not both connected: {heads}")
         viewer = session.start([session.args.viewer, "--fullscreen", "--count", "25", "--color",
                                 "3"], env=env)
         deadline, windows = time.monotonic() + 10, []
         while len(windows) != 2:
             check(time.monotonic() < deadline and viewer.poll() is None,
-                  f"{len(windows)} full-screen windows, not one a display; {session.run(['xrandr'], env=env).stdout}")
+                  f"{len(windows)} full-screen windows, not one a display")
             time.sleep(0.2)
             windows = session.run(["xdotool", "search", "--onlyvisible", "--name", "^TOLVA$"],
                                   env=env).stdout.split()
