@@ -20,7 +20,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from viewer_x11_test import (HACK_USER, SKIP, Failure, check, colour_census, cpu_and_wakeups,  # noqa: E402
-                             dominant_colour, expect_exit, expect_running, parse_ppm, read_bmp,
+                             dominant_colour, end_processes, expect_exit, expect_running, parse_ppm, read_bmp,
                              read_lines)
 
 SLOW = 700000  # microseconds a step: a screenshot taken after frame n shows frame n or n + 1
@@ -100,14 +100,7 @@ class Compositor:
         return result.stdout
 
     def end_all(self):
-        for process in self.processes:
-            if process.poll() is None:
-                process.kill()
-            try:
-                process.communicate(timeout=5)
-            except (subprocess.TimeoutExpired, ValueError):
-                pass
-        self.processes = []
+        end_processes(self.processes)
 
     def close(self):
         self.end_all()

@@ -33,6 +33,18 @@ def check(condition, message):
         raise Failure(message)
 
 
+def end_processes(processes):
+    """Kills each process that still runs and reaps it; empties the list."""
+    for process in processes:
+        if process.poll() is None:
+            process.kill()
+        try:
+            process.communicate(timeout=5)
+        except (subprocess.TimeoutExpired, ValueError):
+            pass
+    processes.clear()
+
+
 class Session:
     """One Xvfb server plus the processes a case starts on it."""
 
@@ -89,13 +101,7 @@ class Session:
         return result.stdout
 
     def close(self):
-        for process in self.processes:
-            if process.poll() is None:
-                process.kill()
-            try:
-                process.communicate(timeout=5)
-            except (subprocess.TimeoutExpired, ValueError):
-                pass
+        end_processes(self.processes)
         self.xvfb.terminate()
         try:
             self.xvfb.wait(timeout=5)
