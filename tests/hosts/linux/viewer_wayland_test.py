@@ -18,6 +18,8 @@ import sys
 import tempfile
 import time
 
+# The X11 suite's helpers, imported without leaving compiled files in the source tree.
+sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from viewer_x11_test import (HACK_USER, SKIP, Failure, check, colour_census, cpu_and_wakeups,  # noqa: E402
                              dominant_colour, end_processes, expect_exit, expect_running, parse_ppm, read_bmp,
