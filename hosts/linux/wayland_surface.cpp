@@ -156,17 +156,22 @@ void MakeToplevel(WaylandSurface* surface, wl_output* output) {
     }
 }
 
-// The integer scale of where the surface is: its output's, or a window's largest.
+// The integer scale of where the surface is: its output's, or a window's largest. A window
+// shown nowhere yet takes the scale every output shares, so that on a single scaled output its
+// first frame is already sharp and the animation does not start again when it is placed.
 int32_t IntegerScale(const WaylandSurface& surface) {
     const WaylandConnection& connection = *surface.connection;
     if (surface.outputSlot >= 0) return connection.outputs[surface.outputSlot].scale;
     int32_t scale = 0;
+    int32_t shared = 0;  // -1: the outputs differ
     for (int i = 0; i < MaxWaylandOutputs; ++i) {
         const WaylandOutput& output = connection.outputs[i];
-        if ((surface.enteredOutputs & (1u << i)) != 0 && output.name != 0 && output.scale > scale)
-            scale = output.scale;
+        if (output.name == 0) continue;
+        if ((surface.enteredOutputs & (1u << i)) != 0 && output.scale > scale) scale = output.scale;
+        shared = shared == 0 || shared == output.scale ? output.scale : -1;
     }
-    return scale > 0 ? scale : surface.bufferScale;  // shown nowhere yet: as it was
+    if (scale > 0) return scale;
+    return surface.enteredOutputs == 0 && shared > 0 ? shared : surface.bufferScale;
 }
 
 }  // namespace

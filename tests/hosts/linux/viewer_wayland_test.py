@@ -170,9 +170,11 @@ def bright_pixels(compositor, output, minimum=100, timeout=8):
 
 # --- sway cases --------------------------------------------------------------------------------
 
-def case_full_screen_frames_at_scale_1_and_2(sway):
+def case_frames_at_scale_1_and_2(sway):
     """Full screen on the overlay layer draws tolva-render's frames, pixel for pixel, in the
-    output's own pixels: at scale 2 the animation is drawn at scale 2 on the whole 1280x720."""
+    output's own pixels: at scale 2 the animation is drawn at scale 2 on the whole 1280x720.
+    A window's first frame is already at its output's scale: no frame drawn at 1 before it is
+    placed, and no second start."""
     for scale in (1, 2):
         sway.tool("swaymsg", "output", "HEADLESS-1", "scale", str(scale))
         frames = sway.render_frames("1280x720", 4, scale)
@@ -183,6 +185,11 @@ def case_full_screen_frames_at_scale_1_and_2(sway):
         shows_frame(sway, viewer, frames, f"scale {scale}")
         viewer.send_signal(signal.SIGTERM)
         expect_exit(viewer, 0, 5, "SIGTERM in full screen")
+        window = sway.run([sway.args.viewer, "--size", "320x240", "--count", "10", "--color", "8",
+                           "--hash", "--frames", "2", "--delay", "100000"])
+        check(window.stdout.splitlines() ==
+              sway.render_hashes(f"{320 * scale}x{240 * scale}", 2, scale, 100000),
+              f"a window at scale {scale}: not tolva-render's first two frames: {window.stdout}")
     sway.tool("swaymsg", "output", "HEADLESS-1", "scale", "1")
 
 
@@ -303,7 +310,7 @@ def case_idle_daemon_starts_it(sway):
     daemon.kill()
 
 
-SWAY_CASES = [case_full_screen_frames_at_scale_1_and_2, case_full_screen_input,
+SWAY_CASES = [case_frames_at_scale_1_and_2, case_full_screen_input,
               case_hidden_window_draws_nothing, case_background_behind_a_window,
               case_idle_daemon_starts_it, case_every_output_its_own_animation]
 
