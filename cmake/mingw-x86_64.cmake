@@ -13,4 +13,12 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+# Wine's 64-bit loader runs a 64-bit program in place. Debian's `wine` starts the 32-bit loader
+# wherever that is installed, which hands a 64-bit program on to start.exe in a second process:
+# one more process to start for every test, and one that once failed to start the test at all.
+find_program(TOLVA_WINE64 wine64 PATHS /usr/lib/wine NO_CACHE)
+if(TOLVA_WINE64)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${TOLVA_WINE64})
+else()
+  set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+endif()
